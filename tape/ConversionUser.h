@@ -1,0 +1,43 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "tape/PulseTiming.h"
+
+namespace kvetro {
+
+// Everything a conversion run needs from the person (or script, or test) who
+// started it. The window answers with its dialogs, boxes and button; the
+// command line with its arguments and standard error; tests with scripted
+// answers.
+class TConversionUser {
+ public:
+  virtual ~TConversionUser() = default;
+
+  // The MZF file to convert; nothing when the user cancels.
+  virtual std::optional<std::string> ChooseInputFile() = 0;
+  // The WAV file to write; nothing when the user cancels.
+  virtual std::optional<std::string> ChooseOutputFile() = 0;
+  // A plain message with an OK button (the run's own refusals).
+  virtual void ShowMessage(const std::string& Text) = 0;
+  // A note that does not stop the run (for example a body that runs past the
+  // end of the file). The window shows none.
+  virtual void ShowWarning(const std::string& /*Text*/) {}
+  virtual void SetStartEnabled(bool Enabled) = 0;
+
+  // The four timing boxes: read as the box reads its text, written as the
+  // box writes a value (so the value shown may be clamped).
+  virtual std::int32_t ReadTiming(TimingBox Box) = 0;
+  virtual void WriteTiming(TimingBox Box, std::int32_t Value) = 0;
+
+  virtual std::int32_t MonitorConstant() = 0;  // written to 0x0A4B by the loader
+  virtual std::int32_t LoaderGap() = 0;        // short pulses before the loader file
+  virtual std::int32_t BodyGap() = 0;          // short pulses before each body
+
+  // Lets the window repaint and take pending input.
+  virtual void ProcessMessages() = 0;
+};
+
+}  // namespace kvetro

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace kvetro {
+
+// The program's one input buffer: an MZF tape image as it lies on disk, a
+// 128-byte header followed by the body. The header's 16-bit fields are
+// little-endian: body size at 0x12, load address at 0x14, execution address
+// at 0x16.
+class TMzfImage {
+ public:
+  static constexpr std::int32_t Capacity = 65536;
+  static constexpr std::int32_t HeaderSize = 128;
+  static constexpr std::int32_t MaxFileSize = Capacity - 1;  // "smaller than 64KB"
+  static constexpr std::int32_t BodySizeOffset = 0x12;
+  static constexpr std::int32_t LoadAddressOffset = 0x14;
+  static constexpr std::int32_t ExecAddressOffset = 0x16;
+
+  enum class LoadResult { Loaded, TooLarge };
+
+  // Reads the whole named file into the buffer. A file of 65536 bytes or more
+  // is refused as TooLarge and the buffer stays as it was. Otherwise the
+  // buffer afterwards holds exactly the file followed by zeros, so nothing of
+  // an earlier file or of a loader build can reach the tape.
+  // Raises EInOutError when the file cannot be opened, measured or read.
+  LoadResult LoadFromFile(const std::string& FileName);
+
+  // The length of the file of the last successful load (0 before any).
+  std::int32_t FileLength() const { return FFileLength; }
+
+  std::uint16_t BodySize() const { return Word(BodySizeOffset); }
+  std::uint16_t Word(std::int32_t Offset) const;
+  void SetWord(std::int32_t Offset, std::uint16_t Value);
+
+  // Any position may be asked for: those outside the buffer read as 0x00,
+  // like the bytes a file does not cover.
+  std::uint8_t ByteAt(std::int64_t Position) const {
+    return Position >= 0 && Position < Capacity ? FBytes[static_cast<std::size_t>(Position)] : 0;
+  }
+  void SetByte(std::int32_t Position, std::uint8_t Value) {
+    FBytes.at(static_cast<std::size_t>(Position)) = Value;
+  }
+
+  const std::array<std::uint8_t, Capacity>& Bytes() const { return FBytes; }
+  // Puts the given bytes at the start and zeros after them, as a load does.
+  // More than MaxFileSize bytes are refused as TooLarge.
+  LoadResult Assign(const std::uint8_t* Data, std::size_t Length);
+
+ private:
+  std::array<std::uint8_t, Capacity> FBytes{};
+  std::int32_t FFileLength = 0;
+};
+
+}  // namespace kvetro

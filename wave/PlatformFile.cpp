@@ -1,0 +1,21 @@
+#include "wave/PlatformFile.h"
+
+#ifdef _WIN32
+#include <filesystem>
+#endif
+
+namespace kvetro {
+
+std::FILE* OpenPlatformFile(const std::string& Utf8Name, const char* Mode) {
+#ifdef _WIN32
+  const std::filesystem::path Path(
+      std::u8string(reinterpret_cast<const char8_t*>(Utf8Name.data()), Utf8Name.size()));
+  const std::string NarrowMode(Mode);
+  const std::wstring WideMode(NarrowMode.begin(), NarrowMode.end());
+  return _wfopen(Path.c_str(), WideMode.c_str());
+#else
+  return std::fopen(Utf8Name.c_str(), Mode);
+#endif
+}
+
+}  // namespace kvetro

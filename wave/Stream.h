@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+
+namespace kvetro {
+
+// Where a Seek counts from.
+inline constexpr std::uint16_t soFromBeginning = 0;
+inline constexpr std::uint16_t soFromCurrent = 1;
+inline constexpr std::uint16_t soFromEnd = 2;
+
+// The byte-stream base that the encoder writes through and that the wave
+// streams wrap. Positions and sizes are signed 32-bit, so every stream stays
+// below 2 GiB.
+class TStream {
+ public:
+  TStream() = default;
+  TStream(const TStream&) = delete;
+  TStream& operator=(const TStream&) = delete;
+  virtual ~TStream() = default;
+
+  // The four primitives, in the order a derived stream overrides them.
+  virtual void SetSize(std::int32_t NewSize);
+  // Answers the number of bytes read, which may be fewer than Count.
+  virtual std::int32_t Read(void* Buffer, std::int32_t Count) = 0;
+  // Answers the number of bytes written, which may be fewer than Count.
+  virtual std::int32_t Write(const void* Buffer, std::int32_t Count) = 0;
+  // Answers the new position.
+  virtual std::int32_t Seek(std::int32_t Offset, std::uint16_t Origin) = 0;
+
+  std::int32_t Position();
+  void SetPosition(std::int32_t Pos);
+  // Asks the stream for its end and returns to where it was.
+  std::int32_t Size();
+
+  // All or nothing: raise EReadError / EWriteError when fewer than Count bytes
+  // moved. A Count of 0 does nothing at all.
+  void ReadBuffer(void* Buffer, std::int32_t Count);
+  void WriteBuffer(const void* Buffer, std::int32_t Count);
+};
+
+}  // namespace kvetro
