@@ -30,8 +30,8 @@ TMzfImage::LoadResult TMzfImage::LoadFromFile(const std::string& FileName) {
   // A directory opens for reading on some platforms; it is no file to load.
   std::error_code Ignored;
   if (std::filesystem::is_directory(
-          std::filesystem::path(std::u8string(reinterpret_cast<const char8_t*>(FileName.data()),
-                                              FileName.size())),
+          std::filesystem::path(
+              std::u8string(reinterpret_cast<const char8_t*>(FileName.data()), FileName.size())),
           Ignored)) {
     throw EInOutError(EInOutError::AccessDenied);
   }

@@ -7,8 +7,12 @@ namespace kvetro {
 
 namespace {
 
-std::uint64_t Half(std::int32_t Count) { return static_cast<std::uint64_t>(std::max(Count, 0)); }
-std::uint64_t Gap(std::int32_t Count) { return static_cast<std::uint64_t>(std::max(Count, 0)); }
+std::uint64_t Half(std::int32_t Count) {
+  return static_cast<std::uint64_t>(std::max(Count, 0));
+}
+std::uint64_t Gap(std::int32_t Count) {
+  return static_cast<std::uint64_t>(std::max(Count, 0));
+}
 
 // One framed byte: a long start pulse, then a long pulse per 1 bit and a
 // short one per 0 bit.

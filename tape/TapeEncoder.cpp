@@ -7,15 +7,19 @@ namespace kvetro {
 namespace {
 
 // Pulse counts of the fixed parts of a tape file.
-constexpr std::uint32_t kTapeMarkLongPulses = 40;   // first tape mark, before the header
+constexpr std::uint32_t kTapeMarkLongPulses = 40;  // first tape mark, before the header
 constexpr std::uint32_t kTapeMarkShortPulses = 40;
-constexpr std::uint32_t kBodyGapPulses = 1000;      // short pulses between header and body
-constexpr std::uint32_t kBodyMarkLongPulses = 20;   // second tape mark, before the body
+constexpr std::uint32_t kBodyGapPulses = 1000;     // short pulses between header and body
+constexpr std::uint32_t kBodyMarkLongPulses = 20;  // second tape mark, before the body
 constexpr std::uint32_t kBodyMarkShortPulses = 20;
 
-std::uint32_t GapCount(std::int32_t Gap) { return static_cast<std::uint32_t>(std::max(Gap, 0)); }
+std::uint32_t GapCount(std::int32_t Gap) {
+  return static_cast<std::uint32_t>(std::max(Gap, 0));
+}
 
-std::int32_t BoundedLength(std::int32_t Length) { return std::clamp(Length, 0, 65535); }
+std::int32_t BoundedLength(std::int32_t Length) {
+  return std::clamp(Length, 0, 65535);
+}
 
 }  // namespace
 
@@ -150,8 +154,7 @@ void TTapeEncoder::Step() {
 
 // A counted phase: while pulses remain, take one off and write it; the step
 // that finds none left writes nothing and moves on.
-void TTapeEncoder::CountedPulse(PulseKind Kind, std::int32_t NextPhase,
-                                std::uint32_t NextCounter) {
+void TTapeEncoder::CountedPulse(PulseKind Kind, std::int32_t NextPhase, std::uint32_t NextCounter) {
   if (FState.PulseCounter > 0) {
     --FState.PulseCounter;
     WritePulse(Kind);
@@ -206,7 +209,8 @@ void TTapeEncoder::ChecksumWork(std::int32_t NextPhase) {
   switch (FState.BitCounter) {
     case 8:
       WritePulse(PulseKind::Long);
-      FState.CurrentByte = FState.ByteCounter == 1 ? (FState.Checksum >> 8) : (FState.Checksum & 0xFF);
+      FState.CurrentByte =
+          FState.ByteCounter == 1 ? (FState.Checksum >> 8) : (FState.Checksum & 0xFF);
       FState.BitCounter = 7;
       break;
     case 0:

@@ -20,7 +20,7 @@ struct TTapeEncoderState {
   std::int32_t BodyLength = 0;     // L, the number of body bytes
   TStream* OutputStream = nullptr;
   const TMzfImage* Image = nullptr;
-  std::uint16_t Checksum = 0;      // 1 bits of the block so far, modulo 65536
+  std::uint16_t Checksum = 0;  // 1 bits of the block so far, modulo 65536
   bool Running = false;
 };
 

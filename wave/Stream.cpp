@@ -6,9 +6,13 @@ namespace kvetro {
 
 void TStream::SetSize(std::int32_t /*NewSize*/) {}
 
-std::int32_t TStream::Position() { return Seek(0, soFromCurrent); }
+std::int32_t TStream::Position() {
+  return Seek(0, soFromCurrent);
+}
 
-void TStream::SetPosition(std::int32_t Pos) { Seek(Pos, soFromBeginning); }
+void TStream::SetPosition(std::int32_t Pos) {
+  Seek(Pos, soFromBeginning);
+}
 
 std::int32_t TStream::Size() {
   const std::int32_t Remembered = Seek(0, soFromCurrent);
