@@ -1,5 +1,8 @@
 #include "wave/PlatformFile.h"
 
+#include <filesystem>
+#include <system_error>
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -10,6 +13,20 @@
 #endif
 
 namespace kvetro {
+
+namespace {
+
+std::filesystem::path PathOf(const std::string& Utf8Name) {
+  return std::filesystem::path(
+      std::u8string(reinterpret_cast<const char8_t*>(Utf8Name.data()), Utf8Name.size()));
+}
+
+std::string Utf8Of(const std::filesystem::path& Path) {
+  const std::u8string Name = Path.u8string();
+  return std::string(reinterpret_cast<const char*>(Name.data()), Name.size());
+}
+
+}  // namespace
 
 std::FILE* OpenPlatformFile(const std::string& Utf8Name, const char* Mode) {
 #ifdef _WIN32
@@ -37,6 +54,63 @@ void UseBinaryMode(std::FILE* File) {
 #else
   (void)File;  // POSIX streams never translate bytes
 #endif
+}
+
+TPathKind PlatformPathKind(const std::string& Utf8Name) {
+  std::error_code Error;
+  const auto Status = std::filesystem::status(PathOf(Utf8Name), Error);
+  if (Status.type() == std::filesystem::file_type::not_found ||
+      Status.type() == std::filesystem::file_type::none) {
+    return TPathKind::Missing;
+  }
+  return Status.type() == std::filesystem::file_type::regular ? TPathKind::RegularFile
+                                                              : TPathKind::Other;
+}
+
+bool PlatformSameFile(const std::string& Utf8NameA, const std::string& Utf8NameB) {
+  std::error_code Error;
+  const bool Same = std::filesystem::equivalent(PathOf(Utf8NameA), PathOf(Utf8NameB), Error);
+  return !Error && Same;
+}
+
+std::string PlatformResolveLink(const std::string& Utf8Name) {
+  std::error_code Error;
+  const auto Path = PathOf(Utf8Name);
+  if (!std::filesystem::is_symlink(std::filesystem::symlink_status(Path, Error))) {
+    return Utf8Name;
+  }
+  const auto Target = std::filesystem::canonical(Path, Error);
+  return Error ? Utf8Name : Utf8Of(Target);
+}
+
+std::string PlatformTempNameBeside(const std::string& Utf8Name) {
+  for (unsigned Number = 1;; ++Number) {
+    const std::string Candidate = Utf8Name + ".kvetro-" + std::to_string(Number) + ".tmp";
+    std::error_code Error;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(PathOf(Candidate), Error))) {
+      return Candidate;
+    }
+  }
+}
+
+bool PlatformReplaceFile(const std::string& Utf8From, const std::string& Utf8To) {
+  std::error_code Error;
+  std::filesystem::rename(PathOf(Utf8From), PathOf(Utf8To), Error);
+  return !Error;
+}
+
+void PlatformCopyPermissions(const std::string& Utf8From, const std::string& Utf8To) {
+  std::error_code Error;
+  const auto Status = std::filesystem::status(PathOf(Utf8From), Error);
+  if (!Error) {
+    std::filesystem::permissions(PathOf(Utf8To), Status.permissions(),
+                                 std::filesystem::perm_options::replace, Error);
+  }
+}
+
+void PlatformRemoveFile(const std::string& Utf8Name) {
+  std::error_code Error;
+  std::filesystem::remove(PathOf(Utf8Name), Error);
 }
 
 }  // namespace kvetro

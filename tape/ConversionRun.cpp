@@ -1,0 +1,188 @@
+#include "tape/ConversionRun.h"
+
+#include <algorithm>
+#include <array>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "tape/ConversionPlan.h"
+#include "tape/FastLoaderFile.h"
+#include "tape/InOutError.h"
+#include "tape/ReplacingOutput.h"
+#include "tape/UserTimingSource.h"
+#include "wave/PlatformFile.h"
+#include "wave/StreamErrors.h"
+#include "wave/WaveFileStream.h"
+
+namespace kvetro {
+
+namespace {
+
+constexpr const char* kTooLarge = "File must be smaller than 64KB";
+constexpr const char* kLoadFailed = "Error with loading file - please mail me";
+constexpr const char* kEmptyBody = "Body size in the file header is 0";
+constexpr const char* kNegativeGap = "Gap length must not be negative";
+constexpr const char* kOutputTooLarge = "Output would be larger than 2 GB";
+constexpr const char* kSameFile = "Output file must not be the input file";
+
+constexpr std::array<TimingBox, 4> kBoxes = {TimingBox::Log0Lo, TimingBox::Log0Hi,
+                                             TimingBox::Log1Lo, TimingBox::Log1Hi};
+
+TConversionSettings ReadSettings(TConversionUser& User) {
+  TConversionSettings Settings;
+  for (const TimingBox Box : kBoxes) {
+    Settings.UserTiming.Set(Box, User.ReadTiming(Box));
+  }
+  Settings.MonitorConstant = User.MonitorConstant();
+  Settings.LoaderGap = User.LoaderGap();
+  Settings.BodyGap = User.BodyGap();
+  return Settings;
+}
+
+// The header may promise more body than the file holds; those bytes go out
+// as zeros, which the user should hear about.
+std::optional<std::string> MissingBodyWarning(const TMzfImage& Image) {
+  const std::int64_t Size = Image.BodySize();
+  const std::int64_t Present =
+      std::max<std::int64_t>(0, Image.FileLength() - TMzfImage::HeaderSize);
+  if (Size <= Present) {
+    return std::nullopt;
+  }
+  const std::int64_t Missing = Size - Present;
+  return "Body size " + std::to_string(Size) +
+         " runs past the end of the file: " + std::to_string(Missing) +
+         (Missing == 1 ? " byte" : " bytes") + " missing, sent as zeros";
+}
+
+}  // namespace
+
+TConversionRun::TConversionRun() : FEncoder(FImage) {}
+
+void TConversionRun::SetInvertLevels(bool Invert) {
+  if (Invert) {
+    FEncoder.SetLevels(TTapeEncoder::HiLevel, TTapeEncoder::LoLevel);
+  } else {
+    FEncoder.SetLevels(TTapeEncoder::LoLevel, TTapeEncoder::HiLevel);
+  }
+}
+
+TRunOutcome TConversionRun::Execute(TConversionUser& User) {
+  const auto Refuse = [&User](const char* Text) {
+    User.ShowMessage(Text);
+    return TRunOutcome::Refused;
+  };
+
+  // The encoder's pulse counter is unsigned: a negative gap would mean no gap
+  // at best, so it is refused before anything is asked.
+  if (User.LoaderGap() < 0 || User.BodyGap() < 0) {
+    return Refuse(kNegativeGap);
+  }
+
+  const std::optional<std::string> InputName = User.ChooseInputFile();
+  if (!InputName) {
+    return TRunOutcome::Cancelled;
+  }
+  try {
+    if (FImage.LoadFromFile(*InputName) == TMzfImage::LoadResult::TooLarge) {
+      return Refuse(kTooLarge);
+    }
+  } catch (const EInOutError&) {
+    return Refuse(kLoadFailed);
+  }
+  // An empty body has no block for the loader on the target to read.
+  if (FImage.BodySize() == 0) {
+    return Refuse(kEmptyBody);
+  }
+  if (!PlanConversion(FImage, ReadSettings(User)).FitsWaveFile()) {
+    return Refuse(kOutputTooLarge);
+  }
+  if (const auto Warning = MissingBodyWarning(FImage)) {
+    User.ShowWarning(*Warning);
+  }
+
+  const std::optional<std::string> OutputName = User.ChooseOutputFile();
+  if (!OutputName) {
+    return TRunOutcome::Cancelled;
+  }
+  // Creating the output would truncate the input before its second load.
+  if (PlatformSameFile(*InputName, *OutputName)) {
+    return Refuse(kSameFile);
+  }
+
+  User.SetStartEnabled(false);
+  TSavedTiming Saved;
+  try {
+    const TRunOutcome Outcome = WriteOutput(User, *InputName, *OutputName, Saved);
+    User.SetStartEnabled(true);
+    return Outcome;
+  } catch (...) {
+    if (Saved.Active) {
+      for (std::size_t I = 0; I < kBoxes.size(); ++I) {
+        User.WriteTiming(kBoxes[I], Saved.Values[I]);
+      }
+    }
+    User.SetStartEnabled(true);
+    throw;
+  }
+}
+
+TRunOutcome TConversionRun::WriteOutput(TConversionUser& User, const std::string& InputName,
+                                        const std::string& OutputName, TSavedTiming& Saved) {
+  // Declared before the stream so that the stream is closed before an
+  // unfinished temporary file is removed.
+  TReplacingOutput Target(OutputName);
+  std::unique_ptr<TWaveFileStream> Wave;
+  try {
+    Wave = std::make_unique<TWaveFileStream>(Target.WriteName(), fmCreate);
+  } catch (const EFCreateError&) {
+    throw EFCreateError(OutputName);  // the name the user knows, not the temporary one
+  }
+  Wave->SetPCMFormat(44100, 8, 1);
+  Wave->Open(true);
+
+  // The loader file goes out at the standard timing, shown in the boxes
+  // while it is written.
+  for (std::size_t I = 0; I < kBoxes.size(); ++I) {
+    Saved.Values[I] = User.ReadTiming(kBoxes[I]);
+  }
+  Saved.Active = true;
+  for (const TimingBox Box : kBoxes) {
+    User.WriteTiming(Box, PulseTiming::Standard().Get(Box));
+  }
+  User.ProcessMessages();
+
+  TUserTimingSource Timing(User);
+  FEncoder.Attach(*Wave, Timing);
+  const std::uint16_t LoaderLength = BuildFastLoaderFile(FImage, User.MonitorConstant());
+  FEncoder.BeginFullRun(User.LoaderGap(), LoaderLength);
+  RunEncoder();
+
+  for (std::size_t I = 0; I < kBoxes.size(); ++I) {
+    User.WriteTiming(kBoxes[I], Saved.Values[I]);
+  }
+  Saved.Active = false;
+  User.ProcessMessages();
+
+  // The loader build overwrote the user's header and the start of the body;
+  // the second load puts the file back.
+  if (FImage.LoadFromFile(InputName) == TMzfImage::LoadResult::TooLarge) {
+    User.ShowMessage(kTooLarge);
+    return TRunOutcome::Refused;
+  }
+  FEncoder.BeginBodyRun(FImage.BodySize());
+  RunEncoder();
+
+  Wave->Close();
+  Wave.reset();
+  Target.Commit();
+  return TRunOutcome::Written;
+}
+
+void TConversionRun::RunEncoder() {
+  while (FEncoder.Running()) {
+    FEncoder.Step();
+  }
+}
+
+}  // namespace kvetro

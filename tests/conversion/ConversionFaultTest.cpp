@@ -1,0 +1,223 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "ExpectedWave.h"
+#include "MzfFiles.h"
+#include "SameBytes.h"
+#include "ScratchFolder.h"
+#include "ScriptedUser.h"
+#include "tape/ConversionRun.h"
+#include "tape/InOutError.h"
+#include "wave/StreamErrors.h"
+
+namespace kvetro {
+namespace {
+
+using Boxes = std::array<std::int32_t, 4>;
+namespace fs = std::filesystem;
+
+// Runs that must end without a broken or lost file: the input, and any wave
+// of the chosen name, stay as they were.
+class ConversionFault : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Input = MakeMzf(200, 200, 11);
+    Folder.Write("in.mzf", Input);
+    User.InputFile = Folder.PathOf("in.mzf");
+    User.OutputFile = Folder.PathOf("out.wav");
+    User.BoxText = {"4", "2", "5", "3"};
+    User.LeadGap = 10;
+    User.Gap = 20;
+  }
+
+  // A wave from an earlier run under the chosen name.
+  std::vector<std::uint8_t> PlaceEarlierWave() {
+    const auto Earlier = expected::WaveFile({0x30, 0xD0, 0x30});
+    Folder.Write("out.wav", Earlier);
+    return Earlier;
+  }
+
+  void ExpectInputUnchanged() { EXPECT_EQ(ReadWholeFile(Folder.PathOf("in.mzf")), Input); }
+
+  // After a failure once the run had started: the button is back, the boxes
+  // show the user's values, no temporary file is left.
+  void ExpectCleanedUp(const std::vector<std::string>& Names) {
+    EXPECT_TRUE(User.StartEnabled);
+    EXPECT_EQ(User.Calls.back(), "SetStartEnabled:1");
+    EXPECT_EQ(User.BoxValues(), (Boxes{4, 2, 5, 3}));
+    EXPECT_EQ(Folder.Names(), Names);
+    ExpectInputUnchanged();
+  }
+
+  TScratchFolder Folder;
+  std::unique_ptr<TConversionRun> Run = std::make_unique<TConversionRun>();
+  TScriptedUser User;
+  std::vector<std::uint8_t> Input;
+};
+
+TEST_F(ConversionFault, NegativeGapIsRefusedBeforeTheOpenDialog) {
+  for (const auto& [Lead, Body] : {std::pair{-1, 20}, std::pair{10, -1}, std::pair{-5000, -5000}}) {
+    TScriptedUser U = User;
+    U.LeadGap = Lead;
+    U.Gap = Body;
+    EXPECT_EQ(Run->Execute(U), TRunOutcome::Refused);
+    EXPECT_EQ(U.Messages, std::vector<std::string>{"Gap length must not be negative"});
+    EXPECT_EQ(U.CountOf("ChooseInputFile"), 0);
+  }
+  EXPECT_EQ(Folder.Names(), std::vector<std::string>{"in.mzf"});
+}
+
+TEST_F(ConversionFault, UnreadableInputEndsTheRunAfterItsMessage) {
+  User.InputFile = Folder.PathOf("missing.mzf");
+  EXPECT_EQ(Run->Execute(User), TRunOutcome::Refused);
+  EXPECT_EQ(User.Messages, std::vector<std::string>{"Error with loading file - please mail me"});
+  EXPECT_EQ(User.CountOf("ChooseOutputFile"), 0);
+  EXPECT_EQ(User.CountOf("SetStartEnabled"), 0);
+  EXPECT_EQ(Folder.Names(), std::vector<std::string>{"in.mzf"});
+
+  // A folder is no file to load either.
+  fs::create_directory(Folder.PathOf("folder.mzf"));
+  TScriptedUser U = User;
+  U.Messages.clear();
+  U.InputFile = Folder.PathOf("folder.mzf");
+  EXPECT_EQ(Run->Execute(U), TRunOutcome::Refused);
+  EXPECT_EQ(U.Messages, std::vector<std::string>{"Error with loading file - please mail me"});
+}
+
+TEST_F(ConversionFault, EmptyBodyIsRefusedBeforeTheSaveDialog) {
+  Input = MakeMzf(0, 50, 12);
+  Folder.Write("in.mzf", Input);
+  EXPECT_EQ(Run->Execute(User), TRunOutcome::Refused);
+  EXPECT_EQ(User.Messages, std::vector<std::string>{"Body size in the file header is 0"});
+  EXPECT_EQ(User.CountOf("ChooseOutputFile"), 0);
+  EXPECT_EQ(Folder.Names(), std::vector<std::string>{"in.mzf"});
+}
+
+TEST_F(ConversionFault, OutputOver2GBIsRefusedBeforeTheSaveDialog) {
+  // 110 million lead gap pulses of 20 samples each.
+  User.LeadGap = 110'000'000;
+  EXPECT_EQ(Run->Execute(User), TRunOutcome::Refused);
+  EXPECT_EQ(User.Messages, std::vector<std::string>{"Output would be larger than 2 GB"});
+  EXPECT_EQ(User.CountOf("ChooseOutputFile"), 0);
+  EXPECT_EQ(Folder.Names(), std::vector<std::string>{"in.mzf"});
+}
+
+TEST_F(ConversionFault, OutputThatIsTheInputIsRefusedHoweverItIsNamed) {
+  fs::create_symlink(Folder.PathOf("in.mzf"), Folder.PathOf("link.wav"));
+  fs::create_hard_link(Folder.PathOf("in.mzf"), Folder.PathOf("hard.wav"));
+  const std::string Spellings[] = {Folder.PathOf("in.mzf"), Folder.PathOf("./in.mzf"),
+                                   Folder.PathOf("link.wav"), Folder.PathOf("hard.wav")};
+  for (const std::string& Name : Spellings) {
+    SCOPED_TRACE(Name);
+    TScriptedUser U = User;
+    U.OutputFile = Name;
+    EXPECT_EQ(Run->Execute(U), TRunOutcome::Refused);
+    EXPECT_EQ(U.Messages, std::vector<std::string>{"Output file must not be the input file"});
+    EXPECT_EQ(U.CountOf("SetStartEnabled"), 0);
+    ExpectInputUnchanged();
+  }
+  EXPECT_EQ(Folder.Names(), (std::vector<std::string>{"hard.wav", "in.mzf", "link.wav"}));
+}
+
+TEST_F(ConversionFault, OutputInAMissingFolderNamesTheChosenFile) {
+  const std::string Chosen = Folder.PathOf("no such folder/out.wav");
+  User.OutputFile = Chosen;
+  try {
+    Run->Execute(User);
+    FAIL() << "no failure";
+  } catch (const EFCreateError& Error) {
+    EXPECT_EQ(Error.Message(), "Cannot create file " + Chosen);
+  }
+  EXPECT_EQ(User.CountOf("WriteTiming"), 0);  // failed before the boxes changed
+  ExpectCleanedUp({"in.mzf"});
+}
+
+TEST_F(ConversionFault, WriteFailureOnAFullDeviceIsReportedAndTheDeviceStays) {
+  if (!fs::is_character_file("/dev/full")) {
+    GTEST_SKIP() << "no /dev/full";
+  }
+  User.OutputFile = "/dev/full";
+  try {
+    Run->Execute(User);
+    FAIL() << "no failure";
+  } catch (const EWriteError& Error) {
+    EXPECT_EQ(Error.Message(), "Stream write error");
+  }
+  EXPECT_TRUE(fs::is_character_file("/dev/full"));
+  ExpectCleanedUp({"in.mzf"});
+}
+
+TEST_F(ConversionFault, SecondLoadFailureKeepsTheEarlierWave) {
+  const auto Earlier = PlaceEarlierWave();
+  User.OnProcessMessages = [&](int Call) {
+    if (Call == 2) {
+      fs::rename(Folder.PathOf("in.mzf"), Folder.PathOf("moved.mzf"));
+    }
+  };
+  try {
+    Run->Execute(User);
+    FAIL() << "no failure";
+  } catch (const EInOutError& Error) {
+    EXPECT_EQ(Error.Message(), "File not found");
+  }
+  EXPECT_EQ(ReadWholeFile(Folder.PathOf("out.wav")), Earlier);
+  fs::rename(Folder.PathOf("moved.mzf"), Folder.PathOf("in.mzf"));
+  ExpectCleanedUp({"in.mzf", "out.wav"});
+}
+
+TEST_F(ConversionFault, InputGrownTooLargeForTheSecondLoadKeepsTheEarlierWave) {
+  const auto Earlier = PlaceEarlierWave();
+  User.OnProcessMessages = [&](int Call) {
+    if (Call == 2) {
+      Folder.Write("in.mzf", MakeMzf(200, 65536 - 128, 13));
+    }
+  };
+  EXPECT_EQ(Run->Execute(User), TRunOutcome::Refused);
+  EXPECT_EQ(User.Messages, std::vector<std::string>{"File must be smaller than 64KB"});
+  EXPECT_EQ(ReadWholeFile(Folder.PathOf("out.wav")), Earlier);
+  Folder.Write("in.mzf", Input);
+  ExpectCleanedUp({"in.mzf", "out.wav"});
+}
+
+TEST_F(ConversionFault, FailureDuringTheLoaderPassPutsTheBoxesBack) {
+  const auto Earlier = PlaceEarlierWave();
+  User.OnProcessMessages = [](int Call) {
+    if (Call == 1) {
+      throw Exception("window closed");
+    }
+  };
+  try {
+    Run->Execute(User);
+    FAIL() << "no failure";
+  } catch (const Exception& Error) {
+    EXPECT_EQ(Error.Message(), "window closed");
+  }
+  EXPECT_EQ(User.BoxesAtProcessMessages.at(0), (Boxes{9, 11, 18, 19}));
+  EXPECT_EQ(ReadWholeFile(Folder.PathOf("out.wav")), Earlier);
+  ExpectCleanedUp({"in.mzf", "out.wav"});
+}
+
+TEST_F(ConversionFault, ReplacedWaveKeepsItsPermissionsAndLinksAreFollowed) {
+  PlaceEarlierWave();
+  fs::permissions(Folder.PathOf("out.wav"),
+                  fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  fs::create_symlink(Folder.PathOf("out.wav"), Folder.PathOf("link.wav"));
+  User.OutputFile = Folder.PathOf("link.wav");
+  ASSERT_EQ(Run->Execute(User), TRunOutcome::Written);
+
+  expected::Conversion C;
+  C.User = {4, 2, 5, 3};
+  C.LoaderGap = 10;
+  C.BodyGap = 20;
+  EXPECT_TRUE(fs::is_symlink(Folder.PathOf("link.wav")));
+  EXPECT_TRUE(
+      SameBytes(ReadWholeFile(Folder.PathOf("out.wav")), expected::ConvertedFile(Input, C)));
+  EXPECT_EQ(fs::status(Folder.PathOf("out.wav")).permissions(),
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  ExpectCleanedUp({"in.mzf", "link.wav", "out.wav"});
+}
+
+}  // namespace
+}  // namespace kvetro

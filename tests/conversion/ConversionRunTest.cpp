@@ -1,0 +1,262 @@
+#include "tape/ConversionRun.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <random>
+
+#include "ExpectedWave.h"
+#include "MzfFiles.h"
+#include "SameBytes.h"
+#include "ScratchFolder.h"
+#include "ScriptedUser.h"
+#include "tape/ConversionPlan.h"
+
+namespace kvetro {
+namespace {
+
+using Boxes = std::array<std::int32_t, 4>;
+
+class ConversionRun : public ::testing::Test {
+ protected:
+  // A user who picks Input and Output in the scratch folder, with small gaps
+  // so that runs stay short.
+  TScriptedUser& User(const std::string& Input, const std::string& Output = "out.wav") {
+    FUser.InputFile = Folder.PathOf(Input);
+    FUser.OutputFile = Folder.PathOf(Output);
+    FUser.LeadGap = 10;
+    FUser.Gap = 20;
+    return FUser;
+  }
+
+  expected::Conversion ExpectedSettings() const {
+    expected::Conversion C;
+    C.LoaderGap = FUser.LeadGap;
+    C.BodyGap = FUser.Gap;
+    C.MonitorConstant = FUser.Constant;
+    return C;
+  }
+
+  TScratchFolder Folder;
+  // 64 KiB image inside: kept off the stack.
+  std::unique_ptr<TConversionRun> Run = std::make_unique<TConversionRun>();
+  TScriptedUser FUser;
+};
+
+TEST_F(ConversionRun, CancellingTheOpenDialogDoesNothing) {
+  TScriptedUser& U = User("in.mzf");
+  U.InputFile.reset();
+  EXPECT_EQ(Run->Execute(U), TRunOutcome::Cancelled);
+  EXPECT_EQ(U.Calls, (std::vector<std::string>{"LoaderGap", "BodyGap", "ChooseInputFile"}));
+  EXPECT_TRUE(Folder.Names().empty());
+}
+
+TEST_F(ConversionRun, CancellingTheSaveDialogWritesNothingAndLeavesTheButton) {
+  Folder.Write("in.mzf", MakeMzf(16, 16, 1));
+  TScriptedUser& U = User("in.mzf");
+  U.OutputFile.reset();
+  EXPECT_EQ(Run->Execute(U), TRunOutcome::Cancelled);
+  EXPECT_EQ(U.Calls.back(), "ChooseOutputFile");
+  EXPECT_EQ(U.CountOf("SetStartEnabled"), 0);
+  EXPECT_TRUE(U.Messages.empty());
+  EXPECT_EQ(Folder.Names(), std::vector<std::string>{"in.mzf"});
+  // The image keeps what was loaded.
+  EXPECT_EQ(Run->Image().BodySize(), 16);
+  EXPECT_EQ(Run->Image().FileLength(), 144);
+}
+
+TEST_F(ConversionRun, FileOf65535BytesIsConvertedAnd65536IsRefusedBeforeTheSaveDialog) {
+  const auto Largest = MakeMzf(300, 65535 - 128, 2);
+  Folder.Write("largest.mzf", Largest);
+  TScriptedUser& U = User("largest.mzf");
+  ASSERT_EQ(Run->Execute(U), TRunOutcome::Written);
+  EXPECT_TRUE(SameBytes(ReadWholeFile(Folder.PathOf("out.wav")),
+                        expected::ConvertedFile(Largest, ExpectedSettings())));
+
+  Folder.Write("toolarge.mzf", MakeMzf(300, 65536 - 128, 3));
+  TScriptedUser Second;
+  Second.InputFile = Folder.PathOf("toolarge.mzf");
+  Second.OutputFile = Folder.PathOf("second.wav");
+  EXPECT_EQ(Run->Execute(Second), TRunOutcome::Refused);
+  EXPECT_EQ(Second.Messages, std::vector<std::string>{"File must be smaller than 64KB"});
+  EXPECT_EQ(Second.CountOf("ChooseOutputFile"), 0);
+  EXPECT_EQ(Second.CountOf("SetStartEnabled"), 0);
+  EXPECT_EQ(Folder.Names(), (std::vector<std::string>{"largest.mzf", "out.wav", "toolarge.mzf"}));
+  // Refused without reading: the image still holds the earlier file.
+  EXPECT_EQ(Run->Image().FileLength(), 65535);
+}
+
+TEST_F(ConversionRun, CallsComeInTheOrderOfTheRun) {
+  Folder.Write("in.mzf", MakeMzf(8, 8, 4));
+  TScriptedUser& U = User("in.mzf");
+  U.BoxText = {"5", "6", "7", "8"};
+  ASSERT_EQ(Run->Execute(U), TRunOutcome::Written);
+  const std::vector<std::string> Expected = {
+      "LoaderGap", "BodyGap", "ChooseInputFile",
+      // the settings for the size check
+      "MonitorConstant", "LoaderGap", "BodyGap", "ChooseOutputFile", "SetStartEnabled:0",
+      // standard timing shown for the loader pass
+      "WriteTiming:0=9", "WriteTiming:1=11", "WriteTiming:2=18", "WriteTiming:3=19",
+      "ProcessMessages", "MonitorConstant", "LoaderGap",
+      "BodyGap",  // read by the encoder before the loader's body gap
+      "WriteTiming:0=5", "WriteTiming:1=6", "WriteTiming:2=7", "WriteTiming:3=8", "ProcessMessages",
+      "BodyGap",  // before the user's body gap
+      "SetStartEnabled:1"};
+  EXPECT_EQ(U.Calls, Expected);
+}
+
+TEST_F(ConversionRun, BoxesShowStandardTimingDuringTheLoaderAndTheUsersAfter) {
+  const auto File = MakeMzf(40, 40, 5);
+  Folder.Write("in.mzf", File);
+  TScriptedUser& U = User("in.mzf");
+  U.BoxText = {"4", "2", "abc", "3"};  // a box with text that is no number reads as 1
+  ASSERT_EQ(Run->Execute(U), TRunOutcome::Written);
+
+  ASSERT_EQ(U.BoxesAtProcessMessages.size(), 2u);
+  EXPECT_EQ(U.BoxesAtProcessMessages[0], (Boxes{9, 11, 18, 19}));
+  EXPECT_EQ(U.BoxesAtProcessMessages[1], (Boxes{4, 2, 1, 3}));
+  EXPECT_EQ(U.BoxValues(), (Boxes{4, 2, 1, 3}));
+  EXPECT_EQ(U.BoxText[2], "1");
+  EXPECT_TRUE(U.StartEnabled);
+
+  expected::Conversion C = ExpectedSettings();
+  C.User = {4, 2, 1, 3};
+  EXPECT_TRUE(SameBytes(ReadWholeFile(Folder.PathOf("out.wav")), expected::ConvertedFile(File, C)));
+}
+
+TEST_F(ConversionRun, InputIsReadAgainForTheBody) {
+  const auto First = MakeMzf(100, 100, 6);
+  const auto Changed = MakeMzf(50, 60, 7);
+  Folder.Write("in.mzf", First);
+  TScriptedUser& U = User("in.mzf");
+  U.OnProcessMessages = [&](int Call) {
+    if (Call == 2) {  // after the loader pass, before the second load
+      Folder.Write("in.mzf", Changed);
+    }
+  };
+  ASSERT_EQ(Run->Execute(U), TRunOutcome::Written);
+
+  // The loader carries the first file's header, the body is the changed one.
+  const expected::Conversion C = ExpectedSettings();
+  auto Data = expected::Samples(
+      expected::FullTapeFile(expected::LoaderHeader(First), expected::LoaderBody(First, 1),
+                             C.LoaderGap, C.BodyGap),
+      {9, 11, 18, 19});
+  const auto Body =
+      expected::Samples(expected::BodyTapeFile(expected::UserBody(Changed), C.BodyGap), C.User);
+  Data.insert(Data.end(), Body.begin(), Body.end());
+  EXPECT_TRUE(SameBytes(ReadWholeFile(Folder.PathOf("out.wav")), expected::WaveFile(Data)));
+  EXPECT_EQ(Run->Image().FileLength(), static_cast<std::int32_t>(Changed.size()));
+}
+
+struct ExactCase {
+  const char* Name;
+  std::uint16_t BodySize;
+  std::size_t BodyBytes;
+  expected::Timing Timing;
+  int Constant;
+  int LoaderGap;
+  int BodyGap;
+  bool Inverted;
+};
+
+TEST_F(ConversionRun, WholeWaveEqualsTheSignalTable) {
+  const ExactCase Cases[] = {
+      {"one byte, no gaps", 1, 1, {3, 1, 3, 2}, 1, 0, 0, false},
+      {"defaults", 256, 256, {3, 1, 3, 2}, 1, 5000, 5000, false},
+      {"slow pulses, constant 255", 700, 700, {128, 128, 1, 128}, 255, 3, 7, false},
+      {"header only, body is zeros", 20, 0, {2, 2, 4, 4}, 17, 1, 1, false},
+      {"shorter than the parameter block", 90, 60, {1, 1, 2, 2}, 2, 0, 2, false},
+      {"inverted levels", 33, 40, {3, 1, 3, 2}, 1, 4, 4, true},
+  };
+  std::uint32_t Seed = 100;
+  for (const ExactCase& Case : Cases) {
+    SCOPED_TRACE(Case.Name);
+    const auto File = MakeMzf(Case.BodySize, Case.BodyBytes, ++Seed);
+    Folder.Write("in.mzf", File);
+    TScriptedUser U;
+    U.InputFile = Folder.PathOf("in.mzf");
+    U.OutputFile = Folder.PathOf("out.wav");
+    U.BoxText = {std::to_string(Case.Timing.Log0Lo), std::to_string(Case.Timing.Log0Hi),
+                 std::to_string(Case.Timing.Log1Lo), std::to_string(Case.Timing.Log1Hi)};
+    U.Constant = Case.Constant;
+    U.LeadGap = Case.LoaderGap;
+    U.Gap = Case.BodyGap;
+    Run->SetInvertLevels(Case.Inverted);
+    ASSERT_EQ(Run->Execute(U), TRunOutcome::Written);
+
+    expected::Conversion C{Case.Timing, Case.Constant, Case.LoaderGap, Case.BodyGap, Case.Inverted};
+    const auto Written = ReadWholeFile(Folder.PathOf("out.wav"));
+    EXPECT_TRUE(SameBytes(Written, expected::ConvertedFile(File, C)));
+    EXPECT_EQ(Folder.Names(), (std::vector<std::string>{"in.mzf", "out.wav"}));
+  }
+}
+
+TEST_F(ConversionRun, BodyPastTheEndOfTheFileIsSentAsZerosWithAWarning) {
+  const auto File = MakeMzf(4096, 128, 8);  // a 256-byte file
+  Folder.Write("in.mzf", File);
+  TScriptedUser& U = User("in.mzf");
+  ASSERT_EQ(Run->Execute(U), TRunOutcome::Written);
+  EXPECT_EQ(U.Warnings, std::vector<std::string>{
+                            "Body size 4096 runs past the end of the file: 3968 bytes missing, "
+                            "sent as zeros"});
+  EXPECT_TRUE(SameBytes(ReadWholeFile(Folder.PathOf("out.wav")),
+                        expected::ConvertedFile(File, ExpectedSettings())));
+
+  // A body that the file holds whole gives no warning.
+  TScriptedUser Whole = U;
+  Whole.Calls.clear();
+  Whole.Warnings.clear();
+  Folder.Write("in.mzf", MakeMzf(128, 128, 9));
+  ASSERT_EQ(Run->Execute(Whole), TRunOutcome::Written);
+  EXPECT_TRUE(Whole.Warnings.empty());
+}
+
+TEST_F(ConversionRun, PlannedSizeEqualsTheBytesWritten) {
+  std::mt19937 Random(2024);
+  for (int Round = 0; Round < 8; ++Round) {
+    const auto BodyBytes = static_cast<std::size_t>(Random() % 3000);
+    const auto BodySize = static_cast<std::uint16_t>(1 + Random() % 4000);
+    const auto File = MakeMzf(BodySize, BodyBytes, Random());
+    Folder.Write("in.mzf", File);
+
+    TConversionSettings Settings;
+    for (const TimingBox Box :
+         {TimingBox::Log0Lo, TimingBox::Log0Hi, TimingBox::Log1Lo, TimingBox::Log1Hi}) {
+      Settings.UserTiming.Set(Box, static_cast<std::int32_t>(1 + Random() % 128));
+    }
+    Settings.MonitorConstant = static_cast<std::int32_t>(1 + Random() % 255);
+    Settings.LoaderGap = static_cast<std::int32_t>(Random() % 3000);
+    Settings.BodyGap = static_cast<std::int32_t>(Random() % 3000);
+
+    auto Loaded = std::make_unique<TMzfImage>();
+    ASSERT_EQ(Loaded->LoadFromFile(Folder.PathOf("in.mzf")), TMzfImage::LoadResult::Loaded);
+    const TConversionPlan Plan = PlanConversion(*Loaded, Settings);
+
+    TScriptedUser U;
+    U.InputFile = Folder.PathOf("in.mzf");
+    U.OutputFile = Folder.PathOf("out.wav");
+    U.BoxText = {
+        std::to_string(Settings.UserTiming.Log0Lo), std::to_string(Settings.UserTiming.Log0Hi),
+        std::to_string(Settings.UserTiming.Log1Lo), std::to_string(Settings.UserTiming.Log1Hi)};
+    U.Constant = Settings.MonitorConstant;
+    U.LeadGap = Settings.LoaderGap;
+    U.Gap = Settings.BodyGap;
+    ASSERT_EQ(Run->Execute(U), TRunOutcome::Written);
+
+    const auto Written = ReadWholeFile(Folder.PathOf("out.wav"));
+    EXPECT_EQ(Plan.FileSize(), Written.size()) << "round " << Round;
+    const expected::Conversion C{{Settings.UserTiming.Log0Lo, Settings.UserTiming.Log0Hi,
+                                  Settings.UserTiming.Log1Lo, Settings.UserTiming.Log1Hi},
+                                 Settings.MonitorConstant,
+                                 Settings.LoaderGap,
+                                 Settings.BodyGap,
+                                 false};
+    const auto Expected = expected::ConvertedFile(File, C);
+    EXPECT_EQ(Plan.LoaderSamples + Plan.BodySamples + 46, Expected.size());
+    EXPECT_TRUE(SameBytes(Written, Expected)) << "round " << Round;
+  }
+}
+
+}  // namespace
+}  // namespace kvetro
