@@ -1,0 +1,240 @@
+#include "app/Form1.h"
+
+#include <QCoreApplication>
+#include <QFont>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPalette>
+#include <QPushButton>
+#include <QScreen>
+#include <exception>
+
+#include "app/Application.h"
+#include "app/CaptionFit.h"
+#include "app/FileDialog.h"
+#include "app/SpinEdit.h"
+
+namespace kvetro {
+
+namespace {
+
+// The layout was drawn at 96 pixels per inch with 8-point "MS Sans Serif",
+// 11 pixels high. Where that font is missing the platform's fallback for a
+// sans-serif face takes over.
+QFont WindowFont(bool Bold) {
+  QFont Font(QStringLiteral("MS Sans Serif"));
+  Font.setStyleHint(QFont::SansSerif);
+  Font.setPixelSize(11);
+  // Set explicitly, so that the bold of a group box does not pass to the
+  // controls inside it.
+  Font.setWeight(Bold ? QFont::Bold : QFont::Normal);
+  return Font;
+}
+
+QFont FooterFont() {
+  QFont Font(QStringLiteral("MS Serif"));
+  Font.setStyleHint(QFont::Serif);
+  Font.setPixelSize(9);
+  Font.setWeight(QFont::Normal);
+  return Font;
+}
+
+template <typename Control>
+Control* Place(Control* Widget, const char* Name, int Left, int Top, int Width, int Height,
+               const QFont& Font) {
+  Widget->setObjectName(QString::fromLatin1(Name));
+  Widget->setGeometry(Left, Top, Width, Height);
+  Widget->setFont(Font);
+  return Widget;
+}
+
+QLabel* MakeLabel(QWidget* Parent, const char* Name, int Left, int Top, int Width, int Height,
+                  const char* Caption, const QFont& Font = WindowFont(false)) {
+  auto* Label =
+      Place(new QLabel(QString::fromUtf8(Caption), Parent), Name, Left, Top, Width, Height, Font);
+  Label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  return Label;
+}
+
+TSpinEdit* MakeSpinEdit(QWidget* Parent, const char* Name, int Left, int Top, int Width,
+                        std::int32_t Value, std::int32_t MinValue, std::int32_t MaxValue) {
+  auto* Edit = Place(new TSpinEdit(Parent), Name, Left, Top, Width, 22, WindowFont(false));
+  Edit->SetRange(MinValue, MaxValue);
+  Edit->SetValue(Value);
+  return Edit;
+}
+
+QGroupBox* MakeGroupBox(QWidget* Parent, const char* Name, int Left, int Top, int Width, int Height,
+                        const char* Caption) {
+  auto* Box = Place(new QGroupBox(QString::fromUtf8(Caption), Parent), Name, Left, Top, Width,
+                    Height, WindowFont(true));
+  return Box;
+}
+
+TFileDialog* MakeFileDialog(QWidget* Parent, const char* Name, const char* Filter,
+                            const char* Extension, QFileDialog::AcceptMode Mode) {
+  auto* Dialog = new TFileDialog(Parent);
+  Dialog->setObjectName(QString::fromLatin1(Name));
+  Dialog->setNameFilter(QString::fromLatin1(Filter));
+  Dialog->setDefaultSuffix(QString::fromLatin1(Extension));
+  Dialog->setAcceptMode(Mode);
+  // Any name may be typed: a missing input is the conversion's to report.
+  Dialog->setFileMode(QFileDialog::AnyFile);
+  Dialog->setSizeGripEnabled(true);
+  return Dialog;
+}
+
+}  // namespace
+
+TForm1::TForm1(QWidget* Parent)
+    : QWidget(Parent),
+      FMessageBoxes(QString::fromUtf8(ApplicationTitle)),
+      FDefaultHandler(FMessageBoxes) {
+  SetUpWindow();
+  CreateComponents();
+}
+
+void TForm1::SetUpWindow() {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("Kvetro ver. 0.1 alpha"));
+  // A fixed single border: title, system menu, minimize and close, but no
+  // maximize, and no resizing.
+  setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                 Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                 Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+  setFixedSize(308, 349);
+  setFont(WindowFont(false));
+
+  QPalette Colours = palette();
+  Colours.setColor(QPalette::Window, Colours.color(QPalette::Button));
+  setPalette(Colours);
+  setAutoFillBackground(true);
+
+  if (const QScreen* Screen = QGuiApplication::primaryScreen()) {
+    move(Screen->availableGeometry().center() - rect().center());
+  }
+}
+
+void TForm1::CreateComponents() {
+  OpenDialog1 =
+      MakeFileDialog(this, "OpenDialog1", "MZF files (*.mzf)", "mzf", QFileDialog::AcceptOpen);
+  SaveDialog1 =
+      MakeFileDialog(this, "SaveDialog1", "Wave files (*.wav)", "wav", QFileDialog::AcceptSave);
+  // Replacing an existing WAV is confirmed by the user (Qt's default).
+  SaveDialog1->setOption(QFileDialog::DontConfirmOverwrite, false);
+
+  Button1 = Place(new QPushButton(QStringLiteral("Spustit konverzi"), this), "Button1", 104, 296,
+                  97, 25, WindowFont(false));
+  connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
+
+  GroupBox1 = MakeGroupBox(this, "GroupBox1", 8, 8, 289, 129,
+                           "Časování log. úrovní [v samplech při 44100 Hz]");
+  Label1 = MakeLabel(GroupBox1, "Label1", 8, 56, 30, 13, "Log. 0");
+  Label2 = MakeLabel(GroupBox1, "Label2", 8, 96, 30, 13, "Log. 1");
+  SpinEdit1 = MakeSpinEdit(GroupBox1, "SpinEdit1", 64, 48, 49, 3, 1, 128);
+  SpinEdit2 = MakeSpinEdit(GroupBox1, "SpinEdit2", 192, 48, 49, 1, 1, 128);
+  SpinEdit3 = MakeSpinEdit(GroupBox1, "SpinEdit3", 64, 88, 49, 3, 1, 128);
+  SpinEdit4 = MakeSpinEdit(GroupBox1, "SpinEdit4", 192, 88, 49, 2, 1, 128);
+  Label3 = MakeLabel(GroupBox1, "Label3", 152, 56, 6, 13, "+");
+  Label4 = MakeLabel(GroupBox1, "Label4", 152, 96, 6, 13, "+");
+  Label5 = MakeLabel(GroupBox1, "Label5", 72, 24, 14, 13, "LO");
+  Label6 = MakeLabel(GroupBox1, "Label6", 200, 24, 11, 13, "HI");
+
+  GroupBox2 = MakeGroupBox(this, "GroupBox2", 8, 144, 289, 137, "Ostatní parametry");
+  Label7 = MakeLabel(GroupBox2, "Label7", 8, 32, 135, 13, "Konstanta v monitoru [0A4B]");
+  SpinEdit5 = MakeSpinEdit(GroupBox2, "SpinEdit5", 192, 24, 49, 1, 1, 255);
+  Label8 = MakeLabel(GroupBox2, "Label8", 16, 72, 72, 13, "LGAP zavadec");
+  Label9 = MakeLabel(GroupBox2, "Label9", 16, 96, 48, 13, "LGAP telo");
+  // Equal bounds mean no bounds: a gap may be 0 (no pulses) or anything.
+  SpinEdit6 = MakeSpinEdit(GroupBox2, "SpinEdit6", 168, 64, 73, 5000, 0, 0);
+  SpinEdit7 = MakeSpinEdit(GroupBox2, "SpinEdit7", 168, 88, 73, 5000, 0, 0);
+
+  Label10 = MakeLabel(this, "Label10", 96, 336, 118, 11, "© 2026 Kvetro – MZF/WAV", FooterFont());
+  Label10->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
+
+  // Text of one kind keeps one size, so a fallback font shrinks all of it
+  // alike; the lone "+" signs are fitted on their own.
+  TCaptionFit::ApplyCommon({GroupBox1, GroupBox2});
+  TCaptionFit::ApplyCommon({Label1, Label2, Label5, Label6, Label7, Label8, Label9, Button1});
+  TCaptionFit::Apply(*Label3);
+  TCaptionFit::Apply(*Label4);
+  TCaptionFit::Apply(*Label10);
+
+  setTabOrder(Button1, SpinEdit1);
+  setTabOrder(SpinEdit1, SpinEdit2);
+  setTabOrder(SpinEdit2, SpinEdit3);
+  setTabOrder(SpinEdit3, SpinEdit4);
+  setTabOrder(SpinEdit4, SpinEdit5);
+  setTabOrder(SpinEdit5, SpinEdit6);
+  setTabOrder(SpinEdit6, SpinEdit7);
+}
+
+void TForm1::Button1Click() {
+  try {
+    static_cast<void>(FRun.Execute(*this));
+  } catch (const std::exception& Failure) {
+    // The run has put its output and the boxes back; the window must be
+    // usable again whatever failed.
+    Button1->setEnabled(true);
+    FDefaultHandler.Handle(Failure);
+  }
+}
+
+std::optional<std::string> TForm1::ChooseInputFile() {
+  const std::optional<QString> Name = OpenDialog1->Choose();
+  return Name ? std::optional<std::string>(Name->toStdString()) : std::nullopt;
+}
+
+std::optional<std::string> TForm1::ChooseOutputFile() {
+  const std::optional<QString> Name = SaveDialog1->Choose();
+  return Name ? std::optional<std::string>(Name->toStdString()) : std::nullopt;
+}
+
+void TForm1::ShowMessage(const std::string& Text) {
+  FMessageBoxes.ShowMessage(QString::fromStdString(Text));
+}
+
+void TForm1::SetStartEnabled(bool Enabled) {
+  Button1->setEnabled(Enabled);
+}
+
+TSpinEdit& TForm1::TimingEdit(TimingBox Box) const {
+  switch (Box) {
+    case TimingBox::Log0Lo:
+      return *SpinEdit1;
+    case TimingBox::Log0Hi:
+      return *SpinEdit2;
+    case TimingBox::Log1Lo:
+      return *SpinEdit3;
+    case TimingBox::Log1Hi:
+      break;
+  }
+  return *SpinEdit4;
+}
+
+std::int32_t TForm1::ReadTiming(TimingBox Box) {
+  return TimingEdit(Box).Value();
+}
+
+void TForm1::WriteTiming(TimingBox Box, std::int32_t Value) {
+  TimingEdit(Box).SetValue(Value);
+}
+
+std::int32_t TForm1::MonitorConstant() {
+  return SpinEdit5->Value();
+}
+
+std::int32_t TForm1::LoaderGap() {
+  return SpinEdit6->Value();
+}
+
+std::int32_t TForm1::BodyGap() {
+  return SpinEdit7->Value();
+}
+
+void TForm1::ProcessMessages() {
+  QCoreApplication::processEvents();
+}
+
+}  // namespace kvetro

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QWidget>
+#include <cstdint>
+
+#include "app/DefaultHandler.h"
+#include "app/MessageBoxes.h"
+#include "tape/ConversionRun.h"
+#include "tape/ConversionUser.h"
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+namespace kvetro {
+
+class TFileDialog;
+class TSpinEdit;
+
+// The program's one window: the pulse timings, the monitor constant, the two
+// gap lengths and the button that starts a conversion. The settings live only
+// in the controls and start from the same defaults at every launch. The
+// window is also the conversion's user: it answers with its dialogs, shows
+// the run's messages and lends it the timing boxes.
+class TForm1 : public QWidget, public TConversionUser {
+  Q_OBJECT
+
+ public:
+  explicit TForm1(QWidget* Parent = nullptr);
+
+  // The start button's handler: one whole conversion run. Nothing thrown by
+  // the run leaves here; failures go to the default handler.
+  void Button1Click();
+
+  // The window's dialogs and boxes, for tests to answer.
+  TFileDialog& OpenDialog() { return *OpenDialog1; }
+  TFileDialog& SaveDialog() { return *SaveDialog1; }
+  TMessageBoxes& MessageBoxes() { return FMessageBoxes; }
+
+  // TConversionUser
+  std::optional<std::string> ChooseInputFile() override;
+  std::optional<std::string> ChooseOutputFile() override;
+  void ShowMessage(const std::string& Text) override;
+  void SetStartEnabled(bool Enabled) override;
+  std::int32_t ReadTiming(TimingBox Box) override;
+  void WriteTiming(TimingBox Box, std::int32_t Value) override;
+  std::int32_t MonitorConstant() override;
+  std::int32_t LoaderGap() override;
+  std::int32_t BodyGap() override;
+  void ProcessMessages() override;
+
+ private:
+  void CreateComponents();
+  void SetUpWindow();
+  TSpinEdit& TimingEdit(TimingBox Box) const;
+
+  TMessageBoxes FMessageBoxes;
+  TDefaultHandler FDefaultHandler;
+  TConversionRun FRun;
+
+  // Owned by the window as their Qt parent.
+  TFileDialog* OpenDialog1 = nullptr;
+  TFileDialog* SaveDialog1 = nullptr;
+  QPushButton* Button1 = nullptr;
+  QGroupBox* GroupBox1 = nullptr;
+  QLabel* Label1 = nullptr;
+  QLabel* Label2 = nullptr;
+  TSpinEdit* SpinEdit1 = nullptr;
+  TSpinEdit* SpinEdit2 = nullptr;
+  TSpinEdit* SpinEdit3 = nullptr;
+  TSpinEdit* SpinEdit4 = nullptr;
+  QLabel* Label3 = nullptr;
+  QLabel* Label4 = nullptr;
+  QLabel* Label5 = nullptr;
+  QLabel* Label6 = nullptr;
+  QGroupBox* GroupBox2 = nullptr;
+  QLabel* Label7 = nullptr;
+  TSpinEdit* SpinEdit5 = nullptr;
+  QLabel* Label8 = nullptr;
+  QLabel* Label9 = nullptr;
+  TSpinEdit* SpinEdit6 = nullptr;
+  TSpinEdit* SpinEdit7 = nullptr;
+  QLabel* Label10 = nullptr;
+};
+
+}  // namespace kvetro
