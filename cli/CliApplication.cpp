@@ -1,0 +1,90 @@
+#include "cli/CliApplication.h"
+
+#include <exception>
+#include <memory>
+
+#include "cli/CommandLine.h"
+#include "cli/CommandLineUser.h"
+#include "cli/MzfInfo.h"
+#include "cli/RefusalTexts.h"
+#include "cli/StreamCopy.h"
+#include "cli/TemporaryFile.h"
+#include "tape/MzfImage.h"
+#include "wave/Exception.h"
+#include "wave/PlatformFile.h"
+
+namespace kvetro {
+
+TCliApplication::TCliApplication(std::ostream& Out, std::ostream& Errors, std::FILE* WaveOutput)
+    : FOut(Out), FErrors(Errors), FWaveOutput(WaveOutput) {}
+
+int TCliApplication::Run(const std::vector<std::string>& Arguments) {
+  const TCommandLine Line = ParseCommandLine(Arguments);
+  try {
+    switch (Line.Kind) {
+      case TCommandKind::Help:
+      case TCommandKind::Version:
+        FOut << Line.Text << std::flush;
+        return ExitWritten;
+      case TCommandKind::UsageError:
+        FErrors << Line.Text << '\n' << UsageHint << '\n';
+        return ExitUsage;
+      case TCommandKind::Info:
+        return Describe(Line.Settings);
+      case TCommandKind::Convert:
+        return Convert(Line.Settings);
+    }
+  } catch (const Exception& Error) {
+    FErrors << Error.Message() << '\n';
+  } catch (const std::exception& Error) {
+    FErrors << Error.what() << '\n';
+  }
+  return ExitFailed;
+}
+
+int TCliApplication::Convert(const TCliSettings& Settings) {
+  if (Settings.OutputName == StandardOutputName) {
+    return ConvertToStandardOutput(Settings);
+  }
+  return ExecuteRun(Settings, Settings.OutputName);
+}
+
+int TCliApplication::ConvertToStandardOutput(const TCliSettings& Settings) {
+  if (IsTerminal(FWaveOutput)) {
+    FErrors << TerminalOutputText << '\n';
+    return ExitFailed;
+  }
+  // The wave stream goes back to the start to fill in its sizes, which a
+  // pipe cannot do: the WAV is made in a file first and then copied.
+  const TTemporaryFile Temporary;
+  const int Status = ExecuteRun(Settings, Temporary.Name());
+  if (Status == ExitWritten) {
+    UseBinaryMode(FWaveOutput);
+    CopyFileTo(Temporary.Name(), FWaveOutput);
+  }
+  return Status;
+}
+
+int TCliApplication::ExecuteRun(const TCliSettings& Settings, const std::string& OutputName) {
+  TCommandLineUser User(Settings, OutputName, FErrors);
+  FRun.SetInvertLevels(Settings.InvertLevels);
+  return FRun.Execute(User) == TRunOutcome::Written ? ExitWritten : ExitFailed;
+}
+
+int TCliApplication::Describe(const TCliSettings& Settings) {
+  // 64 KiB: kept off the stack.
+  const auto Image = std::make_unique<TMzfImage>();
+  if (Image->LoadFromFile(Settings.InputName) == TMzfImage::LoadResult::TooLarge) {
+    FErrors << FileTooLargeText << '\n';
+    return ExitFailed;
+  }
+  const TMzfInfo Info = DescribeMzf(*Image, Settings.Conversion);
+  FOut << Info.Text << std::flush;
+  if (Info.Refusal) {
+    FErrors << *Info.Refusal << '\n';
+    return ExitFailed;
+  }
+  return ExitWritten;
+}
+
+}  // namespace kvetro

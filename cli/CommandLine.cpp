@@ -1,0 +1,184 @@
+#include "cli/CommandLine.h"
+
+#include <CLI/CLI.hpp>
+#include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <optional>
+
+#include "cli/NumberArgument.h"
+
+#ifndef KVETRO_VERSION
+#define KVETRO_VERSION "unknown"
+#endif
+
+namespace kvetro {
+
+namespace {
+
+constexpr std::int32_t MinHalf = 1;
+constexpr std::int32_t MaxHalf = 128;
+constexpr std::int32_t MinConstant = 1;
+constexpr std::int32_t MaxConstant = 255;
+constexpr std::int32_t MaxGap = std::numeric_limits<std::int32_t>::max();
+
+// The option texts as given; each is checked and converted after parsing so
+// that every value error reads the same way.
+struct TRawOptions {
+  std::optional<std::string> Zero;
+  std::optional<std::string> One;
+  std::optional<std::string> Constant;
+  std::optional<std::string> LoaderGap;
+  std::optional<std::string> BodyGap;
+  bool Invert = false;
+  bool Info = false;
+  std::vector<std::string> Files;
+};
+
+class TUsageError {
+ public:
+  explicit TUsageError(std::string Text) : FText(std::move(Text)) {}
+  const std::string& Text() const { return FText; }
+
+ private:
+  std::string FText;
+};
+
+void SetPulse(const std::optional<std::string>& Text, const char* Option, std::int32_t& Lo,
+              std::int32_t& Hi) {
+  if (!Text) {
+    return;
+  }
+  const auto Halves = ParsePulseHalves(*Text, MinHalf, MaxHalf);
+  if (!Halves) {
+    throw TUsageError(std::string(Option) + " wants LO,HI, two whole numbers from 1 to 128, not '" +
+                      *Text + "'");
+  }
+  Lo = Halves->Lo;
+  Hi = Halves->Hi;
+}
+
+void SetNumber(const std::optional<std::string>& Text, const char* Option, std::int32_t Min,
+               std::int32_t Max, const char* Range, std::int32_t& Value) {
+  if (!Text) {
+    return;
+  }
+  const auto Number = ParseDecimal(*Text, Min, Max);
+  if (!Number) {
+    throw TUsageError(std::string(Option) + " wants a whole number " + Range + ", not '" + *Text +
+                      "'");
+  }
+  Value = *Number;
+}
+
+TCommandLine Interpret(const TRawOptions& Raw) {
+  TCommandLine Line;
+  TCliSettings& Settings = Line.Settings;
+  PulseTiming& Timing = Settings.Conversion.UserTiming;
+  SetPulse(Raw.Zero, "--zero", Timing.Log0Lo, Timing.Log0Hi);
+  SetPulse(Raw.One, "--one", Timing.Log1Lo, Timing.Log1Hi);
+  SetNumber(Raw.Constant, "--constant", MinConstant, MaxConstant, "from 1 to 255",
+            Settings.Conversion.MonitorConstant);
+  SetNumber(Raw.LoaderGap, "--loader-gap", 0, MaxGap, "of 0 or more",
+            Settings.Conversion.LoaderGap);
+  SetNumber(Raw.BodyGap, "--body-gap", 0, MaxGap, "of 0 or more", Settings.Conversion.BodyGap);
+  Settings.InvertLevels = Raw.Invert;
+
+  if (Raw.Info) {
+    if (Raw.Files.size() != 1) {
+      throw TUsageError("--info expects one file: INPUT.mzf");
+    }
+    Line.Kind = TCommandKind::Info;
+    Settings.InputName = Raw.Files[0];
+  } else {
+    if (Raw.Files.size() != 2) {
+      throw TUsageError("Expected two files: INPUT.mzf and OUTPUT.wav (or - for standard output)");
+    }
+    Line.Kind = TCommandKind::Convert;
+    Settings.InputName = Raw.Files[0];
+    Settings.OutputName = Raw.Files[1];
+  }
+  return Line;
+}
+
+}  // namespace
+
+TCommandLine ParseCommandLine(const std::vector<std::string>& Arguments) {
+  TRawOptions Raw;
+  CLI::App App("", "kvetro-cli");
+  App.set_help_flag("-h,--help");
+  App.set_version_flag("-V,--version", VersionText());
+  std::string Zero, One, Constant, LoaderGap, BodyGap;
+  CLI::Option* const ZeroOption = App.add_option("--zero", Zero)->type_name("LO,HI");
+  CLI::Option* const OneOption = App.add_option("--one", One)->type_name("LO,HI");
+  CLI::Option* const ConstantOption = App.add_option("--constant", Constant)->type_name("N");
+  CLI::Option* const LoaderGapOption = App.add_option("--loader-gap", LoaderGap)->type_name("N");
+  CLI::Option* const BodyGapOption = App.add_option("--body-gap", BodyGap)->type_name("N");
+  App.add_flag("--invert", Raw.Invert);
+  App.add_flag("--info", Raw.Info);
+  App.add_option("files", Raw.Files);
+
+  TCommandLine Line;
+  try {
+    // CLI11 takes its arguments last first.
+    std::vector<std::string> Reversed(Arguments.rbegin(), Arguments.rend());
+    App.parse(Reversed);
+    const auto Given = [](const CLI::Option* Option, const std::string& Text) {
+      return Option->count() > 0 ? std::optional<std::string>(Text) : std::nullopt;
+    };
+    Raw.Zero = Given(ZeroOption, Zero);
+    Raw.One = Given(OneOption, One);
+    Raw.Constant = Given(ConstantOption, Constant);
+    Raw.LoaderGap = Given(LoaderGapOption, LoaderGap);
+    Raw.BodyGap = Given(BodyGapOption, BodyGap);
+    Line = Interpret(Raw);
+  } catch (const CLI::CallForHelp&) {
+    Line.Kind = TCommandKind::Help;
+    Line.Text = HelpText();
+  } catch (const CLI::CallForVersion&) {
+    Line.Kind = TCommandKind::Version;
+    Line.Text = VersionText() + "\n";
+  } catch (const CLI::ParseError& Error) {
+    Line.Kind = TCommandKind::UsageError;
+    Line.Text = Error.what();
+  } catch (const TUsageError& Error) {
+    Line.Kind = TCommandKind::UsageError;
+    Line.Text = Error.Text();
+  }
+  return Line;
+}
+
+std::string VersionText() {
+  return std::string("kvetro-cli ") + KVETRO_VERSION;
+}
+
+std::string HelpText() {
+  return "Turns an MZF tape image of a Sharp MZ computer into a 44100 Hz 8-bit mono WAV:\n"
+         "a loader file at standard tape timing, then the body at a fast pulse timing.\n"
+         "\n"
+         "Usage:\n"
+         "  kvetro-cli [options] INPUT.mzf OUTPUT.wav\n"
+         "  kvetro-cli --info [options] INPUT.mzf\n"
+         "\n"
+         "OUTPUT.wav may be - to write the WAV to standard output (not to a terminal).\n"
+         "An existing OUTPUT.wav is replaced.\n"
+         "\n"
+         "Options (counts in samples at 44100 Hz; defaults in brackets):\n"
+         "  --zero LO,HI     short pulse (bit 0): LO samples of 0x30, then HI of 0xD0;\n"
+         "                   each 1..128                                        [3,1]\n"
+         "  --one LO,HI      long pulse (bit 1); each 1..128                    [3,2]\n"
+         "  --constant N     monitor constant that the loader writes to 0x0A4B,\n"
+         "                   1..255                                             [1]\n"
+         "  --loader-gap N   short pulses before the loader file, 0 or more     [5000]\n"
+         "  --body-gap N     short pulses before each body, 0 or more           [5000]\n"
+         "  --invert         swap the two sample levels, for players or cables that\n"
+         "                   invert the signal\n"
+         "  --info           print what INPUT holds and how long the sound would play;\n"
+         "                   write nothing\n"
+         "  -h, --help       show this text\n"
+         "  -V, --version    show the version\n"
+         "\n"
+         "Exit status: 0 written, 1 refused or failed, 2 usage error.\n";
+}
+
+}  // namespace kvetro

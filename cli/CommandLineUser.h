@@ -1,0 +1,45 @@
+#pragma once
+
+#include <optional>
+#include <ostream>
+#include <string>
+
+#include "cli/CliSettings.h"
+#include "tape/ConversionUser.h"
+
+namespace kvetro {
+
+// The conversion run's user on the command line: the files and settings come
+// from the arguments, messages and warnings go to standard error, and there
+// is no window to repaint.
+class TCommandLineUser : public TConversionUser {
+ public:
+  // OutputName is where the run writes, which differs from the settings'
+  // output when the WAV goes to standard output through a temporary file.
+  TCommandLineUser(const TCliSettings& Settings, std::string OutputName, std::ostream& Errors);
+
+  std::optional<std::string> ChooseInputFile() override { return FSettings.InputName; }
+  std::optional<std::string> ChooseOutputFile() override { return FOutputName; }
+  void ShowMessage(const std::string& Text) override;
+  void ShowWarning(const std::string& Text) override;
+  void SetStartEnabled(bool /*Enabled*/) override {}
+
+  // The run swaps in the standard timing for the loader and puts these back;
+  // they stand in for the window's four boxes.
+  std::int32_t ReadTiming(TimingBox Box) override { return FTiming.Get(Box); }
+  void WriteTiming(TimingBox Box, std::int32_t Value) override { FTiming.Set(Box, Value); }
+
+  std::int32_t MonitorConstant() override { return FSettings.Conversion.MonitorConstant; }
+  std::int32_t LoaderGap() override { return FSettings.Conversion.LoaderGap; }
+  std::int32_t BodyGap() override { return FSettings.Conversion.BodyGap; }
+
+  void ProcessMessages() override {}
+
+ private:
+  const TCliSettings& FSettings;
+  std::string FOutputName;
+  std::ostream& FErrors;
+  PulseTiming FTiming;
+};
+
+}  // namespace kvetro

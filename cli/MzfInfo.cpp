@@ -1,0 +1,101 @@
+#include "cli/MzfInfo.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <sstream>
+
+#include "cli/RefusalTexts.h"
+
+namespace kvetro {
+
+namespace {
+
+constexpr std::int32_t NameFirst = 0x01;
+constexpr std::int32_t NameLast = 0x11;
+constexpr std::uint8_t NameEnd = 0x0D;  // the monitor ends a tape name with a carriage return
+constexpr std::uint64_t SampleRate = 44100;
+
+std::string Hex(unsigned Value, int Digits) {
+  char Text[16];
+  std::snprintf(Text, sizeof Text, "0x%0*X", Digits, Value);
+  return Text;
+}
+
+void Field(std::ostringstream& Out, const char* Label, const std::string& Value) {
+  Out << Label << std::string(20 - std::char_traits<char>::length(Label), ' ') << Value << '\n';
+}
+
+std::string BodyInFile(const TMzfImage& Image) {
+  const std::int32_t Length = Image.FileLength();
+  const std::int32_t Size = Image.BodySize();
+  const std::int32_t AfterHeader = std::max(Length - TMzfImage::HeaderSize, 0);
+  const std::int32_t Held = std::min(AfterHeader, Size);
+  std::string Text = std::to_string(Held) + " of " + std::to_string(Size) + " bytes";
+  if (Held < Size) {
+    Text += ", " + std::to_string(Size - Held) + " missing (sent as zeros)";
+  } else if (AfterHeader > Size) {
+    Text += ", then " + std::to_string(AfterHeader - Size) + " more bytes (not sent)";
+  }
+  return Text;
+}
+
+std::string TimeAndSamples(std::uint64_t Samples) {
+  return PlayingTime(Samples) + " (" + std::to_string(Samples) + " samples)";
+}
+
+}  // namespace
+
+std::string HeaderFileName(const TMzfImage& Image) {
+  std::string Name;
+  for (std::int32_t Position = NameFirst; Position <= NameLast; ++Position) {
+    const std::uint8_t Byte = Image.ByteAt(Position);
+    if (Byte == NameEnd) {
+      break;
+    }
+    Name += Byte >= 0x20 && Byte <= 0x7E ? static_cast<char>(Byte) : '?';
+  }
+  return Name;
+}
+
+std::string PlayingTime(std::uint64_t Samples) {
+  // Whole milliseconds, rounded half up, without floating point.
+  const std::uint64_t Milliseconds = (Samples * 1000 + SampleRate / 2) / SampleRate;
+  char Text[40];
+  std::snprintf(Text, sizeof Text, "%llu.%03llu s",
+                static_cast<unsigned long long>(Milliseconds / 1000),
+                static_cast<unsigned long long>(Milliseconds % 1000));
+  return Text;
+}
+
+TMzfInfo DescribeMzf(const TMzfImage& Image, const TConversionSettings& Settings) {
+  std::ostringstream Out;
+  if (Image.FileLength() < TMzfImage::HeaderSize) {
+    Field(Out, "Header in the file:",
+          std::to_string(Image.FileLength()) + " of 128 bytes (the rest read as zeros)");
+  }
+  Field(Out, "File type:", Hex(Image.ByteAt(0), 2));
+  Field(Out, "File name:", "\"" + HeaderFileName(Image) + "\"");
+  Field(Out, "Body size:",
+        std::to_string(Image.BodySize()) + " bytes (" + Hex(Image.BodySize(), 4) + ")");
+  Field(Out, "Load address:", Hex(Image.Word(TMzfImage::LoadAddressOffset), 4));
+  Field(Out, "Execution address:", Hex(Image.Word(TMzfImage::ExecAddressOffset), 4));
+  Field(Out, "Body in the file:", BodyInFile(Image));
+
+  TMzfInfo Info;
+  if (Image.BodySize() == 0) {
+    Info.Refusal = BodySizeZeroText;
+  } else {
+    const TConversionPlan Plan = PlanConversion(Image, Settings);
+    Field(Out, "Loader file:", TimeAndSamples(Plan.LoaderSamples));
+    Field(Out, "Body:", TimeAndSamples(Plan.BodySamples));
+    Field(Out, "Total:", TimeAndSamples(Plan.DataSize()));
+    Field(Out, "WAV file:", std::to_string(Plan.FileSize()) + " bytes");
+    if (!Plan.FitsWaveFile()) {
+      Info.Refusal = OutputTooLargeText;
+    }
+  }
+  Info.Text = Out.str();
+  return Info;
+}
+
+}  // namespace kvetro

@@ -1,0 +1,77 @@
+// The arguments as the parser reads them, in-process.
+#include <gtest/gtest.h>
+
+#include "cli/CommandLine.h"
+#include "cli/NumberArgument.h"
+
+namespace kvetro {
+
+namespace {
+
+TEST(CommandLine, DefaultsAreTheWindows) {
+  const TCommandLine Line = ParseCommandLine({"in.mzf", "out.wav"});
+  ASSERT_EQ(Line.Kind, TCommandKind::Convert) << Line.Text;
+  EXPECT_EQ(Line.Settings.Conversion.UserTiming, (PulseTiming{3, 1, 3, 2}));
+  EXPECT_EQ(Line.Settings.Conversion.MonitorConstant, 1);
+  EXPECT_EQ(Line.Settings.Conversion.LoaderGap, 5000);
+  EXPECT_EQ(Line.Settings.Conversion.BodyGap, 5000);
+  EXPECT_FALSE(Line.Settings.InvertLevels);
+  EXPECT_EQ(Line.Settings.InputName, "in.mzf");
+  EXPECT_EQ(Line.Settings.OutputName, "out.wav");
+}
+
+TEST(CommandLine, EveryValueLandsInItsField) {
+  const TCommandLine Line =
+      ParseCommandLine({"--one", "7,8", "--zero=5,6", "--constant", "255", "--loader-gap", "0",
+                        "--body-gap", "2147483647", "--invert", "a.mzf", "-"});
+  ASSERT_EQ(Line.Kind, TCommandKind::Convert) << Line.Text;
+  EXPECT_EQ(Line.Settings.Conversion.UserTiming, (PulseTiming{5, 6, 7, 8}));
+  EXPECT_EQ(Line.Settings.Conversion.MonitorConstant, 255);
+  EXPECT_EQ(Line.Settings.Conversion.LoaderGap, 0);
+  EXPECT_EQ(Line.Settings.Conversion.BodyGap, 2147483647);
+  EXPECT_TRUE(Line.Settings.InvertLevels);
+  EXPECT_EQ(Line.Settings.OutputName, "-");
+}
+
+TEST(CommandLine, InfoTakesOneFileAndTheSettings) {
+  const TCommandLine Line = ParseCommandLine({"--info", "--body-gap", "12", "in.mzf"});
+  ASSERT_EQ(Line.Kind, TCommandKind::Info) << Line.Text;
+  EXPECT_EQ(Line.Settings.InputName, "in.mzf");
+  EXPECT_EQ(Line.Settings.Conversion.BodyGap, 12);
+}
+
+TEST(CommandLine, NamesAfterADoubleDashMayLookLikeOptions) {
+  const TCommandLine Line = ParseCommandLine({"--", "--odd.mzf", "-x.wav"});
+  ASSERT_EQ(Line.Kind, TCommandKind::Convert) << Line.Text;
+  EXPECT_EQ(Line.Settings.InputName, "--odd.mzf");
+  EXPECT_EQ(Line.Settings.OutputName, "-x.wav");
+}
+
+TEST(CommandLine, ValueErrorsSayWhatIsWanted) {
+  const TCommandLine Line = ParseCommandLine({"--zero", "0,1", "a.mzf", "b.wav"});
+  EXPECT_EQ(Line.Kind, TCommandKind::UsageError);
+  EXPECT_EQ(Line.Text, "--zero wants LO,HI, two whole numbers from 1 to 128, not '0,1'");
+  EXPECT_EQ(ParseCommandLine({"--constant", "300", "a.mzf", "b.wav"}).Text,
+            "--constant wants a whole number from 1 to 255, not '300'");
+}
+
+TEST(NumberArgument, OnlyPlainDecimalsInRange) {
+  EXPECT_EQ(ParseDecimal("010", 0, 100), 10) << "decimal, not octal";
+  EXPECT_EQ(ParseDecimal("128", 1, 128), 128);
+  EXPECT_EQ(ParseDecimal("129", 1, 128), std::nullopt);
+  EXPECT_EQ(ParseDecimal("0", 1, 128), std::nullopt);
+  for (const char* Bad : {"", "+5", "-5", " 5", "5 ", "5a", "0x5", "1e3", "99999999999999999999"}) {
+    EXPECT_EQ(ParseDecimal(Bad, 0, 2147483647), std::nullopt) << "'" << Bad << "'";
+  }
+  const auto Halves = ParsePulseHalves("12,34", 1, 128);
+  ASSERT_TRUE(Halves);
+  EXPECT_EQ(Halves->Lo, 12);
+  EXPECT_EQ(Halves->Hi, 34);
+  for (const char* Bad : {"12", "12,", ",34", "12,34,5", "12;34", "12, 34"}) {
+    EXPECT_FALSE(ParsePulseHalves(Bad, 1, 128)) << "'" << Bad << "'";
+  }
+}
+
+}  // namespace
+
+}  // namespace kvetro
