@@ -1,0 +1,61 @@
+#include "fuzz/ConversionCase.h"
+
+#include <array>
+
+namespace kvetro {
+
+namespace {
+
+constexpr std::array<TimingBox, 4> kBoxes = {TimingBox::Log0Lo, TimingBox::Log0Hi,
+                                             TimingBox::Log1Lo, TimingBox::Log1Hi};
+constexpr std::uint8_t kInvertFlag = 0x01;
+constexpr std::uint8_t kFillUpFlag = 0x02;
+
+std::uint16_t Le16(const std::uint8_t* At) {
+  return static_cast<std::uint16_t>(At[0] | (At[1] << 8));
+}
+
+void StoreLe16(std::vector<std::uint8_t>& Out, std::size_t At, std::uint16_t Value) {
+  Out[At] = static_cast<std::uint8_t>(Value & 0xFF);
+  Out[At + 1] = static_cast<std::uint8_t>(Value >> 8);
+}
+
+}  // namespace
+
+TConversionCase TConversionCase::Decode(const std::uint8_t* Data, std::size_t Size) {
+  // A short input reads as if padded with zeros.
+  std::array<std::uint8_t, SettingsSize> S{};
+  for (std::size_t I = 0; I < SettingsSize && I < Size; ++I) {
+    S[I] = Data[I];
+  }
+  TConversionCase Case;
+  for (std::size_t I = 0; I < kBoxes.size(); ++I) {
+    Case.Settings.UserTiming.Set(kBoxes[I], 1 + S[I] % 128);
+  }
+  Case.Settings.MonitorConstant = 1 + S[4] % 255;
+  Case.Settings.LoaderGap = Le16(&S[5]) % (MaxGap + 1);
+  Case.Settings.BodyGap = Le16(&S[7]) % (MaxGap + 1);
+  Case.InvertLevels = (S[9] & kInvertFlag) != 0;
+  Case.FillUp = (S[9] & kFillUpFlag) != 0;
+  Case.FillPoint = Le16(&S[10]);
+  if (Size > SettingsSize) {
+    Case.Mzf.assign(Data + SettingsSize, Data + Size);
+  }
+  return Case;
+}
+
+std::vector<std::uint8_t> TConversionCase::Encode() const {
+  std::vector<std::uint8_t> Out(SettingsSize, 0);
+  for (std::size_t I = 0; I < kBoxes.size(); ++I) {
+    Out[I] = static_cast<std::uint8_t>((Settings.UserTiming.Get(kBoxes[I]) - 1) % 128);
+  }
+  Out[4] = static_cast<std::uint8_t>((Settings.MonitorConstant - 1) % 255);
+  StoreLe16(Out, 5, static_cast<std::uint16_t>(Settings.LoaderGap));
+  StoreLe16(Out, 7, static_cast<std::uint16_t>(Settings.BodyGap));
+  Out[9] = static_cast<std::uint8_t>((InvertLevels ? kInvertFlag : 0) | (FillUp ? kFillUpFlag : 0));
+  StoreLe16(Out, 10, FillPoint);
+  Out.insert(Out.end(), Mzf.begin(), Mzf.end());
+  return Out;
+}
+
+}  // namespace kvetro
