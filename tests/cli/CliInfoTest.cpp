@@ -190,6 +190,27 @@ TEST_F(CliInfo, AFileShorterThanTheSizeFieldCannotBeConverted) {
   EXPECT_EQ(Result.Errors, Convert.Errors);
 }
 
+TEST_F(CliInfo, AnOutputOver2GBIsReportedAsTheRunRefusesIt) {
+  WriteBytes(Input, CountingMzf(10));
+  const std::vector<std::string> Huge{"--body-gap", "2147483647"};
+  const TCliResult Result = Info(Huge);
+  EXPECT_EQ(Result.ExitCode, 1);
+  TBytes Body(10);
+  for (std::size_t Index = 0; Index < Body.size(); ++Index) {
+    Body[Index] = static_cast<std::uint8_t>(Index);
+  }
+  const std::uint64_t BodySamples = BodyPassSamples(Body, 2147483647, 4, 5);
+  EXPECT_NE(Result.OutText().find(TimeLine("Body:               ", BodySamples)), std::string::npos)
+      << Result.OutText();
+  std::vector<std::string> Arguments = Huge;
+  Arguments.insert(Arguments.end(), {Input, Scratch.File("out.wav")});
+  const TCliResult Convert = RunCli(Arguments, Scratch);
+  EXPECT_EQ(Convert.ExitCode, 1);
+  EXPECT_EQ(Result.Errors, "Output would be larger than 2 GB\n");
+  EXPECT_EQ(Result.Errors, Convert.Errors);
+  EXPECT_EQ(Scratch.FileNames(), std::vector<std::string>{"in.mzf"});
+}
+
 TEST_F(CliInfo, FilesThatCannotBeRead) {
   const TCliResult Missing = Info();
   EXPECT_EQ(Missing.ExitCode, 1);

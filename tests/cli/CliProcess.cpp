@@ -59,7 +59,7 @@ TCliResult RunCli(const std::vector<std::string>& Arguments, const TScratch& Scr
   Envp.push_back(nullptr);
 
   int Master = -1;
-  int Special = -1;  // the terminal end or the pipe's write end
+  int Redirected = -1;  // the terminal end or the pipe's write end
   int PipeEnds[2] = {-1, -1};
   posix_spawn_file_actions_t Actions;
   posix_spawn_file_actions_init(&Actions);
@@ -70,14 +70,14 @@ TCliResult RunCli(const std::vector<std::string>& Arguments, const TScratch& Scr
                                        0600);
       break;
     case TStdout::Terminal:
-      Special = OpenTerminal(Master);
-      posix_spawn_file_actions_adddup2(&Actions, Special, 1);
+      Redirected = OpenTerminal(Master);
+      posix_spawn_file_actions_adddup2(&Actions, Redirected, 1);
       break;
     case TStdout::ClosedPipe:
       Check(pipe(PipeEnds) == 0, "no pipe");
       close(PipeEnds[0]);  // nobody reads: the first write fails
-      Special = PipeEnds[1];
-      posix_spawn_file_actions_adddup2(&Actions, Special, 1);
+      Redirected = PipeEnds[1];
+      posix_spawn_file_actions_adddup2(&Actions, Redirected, 1);
       break;
   }
   posix_spawn_file_actions_addopen(&Actions, 2, ErrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
@@ -86,8 +86,8 @@ TCliResult RunCli(const std::vector<std::string>& Arguments, const TScratch& Scr
   const int Spawned =
       posix_spawn(&Child, Strings[0].c_str(), &Actions, nullptr, Argv.data(), Envp.data());
   posix_spawn_file_actions_destroy(&Actions);
-  if (Special >= 0) {
-    close(Special);
+  if (Redirected >= 0) {
+    close(Redirected);
   }
   Check(Spawned == 0, "cannot start kvetro-cli");
 
