@@ -1,0 +1,293 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/wave/TempFile.h"
+#include "tests/wave/WaveBytes.h"
+#include "wave/MemoryStream.h"
+#include "wave/StreamErrors.h"
+#include "wave/WaveFileStream.h"
+#include "wave/WaveStreamError.h"
+
+namespace kvetro {
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+using test::AppendChunk;
+using test::AppendId;
+using test::AppendLe32;
+
+Bytes RiffHeader() {
+  Bytes Wave;
+  AppendId(Wave, "RIFF");
+  AppendLe32(Wave, 0);  // ignored when reading
+  AppendId(Wave, "WAVE");
+  return Wave;
+}
+
+Bytes ChunkHeader(const std::string& Id, std::uint32_t Size) {
+  Bytes Header;
+  AppendId(Header, Id);
+  AppendLe32(Header, Size);
+  return Header;
+}
+
+Bytes operator+(Bytes Left, const Bytes& Right) {
+  Left.insert(Left.end(), Right.begin(), Right.end());
+  return Left;
+}
+
+Bytes Counting(std::size_t Count, std::uint8_t From) {
+  Bytes Result(Count);
+  for (std::size_t I = 0; I < Count; ++I) {
+    Result[I] = static_cast<std::uint8_t>(From + I);
+  }
+  return Result;
+}
+
+Bytes FormatOf(TWaveStream& Wave) {
+  const std::uint8_t* At = Wave.GetFormat();
+  return At == nullptr ? Bytes{} : Bytes(At, At + Wave.GetFormatSize());
+}
+
+Bytes ReadAll(TWaveStream& Wave, std::int32_t Count) {
+  Bytes Buffer(static_cast<std::size_t>(Count));
+  Buffer.resize(static_cast<std::size_t>(Wave.Read(Buffer.data(), Count)));
+  return Buffer;
+}
+
+template <typename Error>
+void ExpectError(const std::function<void()>& Action, const std::string& Text) {
+  try {
+    Action();
+    ADD_FAILURE() << "expected \"" << Text << "\"";
+  } catch (const Error& Raised) {
+    EXPECT_EQ(Raised.Message(), Text);
+  }
+}
+
+TEST(WaveReadTest, FormatAndDataChunksAreFound) {
+  Bytes Input = RiffHeader();
+  AppendChunk(Input, "fmt ", Counting(16, 0x50));
+  AppendChunk(Input, "LIST", Counting(6, 0));
+  AppendChunk(Input, "data", Counting(5, 1));
+  TMemoryStream Under(Input);
+  TWaveStream Wave(Under);
+  Wave.Open(false);
+  EXPECT_EQ(Wave.GetFormatSize(), 16);
+  EXPECT_EQ(FormatOf(Wave), Counting(16, 0x50));
+  EXPECT_EQ(Wave.Size(), 5);
+  EXPECT_EQ(ReadAll(Wave, 5), Counting(5, 1));
+  EXPECT_EQ(Wave.Position(), 5);
+  Wave.SetPosition(3);
+  EXPECT_EQ(ReadAll(Wave, 100), (Bytes{4, 5}));
+  // Reading writes nothing on destruction.
+  Wave.Close();
+  EXPECT_EQ(Under.Bytes(), Input);
+}
+
+TEST(WaveReadTest, NotRiffIsInvalidAndStillCountsAsOpened) {
+  Bytes Input = Bytes{'R', 'I', 'F', 'X', 0, 0, 0, 0, 'W', 'A', 'V', 'E'} + ChunkHeader("data", 2) +
+                Bytes{1, 2};
+  TMemoryStream Under(Input);
+  TWaveStream Wave(Under);
+  ExpectError<EWaveStreamError>([&] { Wave.Open(false); }, "Wave is invalid");
+  EXPECT_EQ(Wave.Size(), 0);
+  EXPECT_TRUE(ReadAll(Wave, 4).empty());
+  ExpectError<EWaveStreamError>([&] { Wave.Open(false); }, "Stream has already been opened");
+  ExpectError<EWaveStreamError>([&] { Wave.Open(true); }, "Stream has already been opened");
+
+  Bytes NotWave = RiffHeader();
+  NotWave[11] = 'X';
+  TMemoryStream Under2(NotWave);
+  TWaveStream Wave2(Under2);
+  ExpectError<EWaveStreamError>([&] { Wave2.Open(false); }, "Wave is invalid");
+}
+
+TEST(WaveReadTest, FewerThanTwelveBytesIsAReadError) {
+  TMemoryStream Under(Bytes{'R', 'I', 'F', 'F', 4, 0, 0, 0, 'W', 'A', 'V'});
+  TWaveStream Wave(Under);
+  ExpectError<EReadError>([&] { Wave.Open(false); }, "Stream read error");
+  EXPECT_EQ(Wave.Size(), 0);
+  ExpectError<EWaveStreamError>([&] { Wave.Open(false); }, "Stream has already been opened");
+}
+
+TEST(WaveReadTest, WithoutDataChunkTheSizeIsZero) {
+  Bytes Input = RiffHeader();
+  AppendChunk(Input, "fmt ", Counting(18, 0));
+  TMemoryStream Under(Input);
+  TWaveStream Wave(Under);
+  Wave.Open(false);
+  EXPECT_EQ(Wave.Size(), 0);
+  EXPECT_EQ(FormatOf(Wave), Counting(18, 0));
+  std::uint8_t Buffer[4] = {};
+  EXPECT_EQ(Wave.Read(Buffer, 4), 0);
+  EXPECT_EQ(Wave.Write(Buffer, 4), 0);
+  EXPECT_EQ(Under.Bytes(), Input);
+}
+
+TEST(WaveReadTest, DataChunkFollowedByAnotherChunkEndsAtItsSize) {
+  Bytes Input = RiffHeader();
+  AppendChunk(Input, "data", Counting(10, 100));
+  AppendChunk(Input, "junk", Counting(30, 0));
+  TMemoryStream Under(Input);
+  TWaveStream Wave(Under);
+  Wave.Open(false);
+  EXPECT_EQ(Wave.Size(), 10);
+  Wave.SetPosition(0);
+  EXPECT_EQ(ReadAll(Wave, 20), Counting(10, 100));
+}
+
+TEST(WaveReadTest, LaterChunksReplaceEarlierOnesAndAZeroIdEndsTheWalk) {
+  Bytes Input = RiffHeader();
+  AppendChunk(Input, "fmt ", Counting(4, 1));
+  AppendChunk(Input, "data", Counting(3, 10));
+  AppendChunk(Input, "fmt ", Counting(2, 7));
+  AppendChunk(Input, "data", Counting(4, 20));
+  Input = Input + Bytes(8, 0);
+  AppendChunk(Input, "data", Counting(9, 30));
+  TMemoryStream Under(Input);
+  TWaveStream Wave(Under);
+  Wave.Open(false);
+  EXPECT_EQ(FormatOf(Wave), Counting(2, 7));
+  EXPECT_EQ(ReadAll(Wave, 100), Counting(4, 20));
+}
+
+TEST(WaveReadTest, PadBytesAreNotSkipped) {
+  // An odd chunk followed by a pad byte: the walk reads the pad as the first
+  // byte of the next header and finds no data chunk.
+  Bytes Input = RiffHeader();
+  AppendChunk(Input, "odd ", Counting(3, 0));
+  Input.push_back(0);
+  AppendChunk(Input, "data", Counting(2, 1));
+  TMemoryStream Under(Input);
+  TWaveStream Wave(Under);
+  Wave.Open(false);
+  EXPECT_EQ(Wave.Size(), 0);
+}
+
+TEST(WaveReadTest, WaveOpenedForReadingIsOverwrittenInPlaceNotExtended) {
+  Bytes Input = RiffHeader();
+  AppendChunk(Input, "data", Counting(10, 0));
+  AppendChunk(Input, "tail", Counting(2, 0xE0));
+  TMemoryStream Under(Input);
+  TWaveStream Wave(Under);
+  Wave.Open(false);
+  Wave.SetPosition(8);
+  const Bytes New = {0xA0, 0xA1, 0xA2, 0xA3, 0xA4};
+  EXPECT_EQ(Wave.Write(New.data(), 5), 2);
+  EXPECT_EQ(Wave.Position(), 10);
+  EXPECT_EQ(Wave.Size(), 10);
+  Bytes Expected = Input;
+  Expected[20 + 8] = 0xA0;
+  Expected[20 + 9] = 0xA1;
+  EXPECT_EQ(Under.Bytes(), Expected);
+}
+
+TEST(WaveReadTest, WaveInsideAStreamIsReadFromWhereThatStreamStood) {
+  Bytes Wave = RiffHeader();
+  AppendChunk(Wave, "data", Counting(3, 1));
+  TMemoryStream Under(Bytes(7, 0xFF) + Wave);
+  Under.SetPosition(7);
+  TWaveStream Reader(Under);
+  Reader.Open(false);
+  EXPECT_EQ(ReadAll(Reader, 3), Counting(3, 1));
+}
+
+// Forged sizes: every size is read as unsigned 32 bits; one that claims more
+// than the stream still holds ends the walk.
+TEST(WaveReadTest, ForgedChunkSizesEndTheWalk) {
+  {
+    // 0xFFFFFFF8 read as a signed offset would step back onto this header.
+    TMemoryStream Under(RiffHeader() + ChunkHeader("loop", 0xFFFFFFF8) + ChunkHeader("data", 0));
+    TWaveStream Wave(Under);
+    Wave.Open(false);
+    EXPECT_EQ(Wave.Size(), 0);
+  }
+  {
+    // A data chunk of 2^31 or more keeps the bytes that are there.
+    TMemoryStream Under(RiffHeader() + ChunkHeader("data", 0x80000000) + Counting(6, 1));
+    TWaveStream Wave(Under);
+    Wave.Open(false);
+    EXPECT_EQ(Wave.Size(), 6);
+    EXPECT_EQ(ReadAll(Wave, 100), Counting(6, 1));
+    Wave.SetPosition(0);
+    EXPECT_EQ(Wave.Seek(0, soFromEnd), 6);
+  }
+  {
+    // A smaller size that still runs past the end is cut the same way, and
+    // nothing after it is looked at.
+    TMemoryStream Under(RiffHeader() + ChunkHeader("data", 1000) + Counting(4, 9));
+    TWaveStream Wave(Under);
+    Wave.Open(false);
+    EXPECT_EQ(Wave.Size(), 4);
+  }
+  {
+    // The largest size: no offset may wrap.
+    TMemoryStream Under(RiffHeader() + ChunkHeader("data", 2) + Bytes{5, 6} +
+                        ChunkHeader("huge", 0xFFFFFFFF) + ChunkHeader("data", 0));
+    TWaveStream Wave(Under);
+    Wave.Open(false);
+    EXPECT_EQ(ReadAll(Wave, 10), (Bytes{5, 6}));
+  }
+}
+
+TEST(WaveReadTest, FormatChunkLargerThanTheRestIsAReadErrorWithoutAllocating) {
+  for (const std::uint32_t Size : {0xFFFFFFF0u, 0x7FFFFFFFu, 19u}) {
+    TMemoryStream Under(RiffHeader() + ChunkHeader("fmt ", Size) + Counting(18, 0));
+    TWaveStream Wave(Under);
+    ExpectError<EReadError>([&] { Wave.Open(false); }, "Stream read error");
+    EXPECT_EQ(Wave.GetFormatSize(), 0) << Size;
+    EXPECT_EQ(Wave.GetFormat(), nullptr) << Size;
+  }
+}
+
+TEST(WaveReadTest, ArbitraryBytesAfterTheHeaderAlwaysEndTheWalk) {
+  std::mt19937 Random(7);
+  for (int Round = 0; Round < 2000; ++Round) {
+    Bytes Input = RiffHeader();
+    const std::size_t Length = Random() % 64;
+    for (std::size_t I = 0; I < Length; ++I) {
+      // Mostly small values, so that sizes often fit and the walk goes on.
+      Input.push_back(static_cast<std::uint8_t>(Random() % 3 == 0 ? Random() : Random() % 12));
+    }
+    TMemoryStream Under(Input);
+    TWaveStream Wave(Under);
+    try {
+      Wave.Open(false);
+    } catch (const EReadError&) {
+      // a format chunk cut short
+    }
+    const std::int32_t Size = Wave.Size();
+    ASSERT_GE(Size, 0) << Round;
+    ASSERT_LE(Size, std::max(static_cast<std::int32_t>(Input.size()) - 20, 0)) << Round;
+    ASSERT_EQ(static_cast<std::int32_t>(ReadAll(Wave, Size + 5).size()), Size) << Round;
+    ASSERT_EQ(Under.Bytes(), Input) << Round;
+  }
+}
+
+TEST(WaveReadTest, FileWrittenByTheWaveFileStreamReadsBack) {
+  test::TTempFile File;
+  const Bytes Samples = Counting(301, 0x20);
+  {
+    TWaveFileStream Wave(File.Name(), fmCreate);
+    Wave.SetPCMFormat(44100, 8, 1);
+    Wave.Open(true);
+    for (const std::uint8_t Sample : Samples) {
+      Wave.WriteBuffer(&Sample, 1);
+    }
+  }
+  TWaveFileStream Wave(File.Name(), fmOpenRead);
+  Wave.Open(false);
+  const Bytes Header = test::ExpectedMonoWave({});
+  EXPECT_EQ(FormatOf(Wave), Bytes(Header.begin() + 20, Header.begin() + 38));
+  EXPECT_EQ(Wave.Size(), 301);
+  EXPECT_EQ(ReadAll(Wave, 1000), Samples);
+}
+
+}  // namespace
+}  // namespace kvetro

@@ -1,0 +1,175 @@
+#include "wave/FileStream.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+#include "wave/PlatformFile.h"
+
+namespace kvetro {
+
+namespace {
+
+constexpr std::int64_t kMaxStreamSize = std::numeric_limits<std::int32_t>::max();
+
+const char* PlatformMode(std::uint16_t Mode) {
+  if (Mode == fmCreate) {
+    return "w+b";
+  }
+  return (Mode & 0x0003) == fmOpenRead ? "rb" : "r+b";
+}
+
+}  // namespace
+
+TFileStream::TFileStream(const std::string& FileName, std::uint16_t Mode)
+    : FFile(OpenPlatformFile(FileName, PlatformMode(Mode))),
+      FWritable(Mode == fmCreate || (Mode & 0x0003) != fmOpenRead) {
+  if (!FFile) {
+    if (Mode == fmCreate) {
+      throw EFCreateError(FileName);
+    }
+    throw EFOpenError(FileName);
+  }
+  // Ours is the only buffer, so the platform's answers tell what reached
+  // the file.
+  std::setvbuf(FFile.get(), nullptr, _IONBF, 0);
+  if (Mode != fmCreate && std::fseek(FFile.get(), 0, SEEK_END) == 0) {
+    FFileSize = std::max<long>(std::ftell(FFile.get()), 0);
+  }
+  FBuffer.resize(BufferCapacity);
+}
+
+TFileStream::~TFileStream() {
+  try {
+    Close();
+  } catch (...) {
+    // A destructor must not throw; Close is how a caller hears of this.
+  }
+}
+
+std::int32_t TFileStream::Read(void* Buffer, std::int32_t Count) {
+  if (!FFile || Count <= 0) {
+    return 0;
+  }
+  if (!Flush() || std::fseek(FFile.get(), static_cast<long>(FPosition), SEEK_SET) != 0) {
+    return 0;
+  }
+  const std::size_t Got = std::fread(Buffer, 1, static_cast<std::size_t>(Count), FFile.get());
+  FPosition += static_cast<std::int64_t>(Got);
+  return static_cast<std::int32_t>(Got);
+}
+
+std::int32_t TFileStream::Write(const void* Buffer, std::int32_t Count) {
+  if (!FFile || !FWritable || Count <= 0) {
+    return 0;
+  }
+  const auto Length = static_cast<std::int64_t>(Count);
+  if (FPosition + Length > kMaxStreamSize) {
+    return 0;
+  }
+  const auto Capacity = static_cast<std::int64_t>(BufferCapacity);
+  if (Length >= Capacity) {
+    // A large piece goes straight to the file, after what is buffered.
+    if (!Flush()) {
+      return 0;
+    }
+    return WriteThrough(Buffer, Count);
+  }
+  const std::int64_t BufferEnd = FBufferStart + FBufferLength;
+  const bool Fits = FPosition >= FBufferStart && FPosition <= BufferEnd &&
+                    FPosition + Length <= FBufferStart + Capacity;
+  if (!Fits) {
+    if (!Flush()) {
+      return 0;
+    }
+    FBufferStart = FPosition;
+  }
+  const std::int64_t Offset = FPosition - FBufferStart;
+  std::memcpy(FBuffer.data() + Offset, Buffer, static_cast<std::size_t>(Count));
+  FPosition += Length;
+  FBufferLength = std::max(FBufferLength, Offset + Length);
+  return Count;
+}
+
+std::int32_t TFileStream::WriteThrough(const void* Buffer, std::int32_t Count) {
+  std::size_t Put = 0;
+  if (std::fseek(FFile.get(), static_cast<long>(FPosition), SEEK_SET) == 0) {
+    Put = std::fwrite(Buffer, 1, static_cast<std::size_t>(Count), FFile.get());
+  }
+  if (Put > 0) {
+    FPosition += static_cast<std::int64_t>(Put);
+    FFileSize = std::max(FFileSize, FPosition);
+  }
+  if (Put < static_cast<std::size_t>(Count)) {
+    std::clearerr(FFile.get());
+  }
+  FBufferStart = FPosition;
+  return static_cast<std::int32_t>(Put);
+}
+
+std::int32_t TFileStream::Seek(std::int32_t Offset, std::uint16_t Origin) {
+  std::int64_t Target = FPosition;
+  switch (Origin) {
+    case soFromBeginning:
+      Target = Offset;
+      break;
+    case soFromCurrent:
+      Target = FPosition + Offset;
+      break;
+    case soFromEnd:
+      Target = LogicalSize() + Offset;
+      break;
+    default:
+      break;
+  }
+  // The platform refuses a position before the start; one past what 32 bits
+  // can answer is refused too. The stream stays where it was.
+  if (Target >= 0 && Target <= kMaxStreamSize) {
+    FPosition = Target;
+  }
+  return static_cast<std::int32_t>(FPosition);
+}
+
+void TFileStream::Close() {
+  if (!FFile) {
+    return;
+  }
+  const bool Flushed = Flush();
+  const bool Closed = std::fclose(FFile.release()) == 0;
+  const bool Lost = FWriteLost;
+  FWriteLost = false;
+  if (!Flushed || !Closed || Lost) {
+    throw EWriteError();
+  }
+}
+
+bool TFileStream::Flush() {
+  if (FBufferLength == 0) {
+    return true;
+  }
+  std::size_t Put = 0;
+  if (std::fseek(FFile.get(), static_cast<long>(FBufferStart), SEEK_SET) == 0) {
+    Put = std::fwrite(FBuffer.data(), 1, static_cast<std::size_t>(FBufferLength), FFile.get());
+  }
+  if (Put > 0) {
+    FFileSize = std::max(FFileSize, FBufferStart + static_cast<std::int64_t>(Put));
+  }
+  const bool Complete = Put == static_cast<std::size_t>(FBufferLength);
+  FBufferLength = 0;
+  FBufferStart = FPosition;
+  if (!Complete) {
+    // Later calls of the platform must not trip over this one's error mark.
+    std::clearerr(FFile.get());
+    FWriteLost = true;
+  }
+  return Complete;
+}
+
+std::int64_t TFileStream::LogicalSize() const {
+  if (FBufferLength == 0) {
+    return FFileSize;
+  }
+  return std::max(FFileSize, FBufferStart + FBufferLength);
+}
+
+}  // namespace kvetro

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "wave/Stream.h"
+#include "wave/StreamErrors.h"
+
+namespace kvetro {
+
+// Open modes of a file stream. The create mode makes the file, replacing an
+// existing one by an empty one, for reading and writing; the others open an
+// existing file.
+inline constexpr std::uint16_t fmCreate = 0xFFFF;
+inline constexpr std::uint16_t fmOpenRead = 0x0000;
+inline constexpr std::uint16_t fmOpenWrite = 0x0001;
+inline constexpr std::uint16_t fmOpenReadWrite = 0x0002;
+
+// An existing file that cannot be opened.
+class EFOpenError : public EStreamError {
+ public:
+  explicit EFOpenError(const std::string& FileName)
+      : EStreamError("Cannot open file " + FileName) {}
+};
+
+// A byte stream over a file of the platform. Read and Write answer 0 when
+// the platform's call fails; Seek may go past the end of the file, and a
+// write there fills the hole with zeros.
+//
+// Writes are collected in a buffer and reach the file in large pieces; the
+// position and the size are kept here, so Seek and Size cost no call of the
+// platform. The buffer is written out when a write does not fit it, before
+// a read, and by Close.
+//
+// A write that lands in the buffer counts as written. When the platform
+// later takes only part of the buffer, that is the first moment the loss can
+// be known: the size falls back to what reached the file, the write that
+// needed the room answers 0 (so WriteBuffer raises "Stream write error"),
+// and Close raises EWriteError. A write larger than the buffer goes straight
+// to the file and answers the count the platform took.
+class TFileStream : public TStream {
+ public:
+  static constexpr std::size_t BufferCapacity = 64 * 1024;
+
+  // Raises EFCreateError (create mode) or EFOpenError with the file name.
+  TFileStream(const std::string& FileName, std::uint16_t Mode);
+  // Closes the file if Close was not called; a failure is swallowed here.
+  ~TFileStream() override;
+
+  std::int32_t Read(void* Buffer, std::int32_t Count) override;
+  std::int32_t Write(const void* Buffer, std::int32_t Count) override;
+  std::int32_t Seek(std::int32_t Offset, std::uint16_t Origin) override;
+
+  // Writes out what is buffered and closes the file. Raises EWriteError when
+  // a write of this stream was lost or the platform fails to close the file;
+  // the file is released all the same. Afterwards Read and Write answer 0.
+  void Close();
+
+  // The answer of Size, without the three seeks.
+  std::int32_t KnownSize() const { return static_cast<std::int32_t>(LogicalSize()); }
+
+ private:
+  struct FileCloser {
+    void operator()(std::FILE* File) const { std::fclose(File); }
+  };
+
+  // Answers false when the platform took fewer bytes than were buffered.
+  bool Flush();
+  // Writes at the position, bypassing the empty buffer.
+  std::int32_t WriteThrough(const void* Buffer, std::int32_t Count);
+  std::int64_t LogicalSize() const;
+
+  std::unique_ptr<std::FILE, FileCloser> FFile;
+  bool FWritable = false;
+  std::vector<std::uint8_t> FBuffer;  // BufferCapacity bytes, allocated once
+  std::int64_t FBufferStart = 0;      // where the buffered bytes go in the file
+  std::int64_t FBufferLength = 0;     // how many are buffered
+  std::int64_t FPosition = 0;
+  std::int64_t FFileSize = 0;  // what the file itself holds
+  bool FWriteLost = false;
+};
+
+}  // namespace kvetro

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+
+#include "wave/CustomWaveStream2.h"
+#include "wave/Stream.h"
+
+namespace kvetro {
+
+// A RIFF/WAVE image inside an underlying stream, starting where that stream
+// stood when the wave stream was made. The underlying stream is not owned:
+// its giver frees it after the wave stream.
+//
+// Written layout (S the start offset, F the format size, N the sample bytes):
+//   S+0 "RIFF", S+4 size of all that follows, S+8 "WAVE",
+//   S+12 "fmt ", S+16 F, S+20 the format record,
+//   S+20+F "data", S+24+F N, S+28+F the samples; no pad byte after an odd N.
+// The RIFF header and N are filled in when the stream is closed.
+class TWaveStream : public TCustomWaveStream2 {
+ public:
+  explicit TWaveStream(TStream& AStream);
+  // Closes the stream if Close was not called; a failure is swallowed here,
+  // so call Close to learn of it.
+  ~TWaveStream() override;
+
+  std::int32_t GetDataSize() override;
+  std::int32_t ReadWaveData(void* Buffer, std::int32_t Count) override;
+  std::int32_t WriteWaveData(const void* Buffer, std::int32_t Count) override;
+
+  // True lays down the header for writing; false reads an existing wave.
+  // Accepted once in the life of the object.
+  void Open(bool WriteMode);
+  // Completes the header of a stream opened for writing and leaves the
+  // underlying stream at its end. Raises EWriteError when the underlying
+  // stream refuses the bytes. Only the first call does anything.
+  virtual void Close();
+
+ protected:
+  // For a derived class that makes its underlying stream in its own
+  // constructor and attaches it right after.
+  TWaveStream() = default;
+  void Attach(TStream& AStream);
+  void CloseQuietly() noexcept;
+  // The data chunk header is in place: FDataOffset is set. Until then there
+  // is nowhere to put samples.
+  bool DataPlaced() const { return FDataOffset != 0; }
+
+  std::int32_t FDataOffset = 0;
+  std::int32_t FDataHeaderOffset = 0;
+  bool FOpened = false;
+  std::int32_t FStartOffset = 0;
+  bool FReadMode = false;
+  std::int32_t FDataSize = 0;
+  TStream* FStream = nullptr;
+
+ private:
+  void OpenForWriting();
+  void OpenForReading();
+  void CompleteHeader();
+  bool FClosed = false;
+};
+
+}  // namespace kvetro

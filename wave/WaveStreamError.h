@@ -1,0 +1,14 @@
+#pragma once
+
+#include "wave/Exception.h"
+
+namespace kvetro {
+
+// Failures of the wave streams themselves: "Stream has already been opened",
+// "Stream not opend", "Wave is invalid" and "Format is invalid".
+class EWaveStreamError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+}  // namespace kvetro
