@@ -8,6 +8,7 @@
 #include <QPalette>
 #include <QPushButton>
 #include <QScreen>
+#include <QShowEvent>
 #include <exception>
 
 #include "app/Application.h"
@@ -111,8 +112,27 @@ void TForm1::SetUpWindow() {
   setPalette(Colours);
   setAutoFillBackground(true);
 
+  // The frame is not known before the window is shown: until then the
+  // client area is centred, and showEvent centres the frame.
   if (const QScreen* Screen = QGuiApplication::primaryScreen()) {
-    move(Screen->availableGeometry().center() - rect().center());
+    QRect Client(QPoint(0, 0), size());
+    Client.moveCenter(Screen->availableGeometry().center());
+    setGeometry(Client);
+  }
+}
+
+void TForm1::showEvent(QShowEvent* Event) {
+  QWidget::showEvent(Event);
+  if (FCentred) {
+    return;
+  }
+  FCentred = true;
+  const QScreen* Screen = screen();
+  const QRect Frame = frameGeometry();
+  if (Screen != nullptr && Frame != geometry()) {
+    QRect Centred = Frame;
+    Centred.moveCenter(Screen->availableGeometry().center());
+    move(Centred.topLeft());
   }
 }
 

@@ -49,6 +49,11 @@ class TForm1 : public QWidget, public TConversionUser {
   std::int32_t BodyGap() override;
   void ProcessMessages() override;
 
+ protected:
+  // Places the window, frame included, at the centre of the screen when it
+  // is first shown.
+  void showEvent(QShowEvent* Event) override;
+
  private:
   void CreateComponents();
   void SetUpWindow();
@@ -57,6 +62,7 @@ class TForm1 : public QWidget, public TConversionUser {
   TMessageBoxes FMessageBoxes;
   TDefaultHandler FDefaultHandler;
   TConversionRun FRun;
+  bool FCentred = false;
 
   // Owned by the window as their Qt parent.
   TFileDialog* OpenDialog1 = nullptr;
