@@ -55,6 +55,9 @@ std::int32_t TFileStream::Read(void* Buffer, std::int32_t Count) {
     return 0;
   }
   const std::size_t Got = std::fread(Buffer, 1, static_cast<std::size_t>(Count), FFile.get());
+  if (Got < static_cast<std::size_t>(Count)) {
+    std::clearerr(FFile.get());  // the end of the file, or a failure: either way not sticky
+  }
   FPosition += static_cast<std::int64_t>(Got);
   return static_cast<std::int32_t>(Got);
 }
