@@ -1,0 +1,48 @@
+#pragma once
+
+#include <sys/types.h>
+#include <string>
+#include <vector>
+
+namespace kvetro::test {
+
+// What a finished child process left.
+struct TChildResult {
+  int ExitCode = -1;  // -1 when a signal ended it
+  int Signal = 0;
+  std::string Out;
+  std::string Errors;
+};
+
+struct TChildOptions {
+  // Largest file the child may write (RLIMIT_FSIZE), 0 for no limit. A write
+  // past it fails as on a full disk: SIGXFSZ is ignored in the child.
+  long long FileSizeLimit = 0;
+};
+
+// Runs kvetro-cli with the arguments and waits for it. When the environment
+// names a wrapper in KVETRO_CLI_WRAPPER (words split at spaces, such as a
+// valgrind command line), the program runs under it.
+TChildResult RunCli(const std::vector<std::string>& Arguments, const TChildOptions& Options = {});
+
+// A kvetro-cli started in the background, with its output thrown away, for
+// tests that end it from outside.
+class TBackgroundCli {
+ public:
+  explicit TBackgroundCli(const std::vector<std::string>& Arguments);
+  ~TBackgroundCli();
+  TBackgroundCli(const TBackgroundCli&) = delete;
+  TBackgroundCli& operator=(const TBackgroundCli&) = delete;
+
+  bool Running();
+  // Sends SIGKILL and waits; answers the signal that ended the child (0 if
+  // it had exited on its own).
+  int Kill();
+
+ private:
+  pid_t FPid = -1;
+  bool FReaped = false;
+  int FStatus = 0;
+};
+
+}  // namespace kvetro::test

@@ -1,0 +1,70 @@
+// The fuzzers' properties, replayed in the normal suite (and so under the
+// sanitizer build of the whole suite): every seed of the corpus and every
+// input a fuzzer has found, kept below as a regression case.
+#include <gtest/gtest.h>
+
+#include "fuzz/ConversionCheck.h"
+#include "fuzz/SeedInputs.h"
+#include "fuzz/WaveReadingCheck.h"
+
+namespace kvetro::test {
+
+namespace {
+
+TEST(FuzzReplay, WaveReaderSeedsHoldEveryProperty) {
+  const std::vector<TSeed> Seeds = WaveReaderSeeds();
+  ASSERT_GE(Seeds.size(), 10u);
+  for (const TSeed& Seed : Seeds) {
+    EXPECT_EQ(CheckWaveReading(Seed.Bytes.data(), Seed.Bytes.size()), "") << Seed.Name;
+  }
+}
+
+TEST(FuzzReplay, ConversionSeedsHoldEveryProperty) {
+  const std::vector<TSeed> Seeds = ConversionSeeds();
+  ASSERT_GE(Seeds.size(), 10u);
+  for (const TSeed& Seed : Seeds) {
+    EXPECT_EQ(CheckConversion(TConversionCase::Decode(Seed.Bytes.data(), Seed.Bytes.size())), "")
+        << Seed.Name;
+  }
+}
+
+// The checks must see real faults: a case whose fill point leaves no room
+// fails as a full device, and every decoded setting stays in its range.
+TEST(FuzzReplay, ConversionCaseDecodesIntoAllowedRanges) {
+  const std::vector<std::uint8_t> AllOnes(12, 0xFF);
+  const TConversionCase High = TConversionCase::Decode(AllOnes.data(), AllOnes.size());
+  EXPECT_EQ(High.Settings.UserTiming, (PulseTiming{128, 128, 128, 128}));
+  EXPECT_EQ(High.Settings.MonitorConstant, 1 + 255 % 255);
+  EXPECT_EQ(High.Settings.LoaderGap, 65535 % 2001);
+  EXPECT_EQ(High.Settings.BodyGap, 65535 % 2001);
+  EXPECT_TRUE(High.InvertLevels);
+  EXPECT_TRUE(High.FillUp);
+  EXPECT_TRUE(High.Mzf.empty());
+
+  const TConversionCase None = TConversionCase::Decode(nullptr, 0);
+  EXPECT_EQ(None.Settings.UserTiming, (PulseTiming{1, 1, 1, 1}));
+  EXPECT_EQ(None.Settings.MonitorConstant, 1);
+  EXPECT_EQ(None.Settings.LoaderGap, 0);
+  EXPECT_FALSE(None.FillUp);
+
+  TConversionCase Case;
+  Case.Settings.UserTiming = PulseTiming{7, 128, 1, 64};
+  Case.Settings.MonitorConstant = 255;
+  Case.Settings.LoaderGap = 2000;
+  Case.Settings.BodyGap = 17;
+  Case.FillUp = true;
+  Case.FillPoint = 1234;
+  Case.Mzf = {1, 2, 3};
+  const std::vector<std::uint8_t> Bytes = Case.Encode();
+  const TConversionCase Back = TConversionCase::Decode(Bytes.data(), Bytes.size());
+  EXPECT_EQ(Back.Settings.UserTiming, Case.Settings.UserTiming);
+  EXPECT_EQ(Back.Settings.MonitorConstant, 255);
+  EXPECT_EQ(Back.Settings.LoaderGap, 2000);
+  EXPECT_EQ(Back.Settings.BodyGap, 17);
+  EXPECT_EQ(Back.FillPoint, 1234);
+  EXPECT_EQ(Back.Mzf, Case.Mzf);
+}
+
+}  // namespace
+
+}  // namespace kvetro::test
