@@ -79,6 +79,12 @@ convert_and_compare "$work/sample.mzf" --zero 2,2 --one 4,5 --constant 200 --loa
   --body-gap 0
 convert_and_compare "$work/short.mzf" --invert --zero 1,1 --one 1,2 --loader-gap 0 --body-gap 3
 
+# --info foretells the size of the WAV that the conversion writes.
+info="$("$cli" --info "$work/sample.mzf")" || fail "kvetro-cli --info exited $?"
+wav_size="$(stat -c %s "$work/sample-0-installed.wav")"
+grep -Eq "^WAV file: +$wav_size bytes$" <<<"$info" ||
+  fail "--info does not foretell the $wav_size bytes written: $info"
+
 # Standard output carries the same bytes as a file.
 "$cli" "$work/sample.mzf" - >"$work/stdout.wav" || fail "kvetro-cli to standard output exited $?"
 cmp -s "$work/stdout.wav" "$work/sample-0-installed.wav" || fail "standard output differs from the file"
