@@ -28,8 +28,8 @@ TEST(FuzzReplay, ConversionSeedsHoldEveryProperty) {
   }
 }
 
-// The checks must see real faults: a case whose fill point leaves no room
-// fails as a full device, and every decoded setting stays in its range.
+// Every byte sequence decodes into settings the user can set, and a case
+// survives its own encoding, so that a found input can be kept as a case.
 TEST(FuzzReplay, ConversionCaseDecodesIntoAllowedRanges) {
   const std::vector<std::uint8_t> AllOnes(12, 0xFF);
   const TConversionCase High = TConversionCase::Decode(AllOnes.data(), AllOnes.size());
