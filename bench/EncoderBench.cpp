@@ -1,0 +1,106 @@
+// The encoder on its own: pulses into a memory stream, then the same through
+// a wave stream over memory, so that the cost of the wave layer shows
+// without a disk under it.
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+#include "bench/BenchInputs.h"
+#include "tape/FastLoaderFile.h"
+#include "tape/MzfImage.h"
+#include "tape/TapeEncoder.h"
+#include "wave/MemoryStream.h"
+#include "wave/WaveStream.h"
+
+namespace kvetro::bench {
+namespace {
+
+enum class TPass { Loader, Body };
+
+// The image as the run holds it for the pass: the loader file built from the
+// input, or the input itself.
+std::unique_ptr<TMzfImage> ImageFor(const TBenchInput& Input, TPass Pass) {
+  auto Image = std::make_unique<TMzfImage>();
+  Image->Assign(Input.File.data(), Input.File.size());
+  if (Pass == TPass::Loader) {
+    BuildFastLoaderFile(*Image, Input.Settings.MonitorConstant);
+  }
+  return Image;
+}
+
+void Encode(TTapeEncoder& Encoder, const TMzfImage& Image, const TBenchInput& Input, TPass Pass) {
+  if (Pass == TPass::Loader) {
+    Encoder.BeginFullRun(Input.Settings.LoaderGap, Image.BodySize());
+  } else {
+    Encoder.BeginBodyRun(Image.BodySize());
+  }
+  while (Encoder.Running()) {
+    Encoder.Step();
+  }
+}
+
+TFixedTiming TimingFor(const TBenchInput& Input, TPass Pass) {
+  const PulseTiming Timing =
+      Pass == TPass::Loader ? PulseTiming::Standard() : Input.Settings.UserTiming;
+  return TFixedTiming(Timing, Input.Settings.BodyGap);
+}
+
+// The memory stream is written once before the timing starts and from its
+// start again in every iteration, so that no time goes to growing it.
+void EncoderIntoMemory(benchmark::State& State, const TBenchInput& Input, TPass Pass) {
+  const auto Image = ImageFor(Input, Pass);
+  TFixedTiming Timing = TimingFor(Input, Pass);
+  TMemoryStream Output;
+  TTapeEncoder Encoder(*Image);
+  Encoder.Attach(Output, Timing);
+  Encode(Encoder, *Image, Input, Pass);
+  for (auto _ : State) {
+    Output.SetPosition(0);
+    Encode(Encoder, *Image, Input, Pass);
+    benchmark::DoNotOptimize(Output.Bytes().data());
+  }
+  const auto Samples = static_cast<std::int64_t>(Output.Position());
+  State.counters["samples"] = static_cast<double>(Samples);
+  State.SetBytesProcessed(State.iterations() * Samples);
+}
+
+// A new wave stream over the same memory stream in every iteration; the
+// memory stream is emptied but keeps the room of the warm-up run.
+void EncoderIntoWaveOverMemory(benchmark::State& State, const TBenchInput& Input, TPass Pass) {
+  const auto Image = ImageFor(Input, Pass);
+  TFixedTiming Timing = TimingFor(Input, Pass);
+  TMemoryStream Memory;
+  std::int64_t Samples = 0;
+  const auto WriteWave = [&] {
+    Memory.SetSize(0);
+    TWaveStream Wave(Memory);
+    Wave.SetPCMFormat(44100, 8, 1);
+    Wave.Open(true);
+    TTapeEncoder Encoder(*Image);
+    Encoder.Attach(Wave, Timing);
+    Encode(Encoder, *Image, Input, Pass);
+    Wave.Close();
+    Samples = Wave.Size();
+  };
+  WriteWave();
+  for (auto _ : State) {
+    WriteWave();
+    benchmark::DoNotOptimize(Memory.Bytes().data());
+  }
+  State.counters["samples"] = static_cast<double>(Samples);
+  State.SetBytesProcessed(State.iterations() * Samples);
+}
+
+BENCHMARK_CAPTURE(EncoderIntoMemory, worst_body, WorstCaseInput(), TPass::Body)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EncoderIntoMemory, worst_loader, WorstCaseInput(), TPass::Loader)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EncoderIntoMemory, typical_body, TypicalInput(), TPass::Body)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EncoderIntoWaveOverMemory, worst_body, WorstCaseInput(), TPass::Body)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(EncoderIntoWaveOverMemory, typical_body, TypicalInput(), TPass::Body)
+    ->Unit(benchmark::kMillisecond);
+
+}  // namespace
+}  // namespace kvetro::bench
