@@ -63,6 +63,16 @@ std::int32_t TFileStream::Read(void* Buffer, std::int32_t Count) {
 }
 
 std::int32_t TFileStream::Write(const void* Buffer, std::int32_t Count) {
+  // The common case first: a small piece right after what is buffered. It
+  // takes the same way as below, with the checks that it passes skipped.
+  if (FBufferLength != 0 && FPosition == FBufferStart + FBufferLength && Count > 0 &&
+      FBufferLength + Count <= static_cast<std::int64_t>(BufferCapacity) &&
+      FPosition + Count <= kMaxStreamSize) {
+    std::memcpy(FBuffer.data() + FBufferLength, Buffer, static_cast<std::size_t>(Count));
+    FBufferLength += Count;
+    FPosition += Count;
+    return Count;
+  }
   if (!FFile || !FWritable || Count <= 0) {
     return 0;
   }
@@ -166,13 +176,6 @@ bool TFileStream::Flush() {
     FWriteLost = true;
   }
   return Complete;
-}
-
-std::int64_t TFileStream::LogicalSize() const {
-  if (FBufferLength == 0) {
-    return FFileSize;
-  }
-  return std::max(FFileSize, FBufferStart + FBufferLength);
 }
 
 }  // namespace kvetro

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -71,7 +72,10 @@ class TFileStream : public TStream {
   bool Flush();
   // Writes at the position, bypassing the empty buffer.
   std::int32_t WriteThrough(const void* Buffer, std::int32_t Count);
-  std::int64_t LogicalSize() const;
+  // What the file will hold once the buffer is written out.
+  std::int64_t LogicalSize() const {
+    return FBufferLength == 0 ? FFileSize : std::max(FFileSize, FBufferStart + FBufferLength);
+  }
 
   std::unique_ptr<std::FILE, FileCloser> FFile;
   bool FWritable = false;

@@ -1,0 +1,123 @@
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "tests/wave/TempFile.h"
+#include "wave/MemoryStream.h"
+#include "wave/WaveFileStream.h"
+#include "wave/WaveStream.h"
+#include "wave/WaveStreamError.h"
+
+namespace kvetro {
+namespace {
+
+using test::TTempFile;
+
+// The wave stream's own Write takes a shorter way than the inherited one; both
+// must give the same answers and leave the same bytes, including when the
+// underlying stream takes only part of a write and after seeks anywhere.
+class TwoWays {
+ public:
+  explicit TwoWays(std::uint32_t Seed) : FRandom(Seed) {}
+
+  int Pick(int Low, int High) { return std::uniform_int_distribution<int>(Low, High)(FRandom); }
+
+  // One random step on both streams; Short is the wave written the short way.
+  void Step(TWaveStream& Short, TWaveStream& Inherited, int Number) {
+    std::vector<std::uint8_t> Bytes(static_cast<std::size_t>(Pick(0, 300)));
+    for (auto& Byte : Bytes) {
+      Byte = static_cast<std::uint8_t>(Pick(0, 255));
+    }
+    const auto Count = static_cast<std::int32_t>(Bytes.size());
+    switch (Pick(0, 5)) {
+      case 0:
+      case 1:
+      case 2:
+        ASSERT_EQ(Short.Write(Bytes.data(), Count),
+                  Inherited.TCustomWaveStream::Write(Bytes.data(), Count))
+            << "step " << Number;
+        break;
+      case 3: {
+        const std::int32_t Offset = Pick(-400, 4000);
+        const auto Origin = static_cast<std::uint16_t>(Pick(0, 3));
+        ASSERT_EQ(Short.Seek(Offset, Origin), Inherited.Seek(Offset, Origin)) << "step " << Number;
+        break;
+      }
+      case 4: {
+        std::vector<std::uint8_t> A(Bytes.size()), B(Bytes.size());
+        ASSERT_EQ(Short.Read(A.data(), Count), Inherited.Read(B.data(), Count))
+            << "step " << Number;
+        ASSERT_EQ(A, B) << "step " << Number;
+        break;
+      }
+      default:
+        ASSERT_EQ(Short.Write(nullptr, -Pick(0, 5)),
+                  Inherited.TCustomWaveStream::Write(nullptr, -Pick(0, 5)))
+            << "step " << Number;
+        break;
+    }
+    ASSERT_EQ(Short.Position(), Inherited.Position()) << "step " << Number;
+    ASSERT_EQ(Short.GetDataSize(), Inherited.GetDataSize()) << "step " << Number;
+  }
+
+ private:
+  std::mt19937 FRandom;
+};
+
+TEST(WaveWritePath, AnswersAsTheInheritedWriteOverMemoryThatFillsUp) {
+  for (std::uint32_t Seed = 1; Seed <= 40; ++Seed) {
+    TwoWays Ways(Seed);
+    TMemoryStream ShortMemory, InheritedMemory;
+    // Something before the wave, so that the wave does not start at 0.
+    const std::vector<std::uint8_t> Lead(static_cast<std::size_t>(Ways.Pick(0, 20)), 0x55);
+    ShortMemory.WriteBuffer(Lead.data(), static_cast<std::int32_t>(Lead.size()));
+    InheritedMemory.WriteBuffer(Lead.data(), static_cast<std::int32_t>(Lead.size()));
+    const std::int32_t Limit = Seed % 3 == 0 ? -1 : Ways.Pick(100, 5000);
+    ShortMemory.SetWriteLimit(Limit);
+    InheritedMemory.SetWriteLimit(Limit);
+    {
+      TWaveStream Short(ShortMemory), Inherited(InheritedMemory);
+      Short.SetPCMFormat(44100, 8, 1);
+      Inherited.SetPCMFormat(44100, 8, 1);
+      Short.Open(true);
+      Inherited.Open(true);
+      for (int Number = 0; Number < 200; ++Number) {
+        Ways.Step(Short, Inherited, Number);
+      }
+    }
+    EXPECT_EQ(ShortMemory.Bytes(), InheritedMemory.Bytes()) << "seed " << Seed;
+  }
+}
+
+TEST(WaveWritePath, AnswersAsTheInheritedWriteBeforeOpeningAndOverAFile) {
+  TwoWays Ways(77);
+  TMemoryStream ShortMemory, InheritedMemory;
+  {
+    TWaveStream Short(ShortMemory), Inherited(InheritedMemory);
+    const std::uint8_t Byte = 1;
+    EXPECT_THROW(Short.Write(&Byte, 1), EWaveStreamError);
+    EXPECT_THROW(Inherited.TCustomWaveStream::Write(&Byte, 1), EWaveStreamError);
+  }
+
+  TTempFile ShortFile, InheritedFile;
+  {
+    TWaveFileStream Short(ShortFile.Name(), fmCreate), Inherited(InheritedFile.Name(), fmCreate);
+    Short.SetPCMFormat(44100, 8, 1);
+    Inherited.SetPCMFormat(44100, 8, 1);
+    Short.Open(true);
+    Inherited.Open(true);
+    // Past one buffer of the file stream, so that its buffer is written out
+    // on the way.
+    for (int Number = 0; Number < 3000; ++Number) {
+      Ways.Step(Short, Inherited, Number);
+    }
+    Short.Close();
+    Inherited.Close();
+  }
+  EXPECT_EQ(ShortFile.Bytes(), InheritedFile.Bytes());
+  EXPECT_GT(ShortFile.Bytes().size(), TFileStream::BufferCapacity);
+}
+
+}  // namespace
+}  // namespace kvetro
