@@ -111,6 +111,7 @@ std::string CheckConversion(const TConversionCase& Case) {
   const TPulseCount LoaderPulses =
       FullRunPulses(*Loader, Settings.LoaderGap, Settings.BodyGap, LoaderLength);
   const TPulseCount BodyPulses = BodyRunPulses(*Image, Settings.BodyGap, Image->BodySize());
+
   // The samples go straight into memory, as fast as the encoder can write
   // them; the wave stream wraps them afterwards in one write.
   TMemoryStream Samples;
