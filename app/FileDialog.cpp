@@ -8,7 +8,13 @@ TFileDialog::TFileDialog(QWidget* Parent) : QFileDialog(Parent) {}
 
 std::optional<QString> TFileDialog::Choose() {
   if (!FAnswers.empty()) {
-    std::optional<QString> Answer = std::move(FAnswers.front());
+    // Built from the front element in place: g++ 12 at -O3 wrongly warns
+    // that a moved-from optional<QString> may be used uninitialised.
+    if (!FAnswers.front().has_value()) {
+      FAnswers.pop_front();
+      return std::nullopt;
+    }
+    QString Answer = *FAnswers.front();
     FAnswers.pop_front();
     return Answer;
   }

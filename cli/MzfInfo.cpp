@@ -74,7 +74,10 @@ TMzfInfo DescribeMzf(const TMzfImage& Image, const TConversionSettings& Settings
           std::to_string(Image.FileLength()) + " of 128 bytes (the rest read as zeros)");
   }
   Field(Out, "File type:", Hex(Image.ByteAt(0), 2));
-  Field(Out, "File name:", "\"" + HeaderFileName(Image) + "\"");
+  std::string QuotedName = HeaderFileName(Image);
+  QuotedName.insert(QuotedName.begin(), '"');
+  QuotedName.push_back('"');
+  Field(Out, "File name:", QuotedName);
   Field(Out, "Body size:",
         std::to_string(Image.BodySize()) + " bytes (" + Hex(Image.BodySize(), 4) + ")");
   Field(Out, "Load address:", Hex(Image.Word(TMzfImage::LoadAddressOffset), 4));
