@@ -6,10 +6,11 @@
 #include "cli/CommandLine.h"
 #include "cli/CommandLineUser.h"
 #include "cli/MzfInfo.h"
-#include "cli/RefusalTexts.h"
 #include "cli/StreamCopy.h"
 #include "cli/TemporaryFile.h"
+#include "cli/TerminalRefusal.h"
 #include "tape/MzfImage.h"
+#include "tape/RunMessages.h"
 #include "wave/Exception.h"
 #include "wave/PlatformFile.h"
 

@@ -106,6 +106,8 @@ TCommandLine Interpret(const TRawOptions& Raw) {
 TCommandLine ParseCommandLine(const std::vector<std::string>& Arguments) {
   TRawOptions Raw;
   CLI::App App("", "kvetro-cli");
+  // File names such as /tmp/game.mzf are never options, on Windows either.
+  App.allow_windows_style_options(false);
   App.set_help_flag("-h,--help");
   App.set_version_flag("-V,--version", VersionText());
   std::string Zero, One, Constant, LoaderGap, BodyGap;

@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <sstream>
 
-#include "cli/RefusalTexts.h"
+#include "tape/RunMessages.h"
 
 namespace kvetro {
 

@@ -10,6 +10,7 @@
 #include "tape/FastLoaderFile.h"
 #include "tape/InOutError.h"
 #include "tape/ReplacingOutput.h"
+#include "tape/RunMessages.h"
 #include "tape/UserTimingSource.h"
 #include "wave/PlatformFile.h"
 #include "wave/StreamErrors.h"
@@ -18,13 +19,6 @@
 namespace kvetro {
 
 namespace {
-
-constexpr const char* kTooLarge = "File must be smaller than 64KB";
-constexpr const char* kLoadFailed = "Error with loading file - please mail me";
-constexpr const char* kEmptyBody = "Body size in the file header is 0";
-constexpr const char* kNegativeGap = "Gap length must not be negative";
-constexpr const char* kOutputTooLarge = "Output would be larger than 2 GB";
-constexpr const char* kSameFile = "Output file must not be the input file";
 
 constexpr std::array<TimingBox, 4> kBoxes = {TimingBox::Log0Lo, TimingBox::Log0Hi,
                                              TimingBox::Log1Lo, TimingBox::Log1Hi};
@@ -76,7 +70,7 @@ TRunOutcome TConversionRun::Execute(TConversionUser& User) {
   // The encoder's pulse counter is unsigned: a negative gap would mean no gap
   // at best, so it is refused before anything is asked.
   if (User.LoaderGap() < 0 || User.BodyGap() < 0) {
-    return Refuse(kNegativeGap);
+    return Refuse(NegativeGapText);
   }
 
   const std::optional<std::string> InputName = User.ChooseInputFile();
@@ -85,17 +79,17 @@ TRunOutcome TConversionRun::Execute(TConversionUser& User) {
   }
   try {
     if (FImage.LoadFromFile(*InputName) == TMzfImage::LoadResult::TooLarge) {
-      return Refuse(kTooLarge);
+      return Refuse(FileTooLargeText);
     }
   } catch (const EInOutError&) {
-    return Refuse(kLoadFailed);
+    return Refuse(LoadFailedText);
   }
   // An empty body has no block for the loader on the target to read.
   if (FImage.BodySize() == 0) {
-    return Refuse(kEmptyBody);
+    return Refuse(BodySizeZeroText);
   }
   if (!PlanConversion(FImage, ReadSettings(User)).FitsWaveFile()) {
-    return Refuse(kOutputTooLarge);
+    return Refuse(OutputTooLargeText);
   }
   if (const auto Warning = MissingBodyWarning(FImage)) {
     User.ShowWarning(*Warning);
@@ -107,7 +101,7 @@ TRunOutcome TConversionRun::Execute(TConversionUser& User) {
   }
   // Creating the output would truncate the input before its second load.
   if (PlatformSameFile(*InputName, *OutputName)) {
-    return Refuse(kSameFile);
+    return Refuse(SameFileText);
   }
 
   User.SetStartEnabled(false);
@@ -167,7 +161,7 @@ TRunOutcome TConversionRun::WriteOutput(TConversionUser& User, const std::string
   // The loader build overwrote the user's header and the start of the body;
   // the second load puts the file back.
   if (FImage.LoadFromFile(InputName) == TMzfImage::LoadResult::TooLarge) {
-    User.ShowMessage(kTooLarge);
+    User.ShowMessage(FileTooLargeText);
     return TRunOutcome::Refused;
   }
   FEncoder.BeginBodyRun(FImage.BodySize());
