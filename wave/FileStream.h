@@ -44,7 +44,7 @@ class EFOpenError : public EStreamError {
 // to the file and answers the count the platform took.
 class TFileStream : public TStream {
  public:
-  static constexpr std::size_t BufferCapacity = 64 * 1024;
+  static constexpr std::size_t BufferCapacity = 1024 * 1024;
 
   // Raises EFCreateError (create mode) or EFOpenError with the file name.
   TFileStream(const std::string& FileName, std::uint16_t Mode);

@@ -109,7 +109,8 @@ TEST(WaveWritePath, AnswersAsTheInheritedWriteBeforeOpeningAndOverAFile) {
     Inherited.Open(true);
     // Past one buffer of the file stream, so that its buffer is written out
     // on the way.
-    for (int Number = 0; Number < 3000; ++Number) {
+    constexpr auto Past = static_cast<std::int32_t>(TFileStream::BufferCapacity) + 4096;
+    for (int Number = 0; Short.Size() < Past && Number < 1'000'000; ++Number) {
       Ways.Step(Short, Inherited, Number);
     }
     Short.Close();
