@@ -41,20 +41,7 @@ std::int32_t TCustomWaveStream::Write(const void* Buffer, std::int32_t Count) {
 
 std::int32_t TCustomWaveStream::Seek(std::int32_t Offset, std::uint16_t Origin) {
   const std::int32_t DataSize = GetDataSize();
-  std::int64_t Target = FPosition;
-  switch (Origin) {
-    case soFromBeginning:
-      Target = Offset;
-      break;
-    case soFromCurrent:
-      Target = static_cast<std::int64_t>(FPosition) + Offset;
-      break;
-    case soFromEnd:
-      Target = static_cast<std::int64_t>(DataSize) + Offset;
-      break;
-    default:
-      break;
-  }
+  std::int64_t Target = SeekTarget(Offset, Origin, FPosition, DataSize);
   Target = std::max<std::int64_t>(Target, 0);
   // A data size of -1 has no end to clamp to.
   Target = std::min<std::int64_t>(Target, DataSize >= 0 ? DataSize : kMaxPosition);

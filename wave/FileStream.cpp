@@ -121,20 +121,7 @@ std::int32_t TFileStream::WriteThrough(const void* Buffer, std::int32_t Count) {
 }
 
 std::int32_t TFileStream::Seek(std::int32_t Offset, std::uint16_t Origin) {
-  std::int64_t Target = FPosition;
-  switch (Origin) {
-    case soFromBeginning:
-      Target = Offset;
-      break;
-    case soFromCurrent:
-      Target = FPosition + Offset;
-      break;
-    case soFromEnd:
-      Target = LogicalSize() + Offset;
-      break;
-    default:
-      break;
-  }
+  const std::int64_t Target = SeekTarget(Offset, Origin, FPosition, LogicalSize());
   // The platform refuses a position before the start; one past what 32 bits
   // can answer is refused too. The stream stays where it was.
   if (Target >= 0 && Target <= kMaxStreamSize) {

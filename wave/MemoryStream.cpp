@@ -45,20 +45,8 @@ std::int32_t TMemoryStream::Write(const void* Buffer, std::int32_t Count) {
 }
 
 std::int32_t TMemoryStream::Seek(std::int32_t Offset, std::uint16_t Origin) {
-  std::int64_t Target = FPosition;
-  switch (Origin) {
-    case soFromBeginning:
-      Target = Offset;
-      break;
-    case soFromCurrent:
-      Target = FPosition + Offset;
-      break;
-    case soFromEnd:
-      Target = static_cast<std::int64_t>(FBytes.size()) + Offset;
-      break;
-    default:
-      break;
-  }
+  const std::int64_t Target =
+      SeekTarget(Offset, Origin, FPosition, static_cast<std::int64_t>(FBytes.size()));
   // A position before the start or beyond what 32 bits can answer is refused;
   // the stream stays where it was.
   if (Target >= 0 && Target <= kMaxStreamSize) {

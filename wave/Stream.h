@@ -9,6 +9,23 @@ inline constexpr std::uint16_t soFromBeginning = 0;
 inline constexpr std::uint16_t soFromCurrent = 1;
 inline constexpr std::uint16_t soFromEnd = 2;
 
+// Where a Seek of Offset from Origin lands, before the stream applies its
+// own bounds: from the beginning, from Current, or from End. Any other origin
+// stays at Current. Computed in 64 bits, so that no sum overflows.
+constexpr std::int64_t SeekTarget(std::int32_t Offset, std::uint16_t Origin, std::int64_t Current,
+                                  std::int64_t End) {
+  switch (Origin) {
+    case soFromBeginning:
+      return Offset;
+    case soFromCurrent:
+      return Current + Offset;
+    case soFromEnd:
+      return End + Offset;
+    default:
+      return Current;
+  }
+}
+
 // The byte-stream base that the encoder writes through and that the wave
 // streams wrap. Positions and sizes are signed 32-bit, so every stream stays
 // below 2 GiB.
