@@ -17,7 +17,7 @@ constexpr std::uint8_t Hi = 0xD0;
 
 class CliConvert : public ::testing::Test {
  protected:
-  void SetUp() override { WriteBytes(Input, InputBytes); }
+  void SetUp() override { WriteFile(Input, InputBytes); }
 
   // Runs kvetro-cli on Input with Options and expects a clean success.
   TBytes Convert(const std::vector<std::string>& Options, const std::string& Name = "out.wav") {
@@ -28,9 +28,9 @@ class CliConvert : public ::testing::Test {
     EXPECT_EQ(Result.ExitCode, 0) << Result.Errors;
     EXPECT_EQ(Result.Errors, "");
     EXPECT_TRUE(Result.Out.empty());
-    EXPECT_EQ(ReadBytes(Input), InputBytes) << "the input must never change";
+    EXPECT_EQ(ReadFile(Input), InputBytes) << "the input must never change";
     EXPECT_TRUE(Scratch.TempNames().empty());
-    return ReadBytes(Scratch.File(Name));
+    return ReadFile(Scratch.File(Name));
   }
 
   TBytes Reference(const TConversionSettings& Settings, bool Invert = false) {
@@ -50,7 +50,7 @@ TEST_F(CliConvert, DefaultsWriteTheRunsWaveAndNothingElse) {
 }
 
 TEST_F(CliConvert, ExistingOutputIsReplaced) {
-  WriteBytes(Scratch.File("out.wav"), TBytes(100000, 0x55));
+  WriteFile(Scratch.File("out.wav"), TBytes(100000, 0x55));
   EXPECT_EQ(Convert({}), Reference(TConversionSettings{}));
 }
 
@@ -150,7 +150,7 @@ TEST_F(CliConvert, InvertSwapsExactlyTheTwoLevels) {
 TEST_F(CliConvert, BodyPastTheEndOfTheFileConvertsWithAWarning) {
   // The header says 4096 bytes, the file holds 128 of them.
   InputBytes = MzfFile(0x01, "SHORT", 4096, 0x1200, 0x1200, TBytes(128, 0xFF));
-  WriteBytes(Input, InputBytes);
+  WriteFile(Input, InputBytes);
   const std::vector<std::string> Arguments{Input, Scratch.File("out.wav")};
   const TCliResult Result = RunCli(Arguments, Scratch);
   EXPECT_EQ(Result.ExitCode, 0);
@@ -158,8 +158,8 @@ TEST_F(CliConvert, BodyPastTheEndOfTheFileConvertsWithAWarning) {
   ASSERT_EQ(Run.Warnings.size(), 1u);
   EXPECT_NE(Run.Warnings[0].find("3968 bytes missing"), std::string::npos) << Run.Warnings[0];
   EXPECT_EQ(Result.Errors, "Warning: " + Run.Warnings[0] + "\n");
-  EXPECT_EQ(ReadBytes(Scratch.File("out.wav")), Run.Wave);
-  EXPECT_EQ(ReadBytes(Input), InputBytes);
+  EXPECT_EQ(ReadFile(Scratch.File("out.wav")), Run.Wave);
+  EXPECT_EQ(ReadFile(Input), InputBytes);
 }
 
 }  // namespace

@@ -11,7 +11,7 @@ namespace {
 
 class CliFailure : public ::testing::Test {
  protected:
-  void SetUp() override { WriteBytes(Input, InputBytes); }
+  void SetUp() override { WriteFile(Input, InputBytes); }
 
   // Runs and checks what must hold after every failure.
   TCliResult Fail(const std::vector<std::string>& Arguments, int ExitCode) {
@@ -22,7 +22,7 @@ class CliFailure : public ::testing::Test {
     EXPECT_EQ(Scratch.FileNames(), Before) << "no output file is left behind";
     EXPECT_TRUE(Scratch.TempNames().empty());
     if (std::filesystem::exists(Input)) {
-      EXPECT_EQ(ReadBytes(Input), InputBytes);
+      EXPECT_EQ(ReadFile(Input), InputBytes);
     }
     return Result;
   }
@@ -75,13 +75,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(CliFailure, ABodySizeOfZeroIsRefused) {
   InputBytes = MzfFile(0x01, "EMPTY", 0, 0x1200, 0x1200, TBytes(50, 0x11));
-  WriteBytes(Input, InputBytes);
+  WriteFile(Input, InputBytes);
   EXPECT_EQ(Fail({Input, Output}, 1).Errors, "Body size in the file header is 0\n");
 }
 
 TEST_F(CliFailure, AFileOf64KiBIsRefused) {
   InputBytes = CountingMzf(65536 - 128);
-  WriteBytes(Input, InputBytes);
+  WriteFile(Input, InputBytes);
   EXPECT_EQ(Fail({Input, Output}, 1).Errors, "File must be smaller than 64KB\n");
 }
 
@@ -112,11 +112,11 @@ TEST_F(CliFailure, AFullDevice) {
 
 TEST_F(CliFailure, AnEarlierWaveSurvivesARefusal) {
   const TBytes Earlier(1000, 0x77);
-  WriteBytes(Output, Earlier);
+  WriteFile(Output, Earlier);
   InputBytes = MzfFile(0x01, "EMPTY", 0, 0, 0, {});
-  WriteBytes(Input, InputBytes);
+  WriteFile(Input, InputBytes);
   Fail({Input, Output}, 1);
-  EXPECT_EQ(ReadBytes(Output), Earlier);
+  EXPECT_EQ(ReadFile(Output), Earlier);
 }
 
 }  // namespace

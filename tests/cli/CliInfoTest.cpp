@@ -49,7 +49,7 @@ class CliInfo : public ::testing::Test {
     Arguments.push_back(Scratch.File("check.wav"));
     const TCliResult Result = RunCli(Arguments, Scratch);
     EXPECT_EQ(Result.ExitCode, 0) << Result.Errors;
-    const TBytes Wave = ReadBytes(Scratch.File("check.wav"));
+    const TBytes Wave = ReadFile(Scratch.File("check.wav"));
     std::filesystem::remove(Scratch.File("check.wav"));
     EXPECT_EQ(Wave.size(), WaveHeaderSize + LittleEndian32(Wave, 42));
     return LittleEndian32(Wave, 42);
@@ -72,7 +72,7 @@ class CliInfo : public ::testing::Test {
 
 TEST_F(CliInfo, AWholeFile) {
   const TBytes Body(16, 0x00);
-  WriteBytes(Input, MzfFile(0x01, "HELLO", 16, 0x1200, 0x1234, Body));
+  WriteFile(Input, MzfFile(0x01, "HELLO", 16, 0x1200, 0x1234, Body));
   const std::uint64_t Total = WrittenSamples({});
   const std::uint64_t BodySamples = BodyPassSamples(Body, 5000, 3 + 1, 3 + 2);
 
@@ -94,7 +94,7 @@ TEST_F(CliInfo, AWholeFile) {
 
 TEST_F(CliInfo, TheSettingsChangeThePlayingTime) {
   const TBytes Body{0xFF, 0x00, 0x81};
-  WriteBytes(Input, MzfFile(0x01, "TIMED", 3, 0x2000, 0x2000, Body));
+  WriteFile(Input, MzfFile(0x01, "TIMED", 3, 0x2000, 0x2000, Body));
   const std::vector<std::string> Options{"--zero",     "2,5", "--one",        "7,1",
                                          "--constant", "77",  "--loader-gap", "10",
                                          "--body-gap", "99"};
@@ -115,7 +115,7 @@ TEST_F(CliInfo, ABodyThatRunsPastTheEndOfTheFile) {
   // characters in it.
   const TBytes Body(50, 0x00);
   const std::string Name = std::string("A\x01") + "B\x7F" + "CDEFGHIJKLMNO";  // 17 bytes
-  WriteBytes(Input, MzfFile(0x02, Name, 0x0100, 0xC000, 0x0000, Body));
+  WriteFile(Input, MzfFile(0x02, Name, 0x0100, 0xC000, 0x0000, Body));
   const std::uint64_t Total = WrittenSamples({});
   const std::uint64_t BodySamples = BodyPassSamples(TBytes(256, 0x00), 5000, 4, 5);
 
@@ -137,7 +137,7 @@ TEST_F(CliInfo, ABodyThatRunsPastTheEndOfTheFile) {
 
 TEST_F(CliInfo, BytesAfterTheBodyAreCountedButNotSent) {
   const TBytes Body(30, 0x00);
-  WriteBytes(Input, MzfFile(0x01, "TAIL", 10, 0x1200, 0x1200, Body));
+  WriteFile(Input, MzfFile(0x01, "TAIL", 10, 0x1200, 0x1200, Body));
   const TCliResult Result = Info();
   EXPECT_EQ(Result.ExitCode, 0);
   EXPECT_NE(
@@ -150,7 +150,7 @@ TEST_F(CliInfo, AFileShorterThanTheHeaderWithASize) {
   // 30 bytes: the header up to the addresses, nothing after.
   TBytes File = MzfFile(0x01, "TINY", 0x0040, 0x1200, 0x1200, {});
   File.resize(30);
-  WriteBytes(Input, File);
+  WriteFile(Input, File);
   const std::uint64_t Total = WrittenSamples({});
   const std::uint64_t BodySamples = BodyPassSamples(TBytes(64, 0x00), 5000, 4, 5);
 
@@ -172,7 +172,7 @@ TEST_F(CliInfo, AFileShorterThanTheHeaderWithASize) {
 
 TEST_F(CliInfo, AFileShorterThanTheSizeFieldCannotBeConverted) {
   // Ten bytes: a type and a name that the file cuts off; the size reads 0.
-  WriteBytes(Input, TBytes{0x05, 'S', 'H', 'O', 'R', 'T', 'N', 'A', 'M', 'E'});
+  WriteFile(Input, TBytes{0x05, 'S', 'H', 'O', 'R', 'T', 'N', 'A', 'M', 'E'});
   const TCliResult Result = Info();
   EXPECT_EQ(Result.ExitCode, 1);
   EXPECT_EQ(Result.OutText(),
@@ -191,7 +191,7 @@ TEST_F(CliInfo, AFileShorterThanTheSizeFieldCannotBeConverted) {
 }
 
 TEST_F(CliInfo, AnOutputOver2GBIsReportedAsTheRunRefusesIt) {
-  WriteBytes(Input, CountingMzf(10));
+  WriteFile(Input, CountingMzf(10));
   const std::vector<std::string> Huge{"--body-gap", "2147483647"};
   const TCliResult Result = Info(Huge);
   EXPECT_EQ(Result.ExitCode, 1);
@@ -217,9 +217,9 @@ TEST_F(CliInfo, FilesThatCannotBeRead) {
   EXPECT_EQ(Missing.Errors, "File not found\n");
   EXPECT_TRUE(Missing.Out.empty());
 
-  WriteBytes(Input, CountingMzf(65535 - 128));
+  WriteFile(Input, CountingMzf(65535 - 128));
   EXPECT_EQ(Info().ExitCode, 0) << "65535 bytes are accepted";
-  WriteBytes(Input, CountingMzf(65536 - 128));
+  WriteFile(Input, CountingMzf(65536 - 128));
   const TCliResult TooLarge = Info();
   EXPECT_EQ(TooLarge.ExitCode, 1);
   EXPECT_EQ(TooLarge.Errors, "File must be smaller than 64KB\n");

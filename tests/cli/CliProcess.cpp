@@ -96,7 +96,7 @@ TCliResult RunCli(const std::vector<std::string>& Arguments, const TScratch& Scr
   TCliResult Result;
   Result.ExitCode = WIFEXITED(Status) ? WEXITSTATUS(Status) : 128 + WTERMSIG(Status);
   if (Stdout == TStdout::File) {
-    Result.Out = ReadBytes(OutPath);
+    Result.Out = ReadFile(OutPath);
   } else if (Stdout == TStdout::Terminal) {
     // Whatever reached the terminal (nothing is expected).
     fcntl(Master, F_SETFL, O_NONBLOCK);
@@ -107,7 +107,7 @@ TCliResult RunCli(const std::vector<std::string>& Arguments, const TScratch& Scr
     }
     close(Master);
   }
-  const std::vector<std::uint8_t> Errors = ReadBytes(ErrPath);
+  const std::vector<std::uint8_t> Errors = ReadFile(ErrPath);
   Result.Errors.assign(Errors.begin(), Errors.end());
   std::filesystem::remove(OutPath);
   std::filesystem::remove(ErrPath);

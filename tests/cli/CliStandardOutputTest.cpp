@@ -11,7 +11,7 @@ namespace {
 
 class CliStandardOutput : public ::testing::Test {
  protected:
-  void SetUp() override { WriteBytes(Input, InputBytes); }
+  void SetUp() override { WriteFile(Input, InputBytes); }
 
   TScratch Scratch;
   std::string Input = Scratch.File("in.mzf");
@@ -29,9 +29,9 @@ TEST_F(CliStandardOutput, GivesTheSameBytesAsAFile) {
   const TCliResult Result = RunCli(ToStdout, Scratch);
   EXPECT_EQ(Result.ExitCode, 0);
   EXPECT_EQ(Result.Errors, "");
-  EXPECT_EQ(Result.Out, ReadBytes(Scratch.File("out.wav")));
+  EXPECT_EQ(Result.Out, ReadFile(Scratch.File("out.wav")));
   EXPECT_TRUE(Scratch.TempNames().empty()) << "the temporary file is removed";
-  EXPECT_EQ(ReadBytes(Input), InputBytes);
+  EXPECT_EQ(ReadFile(Input), InputBytes);
 }
 
 TEST_F(CliStandardOutput, RefusesATerminal) {
@@ -53,7 +53,7 @@ TEST_F(CliStandardOutput, APlayerThatStopsReadingIsAWriteError) {
 
 TEST_F(CliStandardOutput, ARefusalWritesNothing) {
   InputBytes = MzfFile(0x01, "EMPTY", 0, 0, 0, {});
-  WriteBytes(Input, InputBytes);
+  WriteFile(Input, InputBytes);
   const TCliResult Result = RunCli({Input, "-"}, Scratch);
   EXPECT_EQ(Result.ExitCode, 1);
   EXPECT_EQ(Result.Errors, "Body size in the file header is 0\n");

@@ -1,62 +1,11 @@
 #include "CliTestFiles.h"
 
-#include <algorithm>
-#include <fstream>
-#include <iterator>
-#include <random>
-#include <stdexcept>
-
 namespace kvetro::test {
 
-namespace {
-
-std::vector<std::string> NamesIn(const std::filesystem::path& Folder) {
-  std::vector<std::string> Names;
-  for (const auto& Entry : std::filesystem::directory_iterator(Folder)) {
-    Names.push_back(Entry.path().filename().string());
-  }
-  std::sort(Names.begin(), Names.end());
-  return Names;
-}
-
-}  // namespace
-
 TScratch::TScratch() {
-  std::random_device Seed;
-  FRoot = std::filesystem::temp_directory_path() /
-          ("kvetro-cli-test-" + std::to_string(Seed()) + "-" + std::to_string(Seed()));
-  std::filesystem::create_directories(FRoot / "files");
-  std::filesystem::create_directories(Temp());
-  std::filesystem::create_directories(Captures());
-}
-
-TScratch::~TScratch() {
-  std::error_code Ignored;
-  std::filesystem::remove_all(FRoot, Ignored);
-}
-
-std::vector<std::string> TScratch::FileNames() const {
-  return NamesIn(FRoot / "files");
-}
-std::vector<std::string> TScratch::TempNames() const {
-  return NamesIn(Temp());
-}
-
-TBytes ReadBytes(const std::filesystem::path& Path) {
-  std::ifstream In(Path, std::ios::binary);
-  if (!In) {
-    throw std::runtime_error("cannot read " + Path.string());
-  }
-  return {std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
-}
-
-void WriteBytes(const std::filesystem::path& Path, const TBytes& Bytes) {
-  std::ofstream Out(Path, std::ios::binary | std::ios::trunc);
-  Out.write(reinterpret_cast<const char*>(Bytes.data()),
-            static_cast<std::streamsize>(Bytes.size()));
-  if (!Out) {
-    throw std::runtime_error("cannot write " + Path.string());
-  }
+  FFolder.MakeFolder("files");
+  FFolder.MakeFolder("tmp");
+  FFolder.MakeFolder("captures");
 }
 
 TBytes MzfFile(std::uint8_t Type, const std::string& Name, std::uint16_t Size, std::uint16_t Load,

@@ -5,33 +5,29 @@
 #include <string>
 #include <vector>
 
-namespace kvetro::test {
+#include "tests/support/ScratchFolder.h"
 
-using TBytes = std::vector<std::uint8_t>;
+namespace kvetro::test {
 
 // A fresh folder per test, removed with everything in it at the end. Files()
 // holds the test's MZF and WAV files; Temp() is the program's TMPDIR.
 class TScratch {
  public:
   TScratch();
-  ~TScratch();
-  TScratch(const TScratch&) = delete;
-  TScratch& operator=(const TScratch&) = delete;
 
-  std::string File(const std::string& Name) const { return (FRoot / "files" / Name).string(); }
-  const std::filesystem::path& Root() const { return FRoot; }
-  std::filesystem::path Temp() const { return FRoot / "tmp"; }
-  std::filesystem::path Captures() const { return FRoot / "captures"; }
+  std::string File(const std::string& Name) const {
+    return (FFolder.Root() / "files" / Name).string();
+  }
+  const std::filesystem::path& Root() const { return FFolder.Root(); }
+  std::filesystem::path Temp() const { return FFolder.Root() / "tmp"; }
+  std::filesystem::path Captures() const { return FFolder.Root() / "captures"; }
   // The names in Files() and Temp(), sorted, to show what a run left.
-  std::vector<std::string> FileNames() const;
-  std::vector<std::string> TempNames() const;
+  std::vector<std::string> FileNames() const { return FFolder.Names("files"); }
+  std::vector<std::string> TempNames() const { return FFolder.Names("tmp"); }
 
  private:
-  std::filesystem::path FRoot;
+  TScratchFolder FFolder{"cli-test"};
 };
-
-TBytes ReadBytes(const std::filesystem::path& Path);
-void WriteBytes(const std::filesystem::path& Path, const TBytes& Bytes);
 
 // An MZF file: the 128-byte header (type, name ended by 0x0D, body size,
 // load and execution address, the rest zero) and then Body as it is, which

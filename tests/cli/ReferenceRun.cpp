@@ -51,7 +51,7 @@ TReference ReferenceWave(const std::string& InputName, const std::string& Output
   if (Run->Execute(User) != TRunOutcome::Written) {
     throw std::runtime_error("the reference run wrote nothing");
   }
-  Record.Wave = ReadBytes(OutputName);
+  Record.Wave = ReadFile(OutputName);
   return Record;
 }
 

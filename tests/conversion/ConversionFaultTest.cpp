@@ -6,10 +6,10 @@
 #include "ExpectedWave.h"
 #include "MzfFiles.h"
 #include "SameBytes.h"
-#include "ScratchFolder.h"
 #include "ScriptedUser.h"
 #include "tape/ConversionRun.h"
 #include "tape/InOutError.h"
+#include "tests/support/ScratchFolder.h"
 #include "wave/StreamErrors.h"
 
 namespace kvetro {
@@ -17,6 +17,8 @@ namespace {
 
 using Boxes = std::array<std::int32_t, 4>;
 namespace fs = std::filesystem;
+using test::ReadFile;
+using test::TScratchFolder;
 
 // Runs that must end without a broken or lost file: the input, and any wave
 // of the chosen name, stay as they were.
@@ -39,7 +41,7 @@ class ConversionFault : public ::testing::Test {
     return Earlier;
   }
 
-  void ExpectInputUnchanged() { EXPECT_EQ(ReadWholeFile(Folder.PathOf("in.mzf")), Input); }
+  void ExpectInputUnchanged() { EXPECT_EQ(ReadFile(Folder.PathOf("in.mzf")), Input); }
 
   // After a failure once the run had started: the button is back, the boxes
   // show the user's values, no temporary file is left.
@@ -162,7 +164,7 @@ TEST_F(ConversionFault, SecondLoadFailureKeepsTheEarlierWave) {
   } catch (const EInOutError& Error) {
     EXPECT_EQ(Error.Message(), "File not found");
   }
-  EXPECT_EQ(ReadWholeFile(Folder.PathOf("out.wav")), Earlier);
+  EXPECT_EQ(ReadFile(Folder.PathOf("out.wav")), Earlier);
   fs::rename(Folder.PathOf("moved.mzf"), Folder.PathOf("in.mzf"));
   ExpectCleanedUp({"in.mzf", "out.wav"});
 }
@@ -176,7 +178,7 @@ TEST_F(ConversionFault, InputGrownTooLargeForTheSecondLoadKeepsTheEarlierWave) {
   };
   EXPECT_EQ(Run->Execute(User), TRunOutcome::Refused);
   EXPECT_EQ(User.Messages, std::vector<std::string>{"File must be smaller than 64KB"});
-  EXPECT_EQ(ReadWholeFile(Folder.PathOf("out.wav")), Earlier);
+  EXPECT_EQ(ReadFile(Folder.PathOf("out.wav")), Earlier);
   Folder.Write("in.mzf", Input);
   ExpectCleanedUp({"in.mzf", "out.wav"});
 }
@@ -195,7 +197,7 @@ TEST_F(ConversionFault, FailureDuringTheLoaderPassPutsTheBoxesBack) {
     EXPECT_EQ(Error.Message(), "window closed");
   }
   EXPECT_EQ(User.BoxesAtProcessMessages.at(0), (Boxes{9, 11, 18, 19}));
-  EXPECT_EQ(ReadWholeFile(Folder.PathOf("out.wav")), Earlier);
+  EXPECT_EQ(ReadFile(Folder.PathOf("out.wav")), Earlier);
   ExpectCleanedUp({"in.mzf", "out.wav"});
 }
 
@@ -212,8 +214,7 @@ TEST_F(ConversionFault, ReplacedWaveKeepsItsPermissionsAndLinksAreFollowed) {
   C.LoaderGap = 10;
   C.BodyGap = 20;
   EXPECT_TRUE(fs::is_symlink(Folder.PathOf("link.wav")));
-  EXPECT_TRUE(
-      SameBytes(ReadWholeFile(Folder.PathOf("out.wav")), expected::ConvertedFile(Input, C)));
+  EXPECT_TRUE(SameBytes(ReadFile(Folder.PathOf("out.wav")), expected::ConvertedFile(Input, C)));
   EXPECT_EQ(fs::status(Folder.PathOf("out.wav")).permissions(),
             fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   ExpectCleanedUp({"in.mzf", "link.wav", "out.wav"});

@@ -8,14 +8,16 @@
 #include "ExpectedWave.h"
 #include "MzfFiles.h"
 #include "SameBytes.h"
-#include "ScratchFolder.h"
 #include "ScriptedUser.h"
 #include "tape/ConversionPlan.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace kvetro {
 namespace {
 
 using Boxes = std::array<std::int32_t, 4>;
+using test::ReadFile;
+using test::TScratchFolder;
 
 class ConversionRun : public ::testing::Test {
  protected:
@@ -70,7 +72,7 @@ TEST_F(ConversionRun, FileOf65535BytesIsConvertedAnd65536IsRefusedBeforeTheSaveD
   Folder.Write("largest.mzf", Largest);
   TScriptedUser& U = User("largest.mzf");
   ASSERT_EQ(Run->Execute(U), TRunOutcome::Written);
-  EXPECT_TRUE(SameBytes(ReadWholeFile(Folder.PathOf("out.wav")),
+  EXPECT_TRUE(SameBytes(ReadFile(Folder.PathOf("out.wav")),
                         expected::ConvertedFile(Largest, ExpectedSettings())));
 
   Folder.Write("toolarge.mzf", MakeMzf(300, 65536 - 128, 3));
@@ -121,7 +123,7 @@ TEST_F(ConversionRun, BoxesShowStandardTimingDuringTheLoaderAndTheUsersAfter) {
 
   expected::Conversion C = ExpectedSettings();
   C.User = {4, 2, 1, 3};
-  EXPECT_TRUE(SameBytes(ReadWholeFile(Folder.PathOf("out.wav")), expected::ConvertedFile(File, C)));
+  EXPECT_TRUE(SameBytes(ReadFile(Folder.PathOf("out.wav")), expected::ConvertedFile(File, C)));
 }
 
 TEST_F(ConversionRun, InputIsReadAgainForTheBody) {
@@ -145,7 +147,7 @@ TEST_F(ConversionRun, InputIsReadAgainForTheBody) {
   const auto Body =
       expected::Samples(expected::BodyTapeFile(expected::UserBody(Changed), C.BodyGap), C.User);
   Data.insert(Data.end(), Body.begin(), Body.end());
-  EXPECT_TRUE(SameBytes(ReadWholeFile(Folder.PathOf("out.wav")), expected::WaveFile(Data)));
+  EXPECT_TRUE(SameBytes(ReadFile(Folder.PathOf("out.wav")), expected::WaveFile(Data)));
   EXPECT_EQ(Run->Image().FileLength(), static_cast<std::int32_t>(Changed.size()));
 }
 
@@ -186,7 +188,7 @@ TEST_F(ConversionRun, WholeWaveEqualsTheSignalTable) {
     ASSERT_EQ(Run->Execute(U), TRunOutcome::Written);
 
     expected::Conversion C{Case.Timing, Case.Constant, Case.LoaderGap, Case.BodyGap, Case.Inverted};
-    const auto Written = ReadWholeFile(Folder.PathOf("out.wav"));
+    const auto Written = ReadFile(Folder.PathOf("out.wav"));
     EXPECT_TRUE(SameBytes(Written, expected::ConvertedFile(File, C)));
     EXPECT_EQ(Folder.Names(), (std::vector<std::string>{"in.mzf", "out.wav"}));
   }
@@ -200,7 +202,7 @@ TEST_F(ConversionRun, BodyPastTheEndOfTheFileIsSentAsZerosWithAWarning) {
   EXPECT_EQ(U.Warnings, std::vector<std::string>{
                             "Body size 4096 runs past the end of the file: 3968 bytes missing, "
                             "sent as zeros"});
-  EXPECT_TRUE(SameBytes(ReadWholeFile(Folder.PathOf("out.wav")),
+  EXPECT_TRUE(SameBytes(ReadFile(Folder.PathOf("out.wav")),
                         expected::ConvertedFile(File, ExpectedSettings())));
 
   // A body that the file holds whole gives no warning.
@@ -244,7 +246,7 @@ TEST_F(ConversionRun, PlannedSizeEqualsTheBytesWritten) {
     U.Gap = Settings.BodyGap;
     ASSERT_EQ(Run->Execute(U), TRunOutcome::Written);
 
-    const auto Written = ReadWholeFile(Folder.PathOf("out.wav"));
+    const auto Written = ReadFile(Folder.PathOf("out.wav"));
     EXPECT_EQ(Plan.FileSize(), Written.size()) << "round " << Round;
     const expected::Conversion C{{Settings.UserTiming.Log0Lo, Settings.UserTiming.Log0Hi,
                                   Settings.UserTiming.Log1Lo, Settings.UserTiming.Log1Hi},

@@ -10,7 +10,8 @@
 #include <vector>
 
 #include "ChildProcess.h"
-#include "ScratchFolder.h"
+#include "TestMzf.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace kvetro::test {
 
@@ -49,16 +50,16 @@ class CliCatalogue : public ::testing::Test {
   }
 
   TScratchFolder Scratch;
-  std::string Input = Scratch.Path("in.mzf");
-  std::string Output = Scratch.Path("out.wav");
+  std::string Input = Scratch.PathOf("in.mzf");
+  std::string Output = Scratch.PathOf("out.wav");
   TBytes InputBytes = MakeMzf(300, 300);
 };
 
 TEST_F(CliCatalogue, InputThatCannotBeLoaded) {
   const std::string Text = "Error with loading file - please mail me\n";
-  Refused({Scratch.Path("missing.mzf"), Output}, 1, Text);
-  std::filesystem::create_directory(Scratch.Path("folder.mzf"));
-  Refused({Scratch.Path("folder.mzf"), Output}, 1, Text);
+  Refused({Scratch.PathOf("missing.mzf"), Output}, 1, Text);
+  std::filesystem::create_directory(Scratch.PathOf("folder.mzf"));
+  Refused({Scratch.PathOf("folder.mzf"), Output}, 1, Text);
 }
 
 // Whatever of the header a short file leaves out reads as zero, so each of
@@ -96,28 +97,28 @@ TEST_F(CliCatalogue, BodySizePastTheEndOfTheFile) {
   WriteFile(Input, InputBytes);
   TBytes Padded = InputBytes;
   Padded.resize(128 + 100, 0);
-  WriteFile(Scratch.Path("padded.mzf"), Padded);
+  WriteFile(Scratch.PathOf("padded.mzf"), Padded);
 
   const TChildResult Short = RunCli({Input, Output});
   EXPECT_EQ(Short.ExitCode, 0);
   EXPECT_EQ(Short.Errors,
             "Warning: Body size 100 runs past the end of the file: 90 bytes missing, sent as "
             "zeros\n");
-  const TChildResult Full = RunCli({Scratch.Path("padded.mzf"), Scratch.Path("padded.wav")});
+  const TChildResult Full = RunCli({Scratch.PathOf("padded.mzf"), Scratch.PathOf("padded.wav")});
   EXPECT_EQ(Full.ExitCode, 0);
   EXPECT_EQ(Full.Errors, "");
-  EXPECT_EQ(ReadFile(Output), ReadFile(Scratch.Path("padded.wav")));
+  EXPECT_EQ(ReadFile(Output), ReadFile(Scratch.PathOf("padded.wav")));
   EXPECT_EQ(ReadFile(Input), InputBytes);
 }
 
 TEST_F(CliCatalogue, OutputThatCannotBeCreated) {
-  const std::string NoFolder = Scratch.Path("no-such-folder") + "/out.wav";
+  const std::string NoFolder = Scratch.PathOf("no-such-folder") + "/out.wav";
   Refused({Input, NoFolder}, 1, "Cannot create file " + NoFolder + "\n");
 
-  std::filesystem::create_directory(Scratch.Path("folder.wav"));
-  Refused({Input, Scratch.Path("folder.wav")}, 1,
-          "Cannot create file " + Scratch.Path("folder.wav") + "\n");
-  EXPECT_TRUE(std::filesystem::is_empty(Scratch.Path("folder.wav")));
+  std::filesystem::create_directory(Scratch.PathOf("folder.wav"));
+  Refused({Input, Scratch.PathOf("folder.wav")}, 1,
+          "Cannot create file " + Scratch.PathOf("folder.wav") + "\n");
+  EXPECT_TRUE(std::filesystem::is_empty(Scratch.PathOf("folder.wav")));
 }
 
 TEST_F(CliCatalogue, OutputOnAFullDevice) {
@@ -129,15 +130,15 @@ TEST_F(CliCatalogue, OutputThatIsTheInput) {
   const std::string Text = "Output file must not be the input file\n";
   Refused({Input, Input}, 1, Text);
 
-  std::filesystem::create_directory(Scratch.Path("sub"));
-  Refused({Input, Scratch.Path("sub") + "/../in.mzf"}, 1, Text);
+  std::filesystem::create_directory(Scratch.PathOf("sub"));
+  Refused({Input, Scratch.PathOf("sub") + "/../in.mzf"}, 1, Text);
 
-  std::filesystem::create_symlink(Input, Scratch.Path("link.wav"));
-  Refused({Input, Scratch.Path("link.wav")}, 1, Text);
+  std::filesystem::create_symlink(Input, Scratch.PathOf("link.wav"));
+  Refused({Input, Scratch.PathOf("link.wav")}, 1, Text);
 
-  std::filesystem::create_hard_link(Input, Scratch.Path("hard.wav"));
-  Refused({Input, Scratch.Path("hard.wav")}, 1, Text);
-  Refused({Scratch.Path("hard.wav"), Input}, 1, Text);
+  std::filesystem::create_hard_link(Input, Scratch.PathOf("hard.wav"));
+  Refused({Input, Scratch.PathOf("hard.wav")}, 1, Text);
+  Refused({Scratch.PathOf("hard.wav"), Input}, 1, Text);
 }
 
 TEST_F(CliCatalogue, NegativeGapsAreUsageErrors) {

@@ -10,7 +10,8 @@
 #include <thread>
 
 #include "ChildProcess.h"
-#include "ScratchFolder.h"
+#include "TestMzf.h"
+#include "tests/support/ScratchFolder.h"
 
 namespace kvetro::test {
 
@@ -23,8 +24,8 @@ class CliInterruption : public ::testing::Test {
   void SetUp() override { WriteFile(Input, InputBytes); }
 
   TScratchFolder Scratch;
-  std::string Input = Scratch.Path("in.mzf");
-  std::string Output = Scratch.Path("out.wav");
+  std::string Input = Scratch.PathOf("in.mzf");
+  std::string Output = Scratch.PathOf("out.wav");
   TBytes InputBytes = MakeMzf(2000, 2000);
 };
 
@@ -66,7 +67,7 @@ TEST_F(CliInterruption, KilledRunLeavesNoBrokenWaveSlow) {
     while (Written.empty() && Cli.Running() && std::chrono::steady_clock::now() < Deadline) {
       for (const std::string& Name : Scratch.Names()) {
         if (std::regex_match(Name, Temporary) &&
-            std::filesystem::file_size(Scratch.Path(Name)) > 1'000'000) {
+            std::filesystem::file_size(Scratch.PathOf(Name)) > 1'000'000) {
           Written = Name;
         }
       }
@@ -85,7 +86,7 @@ TEST_F(CliInterruption, KilledRunLeavesNoBrokenWaveSlow) {
       if (Name != "in.mzf" && Name != "out.wav") {
         EXPECT_TRUE(std::regex_match(Name, Temporary)) << Name;
         RecordProperty("left_after_kill", Name);
-        std::filesystem::remove(Scratch.Path(Name));
+        std::filesystem::remove(Scratch.PathOf(Name));
       }
     }
     std::filesystem::remove(Output);

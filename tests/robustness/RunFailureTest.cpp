@@ -9,8 +9,9 @@
 
 #include <array>
 
-#include "ScratchFolder.h"
+#include "TestMzf.h"
 #include "tape/ConversionRun.h"
+#include "tests/support/ScratchFolder.h"
 #include "wave/Exception.h"
 
 namespace kvetro::test {
@@ -53,8 +54,8 @@ class TFailingUser : public TConversionUser {
 class RunFailure : public ::testing::TestWithParam<long> {
  protected:
   void SetUp() override {
-    User.Input = Scratch.Path("in.mzf");
-    User.Output = Scratch.Path("out.wav");
+    User.Input = Scratch.PathOf("in.mzf");
+    User.Output = Scratch.PathOf("out.wav");
     WriteFile(User.Input, MakeMzf(500, 500));
   }
 
@@ -96,8 +97,8 @@ INSTANTIATE_TEST_SUITE_P(FaultPoints, RunFailure, ::testing::Values(4, 500, 4000
 TEST(RunFailureBaseline, WithoutAFaultTheRunWrites) {
   TScratchFolder Scratch;
   TFailingUser User;
-  User.Input = Scratch.Path("in.mzf");
-  User.Output = Scratch.Path("out.wav");
+  User.Input = Scratch.PathOf("in.mzf");
+  User.Output = Scratch.PathOf("out.wav");
   WriteFile(User.Input, MakeMzf(500, 500));
   TConversionRun Run;
   EXPECT_EQ(Run.Execute(User), TRunOutcome::Written);
