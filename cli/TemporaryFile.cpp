@@ -10,20 +10,6 @@
 
 namespace kvetro {
 
-namespace {
-
-std::filesystem::path PathOf(const std::string& Utf8Name) {
-  return std::filesystem::path(
-      std::u8string(reinterpret_cast<const char8_t*>(Utf8Name.data()), Utf8Name.size()));
-}
-
-std::string Utf8Of(const std::filesystem::path& Path) {
-  const std::u8string Text = Path.u8string();
-  return std::string(reinterpret_cast<const char*>(Text.data()), Text.size());
-}
-
-}  // namespace
-
 TTemporaryFile::TTemporaryFile() {
   std::error_code Error;
   std::filesystem::path Folder = std::filesystem::temp_directory_path(Error);
@@ -38,7 +24,7 @@ TTemporaryFile::TTemporaryFile() {
   for (int Attempt = 0; Attempt < 100; ++Attempt) {
     char Suffix[20];
     std::snprintf(Suffix, sizeof Suffix, "%016llx", static_cast<unsigned long long>(Random()));
-    Tried = Utf8Of(Folder / ("kvetro-cli-" + std::string(Suffix) + ".wav"));
+    Tried = PlatformUtf8Name(Folder / ("kvetro-cli-" + std::string(Suffix) + ".wav"));
     if (std::FILE* File = OpenPlatformFile(Tried, "wbx")) {
       std::fclose(File);
       FName = Tried;
@@ -49,8 +35,7 @@ TTemporaryFile::TTemporaryFile() {
 }
 
 TTemporaryFile::~TTemporaryFile() {
-  std::error_code Ignored;
-  std::filesystem::remove(PathOf(FName), Ignored);
+  PlatformRemoveFile(FName);
 }
 
 }  // namespace kvetro

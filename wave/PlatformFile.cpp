@@ -6,32 +6,25 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
-
-#include <filesystem>
 #else
 #include <unistd.h>
 #endif
 
 namespace kvetro {
 
-namespace {
-
-std::filesystem::path PathOf(const std::string& Utf8Name) {
+std::filesystem::path PlatformPath(const std::string& Utf8Name) {
   return std::filesystem::path(
       std::u8string(reinterpret_cast<const char8_t*>(Utf8Name.data()), Utf8Name.size()));
 }
 
-std::string Utf8Of(const std::filesystem::path& Path) {
+std::string PlatformUtf8Name(const std::filesystem::path& Path) {
   const std::u8string Name = Path.u8string();
   return std::string(reinterpret_cast<const char*>(Name.data()), Name.size());
 }
 
-}  // namespace
-
 std::FILE* OpenPlatformFile(const std::string& Utf8Name, const char* Mode) {
 #ifdef _WIN32
-  const std::filesystem::path Path(
-      std::u8string(reinterpret_cast<const char8_t*>(Utf8Name.data()), Utf8Name.size()));
+  const std::filesystem::path Path = PlatformPath(Utf8Name);
   const std::string NarrowMode(Mode);
   const std::wstring WideMode(NarrowMode.begin(), NarrowMode.end());
   return _wfopen(Path.c_str(), WideMode.c_str());
@@ -58,7 +51,7 @@ void UseBinaryMode(std::FILE* File) {
 
 TPathKind PlatformPathKind(const std::string& Utf8Name) {
   std::error_code Error;
-  const auto Status = std::filesystem::status(PathOf(Utf8Name), Error);
+  const auto Status = std::filesystem::status(PlatformPath(Utf8Name), Error);
   if (Status.type() == std::filesystem::file_type::not_found ||
       Status.type() == std::filesystem::file_type::none) {
     return TPathKind::Missing;
@@ -69,25 +62,26 @@ TPathKind PlatformPathKind(const std::string& Utf8Name) {
 
 bool PlatformSameFile(const std::string& Utf8NameA, const std::string& Utf8NameB) {
   std::error_code Error;
-  const bool Same = std::filesystem::equivalent(PathOf(Utf8NameA), PathOf(Utf8NameB), Error);
+  const bool Same =
+      std::filesystem::equivalent(PlatformPath(Utf8NameA), PlatformPath(Utf8NameB), Error);
   return !Error && Same;
 }
 
 std::string PlatformResolveLink(const std::string& Utf8Name) {
   std::error_code Error;
-  const auto Path = PathOf(Utf8Name);
+  const auto Path = PlatformPath(Utf8Name);
   if (!std::filesystem::is_symlink(std::filesystem::symlink_status(Path, Error))) {
     return Utf8Name;
   }
   const auto Target = std::filesystem::canonical(Path, Error);
-  return Error ? Utf8Name : Utf8Of(Target);
+  return Error ? Utf8Name : PlatformUtf8Name(Target);
 }
 
 std::string PlatformTempNameBeside(const std::string& Utf8Name) {
   for (unsigned Number = 1;; ++Number) {
     const std::string Candidate = Utf8Name + ".kvetro-" + std::to_string(Number) + ".tmp";
     std::error_code Error;
-    if (!std::filesystem::exists(std::filesystem::symlink_status(PathOf(Candidate), Error))) {
+    if (!std::filesystem::exists(std::filesystem::symlink_status(PlatformPath(Candidate), Error))) {
       return Candidate;
     }
   }
@@ -95,22 +89,22 @@ std::string PlatformTempNameBeside(const std::string& Utf8Name) {
 
 bool PlatformReplaceFile(const std::string& Utf8From, const std::string& Utf8To) {
   std::error_code Error;
-  std::filesystem::rename(PathOf(Utf8From), PathOf(Utf8To), Error);
+  std::filesystem::rename(PlatformPath(Utf8From), PlatformPath(Utf8To), Error);
   return !Error;
 }
 
 void PlatformCopyPermissions(const std::string& Utf8From, const std::string& Utf8To) {
   std::error_code Error;
-  const auto Status = std::filesystem::status(PathOf(Utf8From), Error);
+  const auto Status = std::filesystem::status(PlatformPath(Utf8From), Error);
   if (!Error) {
-    std::filesystem::permissions(PathOf(Utf8To), Status.permissions(),
+    std::filesystem::permissions(PlatformPath(Utf8To), Status.permissions(),
                                  std::filesystem::perm_options::replace, Error);
   }
 }
 
 void PlatformRemoveFile(const std::string& Utf8Name) {
   std::error_code Error;
-  std::filesystem::remove(PathOf(Utf8Name), Error);
+  std::filesystem::remove(PlatformPath(Utf8Name), Error);
 }
 
 }  // namespace kvetro

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 namespace kvetro {
@@ -9,6 +10,10 @@ namespace kvetro {
 // UTF-8 everywhere in the program; on Windows they are widened here.
 // Answers null and leaves errno set when the file cannot be opened.
 std::FILE* OpenPlatformFile(const std::string& Utf8Name, const char* Mode);
+
+// A UTF-8 name as the platform's path, and a path back as UTF-8.
+std::filesystem::path PlatformPath(const std::string& Utf8Name);
+std::string PlatformUtf8Name(const std::filesystem::path& Path);
 
 // What a name stands for on disk (links followed).
 enum class TPathKind { Missing, RegularFile, Other };
