@@ -62,6 +62,8 @@ class TFileStream : public TStream {
 
   // The answer of Size, without the three seeks.
   std::int32_t KnownSize() const { return static_cast<std::int32_t>(LogicalSize()); }
+  // The answer of Position, without a seek.
+  std::int32_t KnownPosition() const { return static_cast<std::int32_t>(FPosition); }
 
  private:
   struct FileCloser {

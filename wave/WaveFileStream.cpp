@@ -1,8 +1,13 @@
 #include "wave/WaveFileStream.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace kvetro {
+
+namespace {
+constexpr std::int64_t kMaxPosition = std::numeric_limits<std::int32_t>::max();
+}
 
 TWaveFileStream::TWaveFileStream(const std::string& FileName, std::uint16_t Mode)
     : FFileStream(std::make_unique<TFileStream>(FileName, Mode)) {
@@ -20,6 +25,20 @@ std::int32_t TWaveFileStream::GetDataSize() {
     return std::max(FFileStream->KnownSize() - FDataOffset, 0);
   }
   return TWaveStream::GetDataSize();
+}
+
+std::int32_t TWaveFileStream::Write(const void* Buffer, std::int32_t Count) {
+  if (FOpened && !FReadMode && DataPlaced()) {
+    const std::int32_t End = FFileStream->KnownSize();
+    if (static_cast<std::int64_t>(FPosition) + FDataOffset == End &&
+        FFileStream->KnownPosition() == End) {
+      const std::int32_t Moved = FFileStream->Write(Buffer, Count);
+      FPosition = static_cast<std::int32_t>(
+          std::clamp<std::int64_t>(static_cast<std::int64_t>(FPosition) + Moved, 0, kMaxPosition));
+      return Moved;
+    }
+  }
+  return TWaveStream::Write(Buffer, Count);
 }
 
 void TWaveFileStream::Close() {
