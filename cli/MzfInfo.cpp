@@ -26,10 +26,9 @@ void Field(std::ostringstream& Out, const char* Label, const std::string& Value)
 }
 
 std::string BodyInFile(const TMzfImage& Image) {
-  const std::int32_t Length = Image.FileLength();
   const std::int32_t Size = Image.BodySize();
-  const std::int32_t AfterHeader = std::max(Length - TMzfImage::HeaderSize, 0);
-  const std::int32_t Held = std::min(AfterHeader, Size);
+  const std::int32_t AfterHeader = std::max(Image.FileLength() - TMzfImage::HeaderSize, 0);
+  const std::int32_t Held = Image.BodyBytesInFile();
   std::string Text = std::to_string(Held) + " of " + std::to_string(Size) + " bytes";
   if (Held < Size) {
     Text += ", " + std::to_string(Size - Held) + " missing (sent as zeros)";

@@ -38,12 +38,10 @@ TConversionSettings ReadSettings(TConversionUser& User) {
 // as zeros, which the user should hear about.
 std::optional<std::string> MissingBodyWarning(const TMzfImage& Image) {
   const std::int64_t Size = Image.BodySize();
-  const std::int64_t Present =
-      std::max<std::int64_t>(0, Image.FileLength() - TMzfImage::HeaderSize);
-  if (Size <= Present) {
+  const std::int64_t Missing = Size - Image.BodyBytesInFile();
+  if (Missing == 0) {
     return std::nullopt;
   }
-  const std::int64_t Missing = Size - Present;
   return "Body size " + std::to_string(Size) +
          " runs past the end of the file: " + std::to_string(Missing) +
          (Missing == 1 ? " byte" : " bytes") + " missing, sent as zeros";

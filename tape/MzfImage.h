@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <string>
@@ -32,6 +33,11 @@ class TMzfImage {
   std::int32_t FileLength() const { return FFileLength; }
 
   std::uint16_t BodySize() const { return Word(BodySizeOffset); }
+  // How many of the header's body bytes the file of the last load really
+  // held; the rest go to tape as zeros.
+  std::int32_t BodyBytesInFile() const {
+    return std::min<std::int32_t>(std::max(FFileLength - HeaderSize, 0), BodySize());
+  }
   std::uint16_t Word(std::int32_t Offset) const;
   void SetWord(std::int32_t Offset, std::uint16_t Value);
 

@@ -38,7 +38,7 @@ std::int32_t TWaveFileStream::Write(const void* Buffer, std::int32_t Count) {
       return Moved;
     }
   }
-  return TWaveStream::Write(Buffer, Count);
+  return TCustomWaveStream::Write(Buffer, Count);
 }
 
 void TWaveFileStream::Close() {

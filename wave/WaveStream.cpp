@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <limits>
 
 #include "wave/LittleEndian.h"
 #include "wave/StreamErrors.h"
@@ -15,7 +14,6 @@ namespace {
 
 constexpr std::int32_t kRiffHeaderSize = 12;
 constexpr std::int32_t kChunkHeaderSize = 8;
-constexpr std::int64_t kMaxPosition = std::numeric_limits<std::int32_t>::max();
 
 bool IdIs(const std::uint8_t* At, const char (&Id)[5]) {
   return std::memcmp(At, Id, 4) == 0;
@@ -49,32 +47,6 @@ void TWaveStream::CloseQuietly() noexcept {
   } catch (...) {
     // A destructor must not throw; Close is how a caller hears of this.
   }
-}
-
-std::int32_t TWaveStream::Write(const void* Buffer, std::int32_t Count) {
-  if (!FOpened || FReadMode || !DataPlaced()) {
-    return TCustomWaveStream::Write(Buffer, Count);
-  }
-  // The inherited way, step by step: clamp the position to the data, take
-  // it as WriteWaveData does (through Seek, which asks for the data size
-  // again and gets the same answer, since nothing has moved), write there and
-  // move on by what was written.
-  const std::int32_t DataSize = GetDataSize();
-  if (DataSize >= 0) {
-    FPosition = std::min(FPosition, DataSize);
-  }
-  const std::int64_t Here = std::min<std::int64_t>(std::max<std::int32_t>(FPosition, 0),
-                                                   DataSize >= 0 ? DataSize : kMaxPosition);
-  FPosition = static_cast<std::int32_t>(Here);
-  FStream->SetPosition(FPosition + FDataOffset);
-  const std::int32_t Moved = FStream->Write(Buffer, Count);
-  FPosition = static_cast<std::int32_t>(
-      std::clamp<std::int64_t>(static_cast<std::int64_t>(FPosition) + Moved, 0, kMaxPosition));
-  return Moved;
-}
-
-std::int32_t TWaveStream::Seek(std::int32_t Offset, std::uint16_t Origin) {
-  return TCustomWaveStream::Seek(Offset, Origin);
 }
 
 std::int32_t TWaveStream::GetDataSize() {

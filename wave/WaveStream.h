@@ -23,12 +23,6 @@ class TWaveStream : public TCustomWaveStream2 {
   // so call Close to learn of it.
   ~TWaveStream() override;
 
-  // Every sample write of the encoder comes through here. It answers as the
-  // inherited Write does, by way of Seek and WriteWaveData (final, so that
-  // this stays true), but asks for the data size once per write, not twice.
-  std::int32_t Write(const void* Buffer, std::int32_t Count) override;
-  std::int32_t Seek(std::int32_t Offset, std::uint16_t Origin) final;
-
   std::int32_t GetDataSize() override;
   std::int32_t ReadWaveData(void* Buffer, std::int32_t Count) override;
   std::int32_t WriteWaveData(const void* Buffer, std::int32_t Count) final;
