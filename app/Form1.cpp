@@ -1,7 +1,9 @@
 #include "app/Form1.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QFont>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -15,6 +17,7 @@
 #include "app/CaptionFit.h"
 #include "app/FileDialog.h"
 #include "app/SpinEdit.h"
+#include "tape/ConversionPlan.h"
 
 namespace kvetro {
 
@@ -32,6 +35,9 @@ QFont WindowFont(bool Bold) {
   Font.setWeight(Bold ? QFont::Bold : QFont::Normal);
   return Font;
 }
+
+// What the footer line shows but for the time after a successful run.
+constexpr const char* kFooter = "© 2026 Kvetro – MZF/WAV";
 
 QFont FooterFont() {
   QFont Font(QStringLiteral("MS Serif"));
@@ -170,7 +176,7 @@ void TForm1::CreateComponents() {
   SpinEdit6 = MakeSpinEdit(GroupBox2, "SpinEdit6", 168, 64, 73, 5000, 0, 0);
   SpinEdit7 = MakeSpinEdit(GroupBox2, "SpinEdit7", 168, 88, 73, 5000, 0, 0);
 
-  Label10 = MakeLabel(this, "Label10", 96, 336, 118, 11, "© 2026 Kvetro – MZF/WAV", FooterFont());
+  Label10 = MakeLabel(this, "Label10", 96, 336, 118, 11, kFooter, FooterFont());
   Label10->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
 
   // Text of one kind keeps one size, so a fallback font shrinks all of it
@@ -191,6 +197,8 @@ void TForm1::CreateComponents() {
 }
 
 void TForm1::Button1Click() {
+  // The last run's result stays on show only until the next run.
+  ShowFooter(QString::fromUtf8(kFooter));
   try {
     static_cast<void>(FRun.Execute(*this));
   } catch (const std::exception& Failure) {
@@ -213,6 +221,24 @@ std::optional<std::string> TForm1::ChooseOutputFile() {
 
 void TForm1::ShowMessage(const std::string& Text) {
   FMessageBoxes.ShowMessage(QString::fromStdString(Text));
+}
+
+void TForm1::ShowWarning(const std::string& Text) {
+  FMessageBoxes.ShowWarning(QString::fromStdString(Text));
+}
+
+void TForm1::ShowWritten(const std::string& OutputName, std::uint64_t Samples) {
+  // The footer is narrow: the file name without its folder, shortened in the
+  // middle when even that does not fit beside the playing time.
+  const QString Time = QStringLiteral(": ") + QString::fromStdString(PlayingTime(Samples));
+  const QString Name = QFileInfo(QString::fromStdString(OutputName)).fileName();
+  const QFontMetrics Metrics(Label10->font());
+  const int Room = Label10->width() - Metrics.horizontalAdvance(Time);
+  ShowFooter(Metrics.elidedText(Name, Qt::ElideMiddle, Room) + Time);
+}
+
+void TForm1::ShowFooter(const QString& Text) {
+  Label10->setText(Text);
 }
 
 void TForm1::SetStartEnabled(bool Enabled) {

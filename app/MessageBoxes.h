@@ -22,6 +22,8 @@ class TMessageBoxes {
 
   // A plain message, no icon.
   void ShowMessage(const QString& Text) { Show(QMessageBox::NoIcon, Text); }
+  // Something the user should know while the work goes on: warning icon.
+  void ShowWarning(const QString& Text) { Show(QMessageBox::Warning, Text); }
   // A failure that ended what the user started: stop icon.
   void ShowStop(const QString& Text) { Show(QMessageBox::Critical, Text); }
 

@@ -19,7 +19,7 @@ void TSpinEdit::SetRange(std::int32_t MinValue, std::int32_t MaxValue) {
   FMaxValue = MaxValue;
 }
 
-bool TSpinEdit::ParseDecimal(const QString& Text, std::int32_t& Result) {
+TSpinEdit::TParsed TSpinEdit::ParseDecimal(const QString& Text, std::int32_t& Result) {
   qsizetype Index = 0;
   bool Negative = false;
   if (Index < Text.size() && (Text[Index] == u'+' || Text[Index] == u'-')) {
@@ -27,31 +27,36 @@ bool TSpinEdit::ParseDecimal(const QString& Text, std::int32_t& Result) {
     ++Index;
   }
   if (Index == Text.size()) {
-    return false;
+    return TParsed::NotANumber;
   }
-  // Accumulated as a negative number so that the most negative value fits.
+  // Accumulated as a negative number so that the most negative value fits;
+  // once past 32 bits it stays just past, however many digits follow.
   constexpr std::int64_t Lowest = std::numeric_limits<std::int32_t>::min();
   std::int64_t Accumulated = 0;
   for (; Index < Text.size(); ++Index) {
     const char16_t Digit = Text[Index].unicode();
     if (Digit < u'0' || Digit > u'9') {
-      return false;
+      return TParsed::NotANumber;
     }
-    Accumulated = Accumulated * 10 - (Digit - u'0');
-    if (Accumulated < Lowest) {
-      return false;
-    }
+    Accumulated = std::max(Accumulated * 10 - (Digit - u'0'), Lowest - 1);
   }
-  if (!Negative && -Accumulated > std::numeric_limits<std::int32_t>::max()) {
-    return false;
-  }
-  Result = static_cast<std::int32_t>(Negative ? Accumulated : -Accumulated);
-  return true;
+  const std::int64_t Number = Negative ? Accumulated : -Accumulated;
+  Result = static_cast<std::int32_t>(
+      std::clamp<std::int64_t>(Number, Lowest, std::numeric_limits<std::int32_t>::max()));
+  return Result == Number ? TParsed::Number : TParsed::Beyond32Bits;
 }
 
 std::int32_t TSpinEdit::Value() const {
   std::int32_t Parsed = 0;
-  return ParseDecimal(lineEdit()->text(), Parsed) ? Parsed : FMinValue;
+  switch (ParseDecimal(lineEdit()->text(), Parsed)) {
+    case TParsed::Number:
+      return Parsed;
+    case TParsed::Beyond32Bits:
+      return Clamped(Parsed);
+    case TParsed::NotANumber:
+      break;
+  }
+  return FMinValue;
 }
 
 std::int32_t TSpinEdit::Clamped(std::int64_t Candidate) const {
@@ -152,8 +157,11 @@ void TSpinEdit::focusInEvent(QFocusEvent* Event) {
 }
 
 void TSpinEdit::focusOutEvent(QFocusEvent* Event) {
+  // Out of range, or digits beyond 32 bits: the box shows what it reads as.
+  std::int32_t Parsed = 0;
   const std::int32_t Current = Value();
-  if (Clamped(Current) != Current) {
+  if (Clamped(Current) != Current ||
+      ParseDecimal(lineEdit()->text(), Parsed) == TParsed::Beyond32Bits) {
     SetValue(Current);
   }
   QAbstractSpinBox::focusOutEvent(Event);

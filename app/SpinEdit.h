@@ -22,15 +22,19 @@ class TSpinEdit : public QAbstractSpinBox {
   std::int32_t MaxValue() const { return FMaxValue; }
   bool HasBounds() const { return FMinValue != FMaxValue; }
 
-  // The text as a decimal integer; empty or other text reads as the minimum.
+  // The text as a decimal integer; empty or other text reads as the minimum,
+  // digits too large for 32 bits as the nearest end of the range (the
+  // 32-bit ends in a box without bounds).
   std::int32_t Value() const;
   // Writes the value, clamped to the range, as decimal text.
   void SetValue(std::int32_t NewValue);
 
   // The value clamped to the range (unchanged when the box has no bounds).
   std::int32_t Clamped(std::int64_t Candidate) const;
-  // A strict decimal integer: optional sign, then digits, within 32 bits.
-  static bool ParseDecimal(const QString& Text, std::int32_t& Result);
+  // A strict decimal integer: optional sign, then digits. Beyond32Bits
+  // leaves the 32-bit end on the number's side in Result.
+  enum class TParsed { NotANumber, Number, Beyond32Bits };
+  static TParsed ParseDecimal(const QString& Text, std::int32_t& Result);
 
   // Arrows, wheel and keys step by one through a read, an add and a write.
   void stepBy(int Steps) override;

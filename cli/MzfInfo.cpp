@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "tape/RunMessages.h"
+#include "tape/SettingsCheck.h"
 
 namespace kvetro {
 
@@ -13,7 +14,6 @@ namespace {
 constexpr std::int32_t NameFirst = 0x01;
 constexpr std::int32_t NameLast = 0x11;
 constexpr std::uint8_t NameEnd = 0x0D;  // the monitor ends a tape name with a carriage return
-constexpr std::uint64_t SampleRate = 44100;
 
 std::string Hex(unsigned Value, int Digits) {
   char Text[16];
@@ -56,16 +56,6 @@ std::string HeaderFileName(const TMzfImage& Image) {
   return Name;
 }
 
-std::string PlayingTime(std::uint64_t Samples) {
-  // Whole milliseconds, rounded half up, without floating point.
-  const std::uint64_t Milliseconds = (Samples * 1000 + SampleRate / 2) / SampleRate;
-  char Text[40];
-  std::snprintf(Text, sizeof Text, "%llu.%03llu s",
-                static_cast<unsigned long long>(Milliseconds / 1000),
-                static_cast<unsigned long long>(Milliseconds % 1000));
-  return Text;
-}
-
 TMzfInfo DescribeMzf(const TMzfImage& Image, const TConversionSettings& Settings) {
   std::ostringstream Out;
   if (Image.FileLength() < TMzfImage::HeaderSize) {
@@ -84,7 +74,9 @@ TMzfInfo DescribeMzf(const TMzfImage& Image, const TConversionSettings& Settings
   Field(Out, "Body in the file:", BodyInFile(Image));
 
   TMzfInfo Info;
-  if (Image.BodySize() == 0) {
+  if (const auto Refusal = SettingsRefusal(Settings)) {
+    Info.Refusal = *Refusal;
+  } else if (Image.BodySize() == 0) {
     Info.Refusal = BodySizeZeroText;
   } else {
     const TConversionPlan Plan = PlanConversion(Image, Settings);

@@ -23,7 +23,4 @@ TMzfInfo DescribeMzf(const TMzfImage& Image, const TConversionSettings& Settings
 // printable ASCII as it is and any other byte as '?'.
 std::string HeaderFileName(const TMzfImage& Image);
 
-// Samples at 44100 Hz as seconds, to the millisecond: "6.064 s".
-std::string PlayingTime(std::uint64_t Samples);
-
 }  // namespace kvetro

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <system_error>
 #include <vector>
 
 #include "tape/InOutError.h"
@@ -22,7 +23,8 @@ void CopyFileTo(const std::string& FileName, std::FILE* Output) {
   errno = 0;
   std::unique_ptr<std::FILE, FileCloser> Input(OpenPlatformFile(FileName, "rb"));
   if (!Input) {
-    throw EInOutError(errno != 0 ? EInOutError::CodeFromErrno(errno) : EInOutError::FileNotFound);
+    throw EInOutError(FileName,
+                      std::error_code(errno != 0 ? errno : ENOENT, std::generic_category()));
   }
   std::vector<char> Buffer(64 * 1024);
   errno = 0;
@@ -36,7 +38,7 @@ void CopyFileTo(const std::string& FileName, std::FILE* Output) {
     }
   }
   if (std::ferror(Input.get())) {
-    throw EInOutError(errno != 0 ? EInOutError::CodeFromErrno(errno) : EInOutError::AccessDenied);
+    throw EInOutError(FileName, std::error_code(errno != 0 ? errno : EIO, std::generic_category()));
   }
   if (std::fflush(Output) != 0) {
     throw EWriteError();

@@ -1,5 +1,6 @@
 #include "tape/ConversionPlan.h"
 
+#include <cstdio>
 #include <memory>
 
 #include "tape/FastLoaderFile.h"
@@ -18,6 +19,17 @@ TConversionPlan PlanConversion(const TMzfImage& Image, const TConversionSettings
   Plan.BodySamples =
       BodyRunPulses(Image, Settings.BodyGap, Image.BodySize()).Samples(Settings.UserTiming);
   return Plan;
+}
+
+std::string PlayingTime(std::uint64_t Samples) {
+  constexpr std::uint64_t SampleRate = 44100;
+  // Whole milliseconds, rounded half up, without floating point.
+  const std::uint64_t Milliseconds = (Samples * 1000 + SampleRate / 2) / SampleRate;
+  char Text[40];
+  std::snprintf(Text, sizeof Text, "%llu.%03llu s",
+                static_cast<unsigned long long>(Milliseconds / 1000),
+                static_cast<unsigned long long>(Milliseconds % 1000));
+  return Text;
 }
 
 }  // namespace kvetro

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "tape/MzfImage.h"
 #include "tape/PulseTiming.h"
@@ -35,5 +36,8 @@ struct TConversionPlan {
 // Counts the output of converting Image, which holds the user's file as
 // loaded; Image itself is not changed (the loader is built in a copy).
 TConversionPlan PlanConversion(const TMzfImage& Image, const TConversionSettings& Settings);
+
+// Samples at 44100 Hz as seconds, to the millisecond: "6.064 s".
+std::string PlayingTime(std::uint64_t Samples);
 
 }  // namespace kvetro

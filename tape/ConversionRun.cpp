@@ -1,17 +1,15 @@
 #include "tape/ConversionRun.h"
 
-#include <algorithm>
 #include <array>
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "tape/ConversionPlan.h"
 #include "tape/FastLoaderFile.h"
 #include "tape/InOutError.h"
 #include "tape/ReplacingOutput.h"
 #include "tape/RunMessages.h"
-#include "tape/UserTimingSource.h"
+#include "tape/SettingsCheck.h"
 #include "wave/PlatformFile.h"
 #include "wave/StreamErrors.h"
 #include "wave/WaveFileStream.h"
@@ -34,41 +32,44 @@ TConversionSettings ReadSettings(TConversionUser& User) {
   return Settings;
 }
 
+void ShowTiming(TConversionUser& User, const PulseTiming& Timing) {
+  for (const TimingBox Box : kBoxes) {
+    User.WriteTiming(Box, Timing.Get(Box));
+  }
+}
+
 // The header may promise more body than the file holds; those bytes go out
 // as zeros, which the user should hear about.
 std::optional<std::string> MissingBodyWarning(const TMzfImage& Image) {
-  const std::int64_t Size = Image.BodySize();
-  const std::int64_t Missing = Size - Image.BodyBytesInFile();
+  const std::int64_t Missing = std::int64_t{Image.BodySize()} - Image.BodyBytesInFile();
   if (Missing == 0) {
     return std::nullopt;
   }
-  return "Body size " + std::to_string(Size) +
-         " runs past the end of the file: " + std::to_string(Missing) +
-         (Missing == 1 ? " byte" : " bytes") + " missing, sent as zeros";
+  return MissingBodyText(Image.BodySize(), Missing);
 }
 
 }  // namespace
 
-TConversionRun::TConversionRun() : FEncoder(FImage) {}
+TConversionRun::TConversionRun() = default;
 
 void TConversionRun::SetInvertLevels(bool Invert) {
-  if (Invert) {
-    FEncoder.SetLevels(TTapeEncoder::HiLevel, TTapeEncoder::LoLevel);
-  } else {
-    FEncoder.SetLevels(TTapeEncoder::LoLevel, TTapeEncoder::HiLevel);
-  }
+  FInvertLevels = Invert;
 }
 
 TRunOutcome TConversionRun::Execute(TConversionUser& User) {
-  const auto Refuse = [&User](const char* Text) {
+  const auto Refuse = [&User](const std::string& Text) {
     User.ShowMessage(Text);
     return TRunOutcome::Refused;
   };
 
-  // The encoder's pulse counter is unsigned: a negative gap would mean no gap
-  // at best, so it is refused before anything is asked.
-  if (User.LoaderGap() < 0 || User.BodyGap() < 0) {
-    return Refuse(NegativeGapText);
+  // Read once, now: every check below and both passes see these values,
+  // whatever the window's boxes hold later.
+  const TConversionSettings Settings = ReadSettings(User);
+  if (const auto Refusal = SettingsRefusal(Settings)) {
+    return Refuse(*Refusal);
+  }
+  if (const auto Warning = SettingsWarning(Settings)) {
+    User.ShowWarning(*Warning);
   }
 
   const std::optional<std::string> InputName = User.ChooseInputFile();
@@ -79,14 +80,15 @@ TRunOutcome TConversionRun::Execute(TConversionUser& User) {
     if (FImage.LoadFromFile(*InputName) == TMzfImage::LoadResult::TooLarge) {
       return Refuse(FileTooLargeText);
     }
-  } catch (const EInOutError&) {
-    return Refuse(LoadFailedText);
+  } catch (const EInOutError& Error) {
+    return Refuse(Error.Message());
   }
   // An empty body has no block for the loader on the target to read.
   if (FImage.BodySize() == 0) {
     return Refuse(BodySizeZeroText);
   }
-  if (!PlanConversion(FImage, ReadSettings(User)).FitsWaveFile()) {
+  const TConversionPlan Plan = PlanConversion(FImage, Settings);
+  if (!Plan.FitsWaveFile()) {
     return Refuse(OutputTooLargeText);
   }
   if (const auto Warning = MissingBodyWarning(FImage)) {
@@ -97,30 +99,29 @@ TRunOutcome TConversionRun::Execute(TConversionUser& User) {
   if (!OutputName) {
     return TRunOutcome::Cancelled;
   }
-  // Creating the output would truncate the input before its second load.
+  // Creating the output would truncate the input.
   if (PlatformSameFile(*InputName, *OutputName)) {
     return Refuse(SameFileText);
   }
 
   User.SetStartEnabled(false);
-  TSavedTiming Saved;
+  bool ShowingStandard = false;
   try {
-    const TRunOutcome Outcome = WriteOutput(User, *InputName, *OutputName, Saved);
-    User.SetStartEnabled(true);
-    return Outcome;
+    WriteOutput(User, Settings, *OutputName, ShowingStandard);
   } catch (...) {
-    if (Saved.Active) {
-      for (std::size_t I = 0; I < kBoxes.size(); ++I) {
-        User.WriteTiming(kBoxes[I], Saved.Values[I]);
-      }
+    if (ShowingStandard) {
+      ShowTiming(User, Settings.UserTiming);
     }
     User.SetStartEnabled(true);
     throw;
   }
+  User.SetStartEnabled(true);
+  User.ShowWritten(*OutputName, Plan.DataSize());
+  return TRunOutcome::Written;
 }
 
-TRunOutcome TConversionRun::WriteOutput(TConversionUser& User, const std::string& InputName,
-                                        const std::string& OutputName, TSavedTiming& Saved) {
+void TConversionRun::WriteOutput(TConversionUser& User, const TConversionSettings& Settings,
+                                 const std::string& OutputName, bool& ShowingStandard) {
   // Declared before the stream so that the stream is closed before an
   // unfinished temporary file is removed.
   TReplacingOutput Target(OutputName);
@@ -135,45 +136,48 @@ TRunOutcome TConversionRun::WriteOutput(TConversionUser& User, const std::string
 
   // The loader file goes out at the standard timing, shown in the boxes
   // while it is written.
-  for (std::size_t I = 0; I < kBoxes.size(); ++I) {
-    Saved.Values[I] = User.ReadTiming(kBoxes[I]);
-  }
-  Saved.Active = true;
-  for (const TimingBox Box : kBoxes) {
-    User.WriteTiming(Box, PulseTiming::Standard().Get(Box));
-  }
+  ShowingStandard = true;
+  ShowTiming(User, PulseTiming::Standard());
   User.ProcessMessages();
 
-  TUserTimingSource Timing(User);
-  FEncoder.Attach(*Wave, Timing);
-  const std::uint16_t LoaderLength = BuildFastLoaderFile(FImage, User.MonitorConstant());
-  FEncoder.BeginFullRun(User.LoaderGap(), LoaderLength);
-  RunEncoder();
+  // Built in a copy (64 KiB, kept off the stack): the user's file stays as
+  // it was read for the body pass.
+  const auto Loader = std::make_unique<TMzfImage>(FImage);
+  const std::uint16_t LoaderLength = BuildFastLoaderFile(*Loader, Settings.MonitorConstant);
+  TFixedTiming StandardTiming(PulseTiming::Standard(), Settings.BodyGap);
+  TTapeEncoder LoaderEncoder(*Loader);
+  UseLevels(LoaderEncoder);
+  LoaderEncoder.Attach(*Wave, StandardTiming);
+  LoaderEncoder.BeginFullRun(Settings.LoaderGap, LoaderLength);
+  RunToEnd(LoaderEncoder);
 
-  for (std::size_t I = 0; I < kBoxes.size(); ++I) {
-    User.WriteTiming(kBoxes[I], Saved.Values[I]);
-  }
-  Saved.Active = false;
+  ShowTiming(User, Settings.UserTiming);
+  ShowingStandard = false;
   User.ProcessMessages();
 
-  // The loader build overwrote the user's header and the start of the body;
-  // the second load puts the file back.
-  if (FImage.LoadFromFile(InputName) == TMzfImage::LoadResult::TooLarge) {
-    User.ShowMessage(FileTooLargeText);
-    return TRunOutcome::Refused;
-  }
-  FEncoder.BeginBodyRun(FImage.BodySize());
-  RunEncoder();
+  TFixedTiming UserTiming(Settings.UserTiming, Settings.BodyGap);
+  TTapeEncoder BodyEncoder(FImage);
+  UseLevels(BodyEncoder);
+  BodyEncoder.Attach(*Wave, UserTiming);
+  BodyEncoder.BeginBodyRun(FImage.BodySize());
+  RunToEnd(BodyEncoder);
 
   Wave->Close();
   Wave.reset();
   Target.Commit();
-  return TRunOutcome::Written;
 }
 
-void TConversionRun::RunEncoder() {
-  while (FEncoder.Running()) {
-    FEncoder.Step();
+void TConversionRun::UseLevels(TTapeEncoder& Encoder) const {
+  if (FInvertLevels) {
+    Encoder.SetLevels(TTapeEncoder::HiLevel, TTapeEncoder::LoLevel);
+  } else {
+    Encoder.SetLevels(TTapeEncoder::LoLevel, TTapeEncoder::HiLevel);
+  }
+}
+
+void TConversionRun::RunToEnd(TTapeEncoder& Encoder) {
+  while (Encoder.Running()) {
+    Encoder.Step();
   }
 }
 

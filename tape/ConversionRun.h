@@ -1,9 +1,8 @@
 #pragma once
 
-#include <array>
-#include <cstdint>
 #include <string>
 
+#include "tape/ConversionPlan.h"
 #include "tape/ConversionUser.h"
 #include "tape/MzfImage.h"
 #include "tape/TapeEncoder.h"
@@ -14,34 +13,33 @@ enum class TRunOutcome { Written, Cancelled, Refused };
 
 // One conversion of an MZF file into a WAV: the loader file at the standard
 // timing, then the user's body at the user's timing. The object lives for the
-// whole process and owns the input buffer and the encoder; each Execute is one
-// run from the choice of the input to the closed output file.
+// whole process and owns the input buffer; each Execute is one run from the
+// choice of the input to the closed output file. The settings are read once,
+// when the run starts, and the input is read once: the loader is built in a
+// copy, and the body goes out from the bytes as they were read.
 class TConversionRun {
  public:
   TConversionRun();
   TConversionRun(const TConversionRun&) = delete;
   TConversionRun& operator=(const TConversionRun&) = delete;
 
-  // Refusals: User.ShowMessage(text), then Refused. Failures: the output
-  // name keeps what it held, the start button and the timing boxes are put
-  // back, and the exception goes on to the caller.
+  // Refusals (settings, an input that cannot be read, sizes):
+  // User.ShowMessage(text), then Refused. Failures: the output name keeps
+  // what it held, the start button and the timing boxes are put back, and
+  // the exception goes on to the caller.
   TRunOutcome Execute(TConversionUser& User);
   // Swaps the LO and HI sample values, for players that invert the signal.
   void SetInvertLevels(bool Invert);
   const TMzfImage& Image() const { return FImage; }
 
  private:
-  struct TSavedTiming {
-    std::array<std::int32_t, 4> Values{};
-    bool Active = false;  // the boxes show the standard timing
-  };
+  void WriteOutput(TConversionUser& User, const TConversionSettings& Settings,
+                   const std::string& OutputName, bool& ShowingStandard);
+  void UseLevels(TTapeEncoder& Encoder) const;
+  static void RunToEnd(TTapeEncoder& Encoder);
 
-  TRunOutcome WriteOutput(TConversionUser& User, const std::string& InputName,
-                          const std::string& OutputName, TSavedTiming& Saved);
-  void RunEncoder();
-
-  TMzfImage FImage;
-  TTapeEncoder FEncoder;
+  TMzfImage FImage;  // the user's file as read
+  bool FInvertLevels = false;
 };
 
 }  // namespace kvetro

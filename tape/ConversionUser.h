@@ -23,12 +23,18 @@ class TConversionUser {
   // A plain message with an OK button (the run's own refusals).
   virtual void ShowMessage(const std::string& Text) = 0;
   // A note that does not stop the run (for example a body that runs past the
-  // end of the file). The window shows none.
+  // end of the file).
   virtual void ShowWarning(const std::string& /*Text*/) {}
+  // The run has written the whole output: OutputName as chosen, holding
+  // Samples samples at 44100 Hz.
+  virtual void ShowWritten(const std::string& /*OutputName*/, std::uint64_t /*Samples*/) {}
   virtual void SetStartEnabled(bool Enabled) = 0;
 
+  // The settings are read once, when a run starts; the run goes on with
+  // those values whatever the boxes show later.
   // The four timing boxes: read as the box reads its text, written as the
-  // box writes a value (so the value shown may be clamped).
+  // box writes a value (so the value shown may be clamped). The run writes
+  // them only to show the timing in force.
   virtual std::int32_t ReadTiming(TimingBox Box) = 0;
   virtual void WriteTiming(TimingBox Box, std::int32_t Value) = 0;
 

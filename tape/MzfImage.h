@@ -26,7 +26,9 @@ class TMzfImage {
   // is refused as TooLarge and the buffer stays as it was. Otherwise the
   // buffer afterwards holds exactly the file followed by zeros, so nothing of
   // an earlier file or of a loader build can reach the tape.
-  // Raises EInOutError when the file cannot be opened, measured or read.
+  // Raises EInOutError, naming the file and the reason, when it cannot be
+  // read or is no regular file (a folder, a pipe, a device); the buffer then
+  // stays as it was.
   LoadResult LoadFromFile(const std::string& FileName);
 
   // The length of the file of the last successful load (0 before any).
