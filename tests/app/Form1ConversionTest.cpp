@@ -1,4 +1,5 @@
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -10,6 +11,7 @@
 #include "app/FileDialog.h"
 #include "app/Form1.h"
 #include "app/SpinEdit.h"
+#include "tape/ConversionPlan.h"
 #include "tape/ConversionRun.h"
 
 using namespace kvetro;
@@ -278,8 +280,81 @@ class Form1ConversionTest : public QObject {
     QCOMPARE(Other.Form.MessageBoxes().Shown().size(), std::size_t{1});
     QCOMPARE(Other.Form.MessageBoxes().Shown()[0].Icon, QMessageBox::NoIcon);
     QCOMPARE(Other.Form.MessageBoxes().Shown()[0].Text,
-             QStringLiteral("Error with loading file - please mail me"));
+             QStringLiteral("Cannot read ") + Folder.filePath("absent.mzf") +
+                 QStringLiteral(": No such file or directory"));
     QVERIFY(Other.Button1->isEnabled());
+  }
+
+  void WarningsGoOnAndTheFooterShowsTheWrittenFileUntilTheNextRun() {
+    QTemporaryDir Folder;
+    const QString Input = Folder.filePath("short.mzf");
+    const QString Output = Folder.filePath("game.wav");
+    QVERIFY(WriteFile(Input, MakeMzf(400, 100)));  // 300 body bytes missing
+
+    TWindowUnderTest Window;
+    QLabel* Footer = Window.Form.findChild<QLabel*>("Label10");
+    const QString Idle = Footer->text();
+    Window.Set({3, 2, 3, 1, 1, 10, 10});  // the long pulse is the shorter one
+    Window.Form.OpenDialog().QueueAnswer(Input);
+    Window.Form.SaveDialog().QueueAnswer(Output);
+    Window.Form.MessageBoxes().QueueAnswer();
+    Window.Form.MessageBoxes().QueueAnswer();
+    QCOMPARE(Window.ClickAndWatch().size(), std::size_t{2});
+
+    const auto& Shown = Window.Form.MessageBoxes().Shown();
+    QCOMPARE(Shown.size(), std::size_t{2});
+    QCOMPARE(Shown[0].Icon, QMessageBox::Warning);
+    QCOMPARE(Shown[0].Text, QStringLiteral("Log. 1 pulse (3 + 1 samples) is not longer than log. 0 "
+                                           "pulse (3 + 2 samples); the body may not load"));
+    QCOMPARE(Shown[1].Icon, QMessageBox::Warning);
+    QCOMPARE(Shown[1].Text, QStringLiteral("Body size 400 runs past the end of the file: 300 bytes "
+                                           "missing, sent as zeros"));
+    const QByteArray Wave = ReadFile(Output);
+    QVERIFY(Wave.size() > 46);
+    QCOMPARE(Footer->text(),
+             QStringLiteral("game.wav: ") + QString::fromStdString(PlayingTime(Wave.size() - 46)));
+
+    // The next run, refused after the same warning, puts the footer back.
+    Window.Form.OpenDialog().QueueAnswer(Folder.filePath("absent.mzf"));
+    Window.Form.MessageBoxes().QueueAnswer();
+    Window.Form.MessageBoxes().QueueAnswer();
+    Window.ClickAndWatch();
+    QCOMPARE(Window.Form.MessageBoxes().Shown().size(), std::size_t{4});
+    QCOMPARE(Footer->text(), Idle);
+  }
+
+  void DigitsBeyond32BitsReadAsTheNearestEndOfTheRange() {
+    QTemporaryDir Folder;
+    const QString Input = Folder.filePath("a.mzf");
+    const QString Output = Folder.filePath("a.wav");
+    const QString Reference = Folder.filePath("r.wav");
+    QVERIFY(WriteFile(Input, MakeMzf(40, 40)));
+
+    TWindowUnderTest Window;
+    Window.Set({3, 1, 128, 128, 1, 10, 10});
+    Window.SetText(0, QStringLiteral("99999999999"));  // "Log. 0 LO": the slowest, 128
+    Window.Form.OpenDialog().QueueAnswer(Input);
+    Window.Form.SaveDialog().QueueAnswer(Output);
+    const std::vector<TSnapshot> Seen = Window.ClickAndWatch();
+    QCOMPARE(Seen.size(), std::size_t{2});
+    QCOMPARE(Seen[1].Timing, (QStringList{"128", "1", "128", "128"}));
+    QVERIFY(Window.Form.MessageBoxes().Shown().empty());
+    TConversionRun Run;
+    TScriptedUser Script(Input.toStdString(), Reference.toStdString(),
+                         PulseTiming{128, 1, 128, 128}, 1, 10, 10);
+    QCOMPARE(Run.Execute(Script), TRunOutcome::Written);
+    QCOMPARE(ReadFile(Output), ReadFile(Reference));
+
+    // "LGAP zavadec": the largest gap there is, which the size check refuses.
+    Window.SetText(5, QStringLiteral("99999999999"));
+    Window.Form.OpenDialog().QueueAnswer(Input);
+    Window.Form.SaveDialog().QueueAnswer(Folder.filePath("b.wav"));
+    Window.Form.MessageBoxes().QueueAnswer();
+    QVERIFY(Window.ClickAndWatch().empty());
+    QCOMPARE(Window.Form.MessageBoxes().Shown().size(), std::size_t{1});
+    QCOMPARE(Window.Form.MessageBoxes().Shown()[0].Text,
+             QStringLiteral("Output would be larger than 2 GB"));
+    QVERIFY(!QFile::exists(Folder.filePath("b.wav")));
   }
 
   void CancellingEitherDialogWritesNothing() {

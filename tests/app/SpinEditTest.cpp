@@ -91,8 +91,11 @@ class SpinEditTest : public QObject {
         {"2147483647", 2147483647, 2147483647},
         {"-2147483648", std::numeric_limits<std::int32_t>::min(),
          std::numeric_limits<std::int32_t>::min()},
-        {"2147483648", 1, 0},
-        {"99999999999", 1, 0},
+        // Digits too large for 32 bits: the nearest end of the range.
+        {"2147483648", 128, 2147483647},
+        {"99999999999", 128, 2147483647},
+        {"-99999999999", 1, std::numeric_limits<std::int32_t>::min()},
+        {"+000000000000000000000000000007", 7, 7},
     };
     for (const TCase& Case : Cases) {
       SetText(*Host.Bounded, QString::fromLatin1(Case.Text));
@@ -145,6 +148,14 @@ class SpinEditTest : public QObject {
     Type(*Host.Bounded, QStringLiteral("-5"));
     Host.Elsewhere->setFocus(Qt::MouseFocusReason);
     QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("1"));
+
+    // Digits beyond 32 bits show as what they read as, in both kinds of box.
+    Type(*Host.Bounded, QStringLiteral("99999999999"));
+    Host.Elsewhere->setFocus(Qt::TabFocusReason);
+    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("128"));
+    Type(*Host.Unbounded, QStringLiteral("99999999999"));
+    Host.Elsewhere->setFocus(Qt::TabFocusReason);
+    QCOMPARE(TextOf(*Host.Unbounded), QStringLiteral("2147483647"));
 
     // In range, or not a number at all (which reads as the minimum): kept.
     Type(*Host.Bounded, QStringLiteral("064"));

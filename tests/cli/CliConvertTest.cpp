@@ -81,8 +81,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         TOptionCase{
             "Zero",
-            {"--zero", "5,7"},
-            [](TConversionSettings& S) { S.UserTiming.Log0Lo = 5, S.UserTiming.Log0Hi = 7; }},
+            {"--zero", "2,2"},
+            [](TConversionSettings& S) { S.UserTiming.Log0Lo = 2, S.UserTiming.Log0Hi = 2; }},
         TOptionCase{
             "ZeroHalvesInOrder",
             {"--zero=1,3"},
@@ -103,10 +103,10 @@ INSTANTIATE_TEST_SUITE_P(
         TOptionCase{
             "BodyGap", {"--body-gap", "17"}, [](TConversionSettings& S) { S.BodyGap = 17; }},
         TOptionCase{"All",
-                    {"--zero", "128,128", "--one=1,1", "--constant", "255", "--loader-gap", "3",
+                    {"--zero", "1,1", "--one=128,128", "--constant", "255", "--loader-gap", "3",
                      "--body-gap", "0"},
                     [](TConversionSettings& S) {
-                      S.UserTiming = PulseTiming{128, 128, 1, 1};
+                      S.UserTiming = PulseTiming{1, 1, 128, 128};
                       S.MonitorConstant = 255;
                       S.LoaderGap = 3;
                       S.BodyGap = 0;

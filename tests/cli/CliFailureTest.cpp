@@ -92,10 +92,34 @@ TEST_F(CliFailure, TheInputIsNeverTheOutput) {
   EXPECT_EQ(Fail({Input, Link.string()}, 1).Errors, "Output file must not be the input file\n");
 }
 
-TEST_F(CliFailure, AMissingInput) {
-  // The run's own text for a first load that fails.
+TEST_F(CliFailure, AMissingInputIsNamedWithTheReason) {
   EXPECT_EQ(Fail({Scratch.File("none.mzf"), Output}, 1).Errors,
-            "Error with loading file - please mail me\n");
+            "Cannot read " + Scratch.File("none.mzf") + ": No such file or directory\n");
+}
+
+TEST_F(CliFailure, IdenticalPulsesAreRefusedAShortLongPulseIsWarned) {
+  EXPECT_EQ(Fail({"--zero", "3,1", "--one", "3,1", Input, Output}, 1).Errors,
+            "Log. 0 and log. 1 pulses are the same (3 + 1 samples): no machine can tell the bits "
+            "apart\n");
+  const std::vector<std::pair<std::vector<std::string>, std::string>> Cases = {
+      {{"--zero", "3,2", "--one", "3,1"},
+       "Warning: Log. 1 pulse (3 + 1 samples) is not longer than log. 0 pulse (3 + 2 samples); "
+       "the body may not load\n"},
+      {{"--zero", "4,1", "--one", "1,4"},
+       "Warning: Log. 1 pulse (1 + 4 samples) is not longer than log. 0 pulse (4 + 1 samples); "
+       "the body may not load\n"},
+      // Longer in total, though shorter in its LO half: no warning.
+      {{"--zero", "4,1", "--one", "1,5"}, ""},
+  };
+  for (const auto& [Options, Warning] : Cases) {
+    std::vector<std::string> Arguments = Options;
+    Arguments.insert(Arguments.end(), {Input, Output});
+    const TCliResult Result = RunCli(Arguments, Scratch);
+    EXPECT_EQ(Result.ExitCode, 0);
+    EXPECT_EQ(Result.Errors, Warning);
+    EXPECT_TRUE(std::filesystem::is_regular_file(Output));
+    std::filesystem::remove(Output);
+  }
 }
 
 TEST_F(CliFailure, AnOutputThatCannotBeCreatedIsNamed) {

@@ -214,7 +214,7 @@ TEST_F(CliInfo, AnOutputOver2GBIsReportedAsTheRunRefusesIt) {
 TEST_F(CliInfo, FilesThatCannotBeRead) {
   const TCliResult Missing = Info();
   EXPECT_EQ(Missing.ExitCode, 1);
-  EXPECT_EQ(Missing.Errors, "File not found\n");
+  EXPECT_EQ(Missing.Errors, "Cannot read " + Input + ": No such file or directory\n");
   EXPECT_TRUE(Missing.Out.empty());
 
   WriteFile(Input, CountingMzf(65535 - 128));

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <functional>
 #include <memory>
 #include <random>
 
@@ -49,7 +51,8 @@ TEST_F(ConversionRun, CancellingTheOpenDialogDoesNothing) {
   TScriptedUser& U = User("in.mzf");
   U.InputFile.reset();
   EXPECT_EQ(Run->Execute(U), TRunOutcome::Cancelled);
-  EXPECT_EQ(U.Calls, (std::vector<std::string>{"LoaderGap", "BodyGap", "ChooseInputFile"}));
+  EXPECT_EQ(U.Calls, (std::vector<std::string>{"MonitorConstant", "LoaderGap", "BodyGap",
+                                               "ChooseInputFile"}));
   EXPECT_TRUE(Folder.Names().empty());
 }
 
@@ -94,16 +97,16 @@ TEST_F(ConversionRun, CallsComeInTheOrderOfTheRun) {
   U.BoxText = {"5", "6", "7", "8"};
   ASSERT_EQ(Run->Execute(U), TRunOutcome::Written);
   const std::vector<std::string> Expected = {
-      "LoaderGap", "BodyGap", "ChooseInputFile",
-      // the settings for the size check
-      "MonitorConstant", "LoaderGap", "BodyGap", "ChooseOutputFile", "SetStartEnabled:0",
+      // every setting once, as the run starts (the four boxes only counted)
+      "MonitorConstant", "LoaderGap", "BodyGap", "ChooseInputFile", "ChooseOutputFile",
+      "SetStartEnabled:0",
       // standard timing shown for the loader pass
       "WriteTiming:0=9", "WriteTiming:1=11", "WriteTiming:2=18", "WriteTiming:3=19",
-      "ProcessMessages", "MonitorConstant", "LoaderGap",
-      "BodyGap",  // read by the encoder before the loader's body gap
+      "ProcessMessages",
+      // the user's timing shown for the body pass
       "WriteTiming:0=5", "WriteTiming:1=6", "WriteTiming:2=7", "WriteTiming:3=8", "ProcessMessages",
-      "BodyGap",  // before the user's body gap
       "SetStartEnabled:1"};
+  EXPECT_EQ(U.TimingReads, 4);
   EXPECT_EQ(U.Calls, Expected);
 }
 
@@ -126,29 +129,38 @@ TEST_F(ConversionRun, BoxesShowStandardTimingDuringTheLoaderAndTheUsersAfter) {
   EXPECT_TRUE(SameBytes(ReadFile(Folder.PathOf("out.wav")), expected::ConvertedFile(File, C)));
 }
 
-TEST_F(ConversionRun, InputIsReadAgainForTheBody) {
+// The input is read once and the settings are taken once: whatever happens
+// to the file or the boxes while the run lets messages through, the WAV is
+// the conversion of the file and the settings as they were at the start.
+TEST_F(ConversionRun, NothingChangedDuringTheRunReachesTheWave) {
   const auto First = MakeMzf(100, 100, 6);
-  const auto Changed = MakeMzf(50, 60, 7);
-  Folder.Write("in.mzf", First);
-  TScriptedUser& U = User("in.mzf");
-  U.OnProcessMessages = [&](int Call) {
-    if (Call == 2) {  // after the loader pass, before the second load
-      Folder.Write("in.mzf", Changed);
-    }
+  using TChange = std::function<void(TScriptedUser&)>;
+  const std::pair<const char*, TChange> Changes[] = {
+      {"input replaced", [&](TScriptedUser&) { Folder.Write("in.mzf", MakeMzf(50, 60, 7)); }},
+      {"input removed", [&](TScriptedUser&) { std::filesystem::remove(Folder.PathOf("in.mzf")); }},
+      {"input grown too large",
+       [&](TScriptedUser&) { Folder.Write("in.mzf", MakeMzf(50, 65536 - 128, 8)); }},
+      {"boxes typed into",
+       [](TScriptedUser& U) {
+         U.BoxText = {"128", "128", "1", "abc"};
+       }},
   };
-  ASSERT_EQ(Run->Execute(U), TRunOutcome::Written);
-
-  // The loader carries the first file's header, the body is the changed one.
-  const expected::Conversion C = ExpectedSettings();
-  auto Data = expected::Samples(
-      expected::FullTapeFile(expected::LoaderHeader(First), expected::LoaderBody(First, 1),
-                             C.LoaderGap, C.BodyGap),
-      {9, 11, 18, 19});
-  const auto Body =
-      expected::Samples(expected::BodyTapeFile(expected::UserBody(Changed), C.BodyGap), C.User);
-  Data.insert(Data.end(), Body.begin(), Body.end());
-  EXPECT_TRUE(SameBytes(ReadFile(Folder.PathOf("out.wav")), expected::WaveFile(Data)));
-  EXPECT_EQ(Run->Image().FileLength(), static_cast<std::int32_t>(Changed.size()));
+  for (const auto& [Name, Change] : Changes) {
+    for (const int Call : {1, 2}) {  // before and after the loader pass
+      SCOPED_TRACE(std::string(Name) + " at message pass " + std::to_string(Call));
+      Folder.Write("in.mzf", First);
+      TScriptedUser U = User("in.mzf");
+      U.OnProcessMessages = [&U, &Change = Change, Call](int Now) {
+        if (Now == Call) {
+          Change(U);
+        }
+      };
+      ASSERT_EQ(Run->Execute(U), TRunOutcome::Written);
+      EXPECT_TRUE(SameBytes(ReadFile(Folder.PathOf("out.wav")),
+                            expected::ConvertedFile(First, ExpectedSettings())));
+      EXPECT_EQ(U.TimingReads, 4);
+    }
+  }
 }
 
 struct ExactCase {

@@ -4,6 +4,8 @@
 // behind: neither an output nor a temporary file, and an existing WAV of the
 // chosen name keeps its bytes.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
@@ -55,11 +57,36 @@ class CliCatalogue : public ::testing::Test {
   TBytes InputBytes = MakeMzf(300, 300);
 };
 
+// Each says which file and why. A pipe or a device is refused at once: a
+// pipe without a writer must not keep the program waiting.
 TEST_F(CliCatalogue, InputThatCannotBeLoaded) {
-  const std::string Text = "Error with loading file - please mail me\n";
-  Refused({Scratch.PathOf("missing.mzf"), Output}, 1, Text);
   std::filesystem::create_directory(Scratch.PathOf("folder.mzf"));
-  Refused({Scratch.PathOf("folder.mzf"), Output}, 1, Text);
+  std::filesystem::create_symlink("loop-b.mzf", Scratch.PathOf("loop-a.mzf"));
+  std::filesystem::create_symlink("loop-a.mzf", Scratch.PathOf("loop-b.mzf"));
+  ASSERT_EQ(mkfifo(Scratch.PathOf("pipe.mzf").c_str(), 0600), 0);
+  const std::pair<std::string, std::string> Cases[] = {
+      {Scratch.PathOf("missing.mzf"), "No such file or directory"},
+      {Scratch.PathOf("folder.mzf"), "Is a directory"},
+      {Scratch.PathOf("loop-a.mzf"), "Too many levels of symbolic links"},
+      {Scratch.PathOf("in.mzf/inside.mzf"), "Not a directory"},
+      {Scratch.PathOf("pipe.mzf"), "Not a regular file"},
+      {"/dev/null", "Not a regular file"},
+  };
+  for (const auto& [Name, Reason] : Cases) {
+    Refused({Name, Output}, 1, "Cannot read " + Name + ": " + Reason + "\n");
+  }
+}
+
+TEST_F(CliCatalogue, InputThatMayNotBeRead) {
+  if (geteuid() == 0) {
+    GTEST_SKIP() << "root reads every file whatever its mode";
+  }
+  std::filesystem::permissions(Input, std::filesystem::perms::none);
+  const TChildResult Result = RunCli({Input, Output});
+  std::filesystem::permissions(Input, std::filesystem::perms::owner_all);
+  EXPECT_EQ(Result.ExitCode, 1);
+  EXPECT_EQ(Result.Errors, "Cannot read " + Input + ": Permission denied\n");
+  EXPECT_EQ(Scratch.Names(), std::vector<std::string>{"in.mzf"});
 }
 
 // Whatever of the header a short file leaves out reads as zero, so each of
