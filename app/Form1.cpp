@@ -36,7 +36,8 @@ QFont WindowFont(bool Bold) {
   return Font;
 }
 
-// What the footer line shows but for the time after a successful run.
+// The footer line; after a successful run it shows the file written instead,
+// until the next run.
 constexpr const char* kFooter = "© 2026 Kvetro – MZF/WAV";
 
 QFont FooterFont() {

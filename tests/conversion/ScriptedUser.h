@@ -11,8 +11,8 @@
 namespace kvetro {
 
 // A user that answers from a script and records every call in order, as
-// "Name" or "Name:argument"; timing reads, which the encoder makes for every
-// pulse, are only counted. The timing boxes hold text, read and written as
+// "Name" or "Name:argument"; timing reads are only counted (a run makes
+// four, when it starts). The timing boxes hold text, read and written as
 // the window's spin boxes do: text that is no number reads as the minimum 1,
 // a written value is clamped to 1..128.
 class TScriptedUser : public TConversionUser {

@@ -152,7 +152,7 @@ TEST_F(CliCatalogue, OutputOnAFullDevice) {
   Refused({Input, "/dev/full"}, 1, "Stream write error\n");
 }
 
-// Creating the output would empty the input before its second load.
+// Writing the output would destroy the input.
 TEST_F(CliCatalogue, OutputThatIsTheInput) {
   const std::string Text = "Output file must not be the input file\n";
   Refused({Input, Input}, 1, Text);
