@@ -11,7 +11,7 @@
 #include "tape/InOutError.h"
 #include "tape/ReplacingOutput.h"
 #include "tape/RunMessages.h"
-#include "tape/UserTimingSource.h"
+#include "tape/SignalRenderer.h"
 #include "wave/PlatformFile.h"
 #include "wave/StreamErrors.h"
 #include "wave/WaveFileStream.h"
@@ -23,11 +23,18 @@ namespace {
 constexpr std::array<TimingBox, 4> kBoxes = {TimingBox::Log0Lo, TimingBox::Log0Hi,
                                              TimingBox::Log1Lo, TimingBox::Log1Hi};
 
+// What the timing boxes show; nothing changes them while a pass is written.
+PulseTiming ShownTiming(TConversionUser& User) {
+  PulseTiming Timing;
+  for (const TimingBox Box : kBoxes) {
+    Timing.Set(Box, User.ReadTiming(Box));
+  }
+  return Timing;
+}
+
 TConversionSettings ReadSettings(TConversionUser& User) {
   TConversionSettings Settings;
-  for (const TimingBox Box : kBoxes) {
-    Settings.UserTiming.Set(Box, User.ReadTiming(Box));
-  }
+  Settings.UserTiming = ShownTiming(User);
   Settings.MonitorConstant = User.MonitorConstant();
   Settings.LoaderGap = User.LoaderGap();
   Settings.BodyGap = User.BodyGap();
@@ -49,14 +56,10 @@ std::optional<std::string> MissingBodyWarning(const TMzfImage& Image) {
 
 }  // namespace
 
-TConversionRun::TConversionRun() : FEncoder(FImage) {}
+TConversionRun::TConversionRun() = default;
 
 void TConversionRun::SetInvertLevels(bool Invert) {
-  if (Invert) {
-    FEncoder.SetLevels(TTapeEncoder::HiLevel, TTapeEncoder::LoLevel);
-  } else {
-    FEncoder.SetLevels(TTapeEncoder::LoLevel, TTapeEncoder::HiLevel);
-  }
+  FLevels = Invert ? TSampleLevels{}.Swapped() : TSampleLevels{};
 }
 
 TRunOutcome TConversionRun::Execute(TConversionUser& User) {
@@ -144,11 +147,10 @@ TRunOutcome TConversionRun::WriteOutput(TConversionUser& User, const std::string
   }
   User.ProcessMessages();
 
-  TUserTimingSource Timing(User);
-  FEncoder.Attach(*Wave, Timing);
+  TSignalRenderer Renderer(FLevels);
   const std::uint16_t LoaderLength = BuildFastLoaderFile(FImage, User.MonitorConstant());
-  FEncoder.BeginFullRun(User.LoaderGap(), LoaderLength);
-  RunEncoder();
+  const TRunValues LoaderValues{User.LoaderGap(), User.BodyGap(), LoaderLength};
+  Renderer.FullRun(*Wave, FImage, ShownTiming(User), LoaderValues);
 
   for (std::size_t I = 0; I < kBoxes.size(); ++I) {
     User.WriteTiming(kBoxes[I], Saved.Values[I]);
@@ -162,19 +164,13 @@ TRunOutcome TConversionRun::WriteOutput(TConversionUser& User, const std::string
     User.ShowMessage(FileTooLargeText);
     return TRunOutcome::Refused;
   }
-  FEncoder.BeginBodyRun(FImage.BodySize());
-  RunEncoder();
+  const TRunValues BodyValues{0, User.BodyGap(), FImage.BodySize()};
+  Renderer.BodyRun(*Wave, FImage, ShownTiming(User), BodyValues);
 
   Wave->Close();
   Wave.reset();
   Target.Commit();
   return TRunOutcome::Written;
-}
-
-void TConversionRun::RunEncoder() {
-  while (FEncoder.Running()) {
-    FEncoder.Step();
-  }
 }
 
 }  // namespace kvetro

@@ -6,7 +6,7 @@
 
 #include "tape/ConversionUser.h"
 #include "tape/MzfImage.h"
-#include "tape/TapeEncoder.h"
+#include "tape/TapeSignal.h"
 
 namespace kvetro {
 
@@ -14,7 +14,7 @@ enum class TRunOutcome { Written, Cancelled, Refused };
 
 // One conversion of an MZF file into a WAV: the loader file at the standard
 // timing, then the user's body at the user's timing. The object lives for the
-// whole process and owns the input buffer and the encoder; each Execute is one
+// whole process and owns the input buffer; each Execute is one
 // run from the choice of the input to the closed output file.
 class TConversionRun {
  public:
@@ -38,10 +38,9 @@ class TConversionRun {
 
   TRunOutcome WriteOutput(TConversionUser& User, const std::string& InputName,
                           const std::string& OutputName, TSavedTiming& Saved);
-  void RunEncoder();
 
   TMzfImage FImage;
-  TTapeEncoder FEncoder;
+  TSampleLevels FLevels;
 };
 
 }  // namespace kvetro
