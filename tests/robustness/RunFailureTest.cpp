@@ -64,10 +64,10 @@ class RunFailure : public ::testing::TestWithParam<long> {
   TConversionRun Run;
 };
 
-// A full run at these settings makes about 18,000 reads: the four saved
-// before the loader pass, then two per pulse. The points below fall on the
-// first pulse, the loader's tape mark, the gap after its header, its body,
-// and the user's body.
+// A full run at these settings reads the four boxes four times: for the size
+// check, to save them before the loader pass, and once at the start of each
+// pass. The points below fall on the saving, the loader pass and the user's
+// body pass (its last read, right before the body is written).
 TEST_P(RunFailure, LeavesTheChosenNameAsItWas) {
   const TBytes Old = {'o', 'l', 'd'};
   for (const bool Existing : {true, false}) {
@@ -90,7 +90,7 @@ TEST_P(RunFailure, LeavesTheChosenNameAsItWas) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(FaultPoints, RunFailure, ::testing::Values(4, 500, 4000, 6000, 9000));
+INSTANTIATE_TEST_SUITE_P(FaultPoints, RunFailure, ::testing::Values(4, 8, 12, 15));
 
 // The same user without a fault writes the file, so the points above are
 // inside a run that would have succeeded.
@@ -102,7 +102,7 @@ TEST(RunFailureBaseline, WithoutAFaultTheRunWrites) {
   WriteFile(User.Input, MakeMzf(500, 500));
   TConversionRun Run;
   EXPECT_EQ(Run.Execute(User), TRunOutcome::Written);
-  EXPECT_GT(User.Reads, 9000);
+  EXPECT_GT(User.Reads, 15);
   EXPECT_EQ(Scratch.Names(), (std::vector<std::string>{"in.mzf", "out.wav"}));
 }
 
