@@ -33,7 +33,9 @@ std::vector<std::uint8_t> MzfFile(const std::string& TapeName, std::uint16_t Bod
   return File;
 }
 
-constexpr PulseTiming kSlowestTiming{128, 128, 128, 128};
+// The longest pulses there are, with the short pulse one sample shorter than
+// the long one: two equal pulses could not tell a 0 from a 1.
+constexpr PulseTiming kSlowestTiming{128, 127, 128, 128};
 constexpr std::uint16_t kWorstBodySize = 65407;
 
 }  // namespace

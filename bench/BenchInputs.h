@@ -17,8 +17,8 @@ struct TBenchInput {
 };
 
 // The heaviest file there is: 65535 bytes whose header asks for a body of
-// 65407 bytes, all 0xFF (every bit a long pulse), at 128 + 128 samples for
-// both pulses and gaps of 5000.
+// 65407 bytes, all 0xFF (every bit a long pulse), at 128 + 127 samples for
+// the short pulse, 128 + 128 for the long one and gaps of 5000.
 TBenchInput WorstCaseInput();
 
 // A 32 KiB program body of mixed bytes at the window's default settings.

@@ -147,7 +147,8 @@ TRunOutcome TConversionRun::WriteOutput(TConversionUser& User, const std::string
   }
   User.ProcessMessages();
 
-  TSignalRenderer Renderer(FLevels);
+  // The samples follow the WAV header in the file.
+  TSignalRenderer Renderer(FLevels, TConversionPlan::WaveHeaderSize);
   const std::uint16_t LoaderLength = BuildFastLoaderFile(FImage, User.MonitorConstant());
   const TRunValues LoaderValues{User.LoaderGap(), User.BodyGap(), LoaderLength};
   Renderer.FullRun(*Wave, FImage, ShownTiming(User), LoaderValues);

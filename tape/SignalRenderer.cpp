@@ -10,12 +10,16 @@ namespace kvetro {
 namespace {
 
 // A block as large as the file stream's buffer goes past that buffer
-// straight to the file, so the samples are copied once on their way.
+// straight to the file, so its samples are copied once on their way. Blocks
+// end where the file's whole blocks end: a write that starts inside a page
+// costs the kernel noticeably more than one that starts on a page.
 constexpr std::size_t kBlockSize = TFileStream::BufferCapacity;
 // Pulses up to this length (every timing the window allows: 128 + 128) are
 // copied from prepared samples, and the byte table stays near 1 MiB. Longer
 // ones are written half by half.
 constexpr std::uint64_t kLongestPreparedPulse = 512;
+// Runs of equal pulses are copied from this many samples of them at a time.
+constexpr std::size_t kPreparedRunSamples = 64 * 1024;
 
 std::uint64_t HalfLength(std::int32_t Count) {
   return static_cast<std::uint64_t>(std::max(Count, 0));
@@ -27,7 +31,8 @@ std::uint64_t HalfLength(std::int32_t Count) {
 // block to the output whenever it is full.
 class TSignalRenderer::TBlockSink {
  public:
-  TBlockSink(TSignalRenderer& Renderer, TStream& Output) : R(Renderer), FOutput(Output) {}
+  TBlockSink(TSignalRenderer& Renderer, TStream& Output)
+      : R(Renderer), FOutput(Output), FEnd(BlockEnd()) {}
 
   void Pulses(PulseKind Kind, std::uint64_t Count) {
     if (!R.FPrepared) {
@@ -36,30 +41,14 @@ class TSignalRenderer::TBlockSink {
       }
       return;
     }
-    const std::vector<std::uint8_t>& Pulse = Kind == PulseKind::Long ? R.FLongPulse : R.FShortPulse;
-    const std::size_t Size = Pulse.size();
-    if (Size == 0) {
+    const TPreparedRun& Run = Kind == PulseKind::Long ? R.FLongRun : R.FShortRun;
+    if (Run.PulseSize == 0) {
       return;
     }
-    while (Count > 0) {
-      if (kBlockSize - FUsed < Size) {
-        Flush();
-      }
-      // One pulse, then the pulses written so far copied behind themselves
-      // until the run or the room is used up.
-      const std::uint64_t Fit = std::min<std::uint64_t>(Count, (kBlockSize - FUsed) / Size);
-      std::uint8_t* Start = R.FBlock.data() + FUsed;
-      std::memcpy(Start, Pulse.data(), Size);
-      std::size_t Done = Size;
-      const std::size_t Total = static_cast<std::size_t>(Fit) * Size;
-      while (Done < Total) {
-        const std::size_t Piece = std::min(Done, Total - Done);
-        std::memcpy(Start + Done, Start, Piece);
-        Done += Piece;
-      }
-      FUsed += Total;
-      Count -= Fit;
+    for (; Count >= Run.Pulses; Count -= Run.Pulses) {
+      Append(Run.Samples.data(), Run.Samples.size());
     }
+    Append(Run.Samples.data(), static_cast<std::size_t>(Count) * Run.PulseSize);
   }
 
   // A framed byte: its nine pulses from the table, or one by one.
@@ -72,45 +61,62 @@ class TSignalRenderer::TBlockSink {
       return;
     }
     const std::uint32_t First = R.FByteStart[Value];
-    const std::size_t Size = R.FByteStart[Value + 1u] - First;
-    if (kBlockSize - FUsed < Size) {
-      Flush();
-    }
-    std::memcpy(R.FBlock.data() + FUsed, R.FByteSamples.data() + First, Size);
-    FUsed += Size;
+    Append(R.FByteSamples.data() + First, R.FByteStart[Value + 1u] - First);
   }
 
   void Flush() {
-    FOutput.WriteBuffer(R.FBlock.data(), static_cast<std::int32_t>(FUsed));
+    FOutput.WriteBuffer(R.FBlock.get(), static_cast<std::int32_t>(FUsed));
+    R.FOutputOffset += FUsed;
     FUsed = 0;
+    FEnd = BlockEnd();
   }
 
  private:
+  std::size_t BlockEnd() const {
+    return kBlockSize - static_cast<std::size_t>(R.FOutputOffset % kBlockSize);
+  }
+
+  void Append(const std::uint8_t* Samples, std::size_t Count) {
+    while (Count > 0) {
+      const std::size_t Piece = std::min(Count, FEnd - FUsed);
+      std::memcpy(R.FBlock.get() + FUsed, Samples, Piece);
+      FUsed += Piece;
+      Samples += Piece;
+      Count -= Piece;
+      if (FUsed == FEnd) {
+        Flush();
+      }
+    }
+  }
+
+  void Fill(std::uint8_t Level, std::uint64_t Count) {
+    while (Count > 0) {
+      const auto Piece = static_cast<std::size_t>(std::min<std::uint64_t>(Count, FEnd - FUsed));
+      std::memset(R.FBlock.get() + FUsed, Level, Piece);
+      FUsed += Piece;
+      Count -= Piece;
+      if (FUsed == FEnd) {
+        Flush();
+      }
+    }
+  }
+
   void WriteHalves(PulseKind Kind) {
     const bool Long = Kind == PulseKind::Long;
     Fill(R.FLevels.Lo, HalfLength(Long ? R.FTiming.Log1Lo : R.FTiming.Log0Lo));
     Fill(R.FLevels.Hi, HalfLength(Long ? R.FTiming.Log1Hi : R.FTiming.Log0Hi));
   }
 
-  void Fill(std::uint8_t Level, std::uint64_t Count) {
-    while (Count > 0) {
-      if (FUsed == kBlockSize) {
-        Flush();
-      }
-      const std::size_t Piece =
-          static_cast<std::size_t>(std::min<std::uint64_t>(Count, kBlockSize - FUsed));
-      std::memset(R.FBlock.data() + FUsed, Level, Piece);
-      FUsed += Piece;
-      Count -= Piece;
-    }
-  }
-
   TSignalRenderer& R;
   TStream& FOutput;
   std::size_t FUsed = 0;
+  std::size_t FEnd;  // where the current block ends
 };
 
-TSignalRenderer::TSignalRenderer(TSampleLevels Levels) : FLevels(Levels), FBlock(kBlockSize) {}
+TSignalRenderer::TSignalRenderer(TSampleLevels Levels, std::uint64_t OutputOffset)
+    : FLevels(Levels),
+      FOutputOffset(OutputOffset),
+      FBlock(std::make_unique_for_overwrite<std::uint8_t[]>(kBlockSize)) {}
 
 void TSignalRenderer::FullRun(TStream& Output, const TMzfImage& Image, const PulseTiming& Timing,
                               const TRunValues& Values) {
@@ -130,29 +136,38 @@ void TSignalRenderer::Render(TStream& Output, const TMzfImage& Image, TPhase Fro
   Sink.Flush();
 }
 
-// The samples of the two pulses, and of each byte value: a long start
+// The samples of runs of each pulse, and of each byte value: a long start
 // pulse, then bits 7 down to 0.
 void TSignalRenderer::Prepare(const PulseTiming& Timing) {
   FTiming = Timing;
-  const auto PulseSamples = [this](std::int32_t Lo, std::int32_t Hi) {
-    std::vector<std::uint8_t> Samples(HalfLength(Lo), FLevels.Lo);
-    Samples.insert(Samples.end(), HalfLength(Hi), FLevels.Hi);
-    return Samples;
-  };
-  FPrepared = HalfLength(Timing.Log0Lo) + HalfLength(Timing.Log0Hi) <= kLongestPreparedPulse &&
-              HalfLength(Timing.Log1Lo) + HalfLength(Timing.Log1Hi) <= kLongestPreparedPulse;
+  const std::uint64_t ShortSize = HalfLength(Timing.Log0Lo) + HalfLength(Timing.Log0Hi);
+  const std::uint64_t LongSize = HalfLength(Timing.Log1Lo) + HalfLength(Timing.Log1Hi);
+  FPrepared = ShortSize <= kLongestPreparedPulse && LongSize <= kLongestPreparedPulse;
   if (!FPrepared) {
     return;
   }
-  FShortPulse = PulseSamples(Timing.Log0Lo, Timing.Log0Hi);
-  FLongPulse = PulseSamples(Timing.Log1Lo, Timing.Log1Hi);
+  const auto PrepareRun = [this](TPreparedRun& Run, std::int32_t Lo, std::int32_t Hi) {
+    Run.PulseSize = static_cast<std::size_t>(HalfLength(Lo) + HalfLength(Hi));
+    Run.Pulses =
+        Run.PulseSize == 0 ? 1 : std::max<std::size_t>(1, kPreparedRunSamples / Run.PulseSize);
+    Run.Samples.clear();
+    for (std::size_t I = 0; I < Run.Pulses; ++I) {
+      Run.Samples.insert(Run.Samples.end(), HalfLength(Lo), FLevels.Lo);
+      Run.Samples.insert(Run.Samples.end(), HalfLength(Hi), FLevels.Hi);
+    }
+  };
+  PrepareRun(FShortRun, Timing.Log0Lo, Timing.Log0Hi);
+  PrepareRun(FLongRun, Timing.Log1Lo, Timing.Log1Hi);
+  const auto AddPulse = [this](const TPreparedRun& Run) {
+    FByteSamples.insert(FByteSamples.end(), Run.Samples.begin(),
+                        Run.Samples.begin() + static_cast<std::ptrdiff_t>(Run.PulseSize));
+  };
   FByteSamples.clear();
   for (unsigned Value = 0; Value < 256; ++Value) {
     FByteStart[Value] = static_cast<std::uint32_t>(FByteSamples.size());
-    FByteSamples.insert(FByteSamples.end(), FLongPulse.begin(), FLongPulse.end());
+    AddPulse(FLongRun);
     for (int Bit = 7; Bit >= 0; --Bit) {
-      const std::vector<std::uint8_t>& Pulse = (Value >> Bit) & 1 ? FLongPulse : FShortPulse;
-      FByteSamples.insert(FByteSamples.end(), Pulse.begin(), Pulse.end());
+      AddPulse((Value >> Bit) & 1 ? FLongRun : FShortRun);
     }
   }
   FByteStart[256] = static_cast<std::uint32_t>(FByteSamples.size());

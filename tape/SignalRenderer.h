@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "tape/MzfImage.h"
@@ -18,7 +19,9 @@ namespace kvetro {
 // value: it holds for the whole run.
 class TSignalRenderer {
  public:
-  explicit TSignalRenderer(TSampleLevels Levels = {});
+  // OutputOffset: where in the output file the first sample goes (behind
+  // the WAV header), so that blocks end where the file's blocks end.
+  explicit TSignalRenderer(TSampleLevels Levels = {}, std::uint64_t OutputOffset = 0);
 
   // A run from phase 0 (the whole tape file) or from phase 6 (no header).
   // Raises what Output's WriteBuffer raises; the samples of the blocks
@@ -30,6 +33,13 @@ class TSignalRenderer {
 
  private:
   class TBlockSink;
+  // Samples of Pulses equal pulses of PulseSize samples each, one after the
+  // other.
+  struct TPreparedRun {
+    std::vector<std::uint8_t> Samples;
+    std::size_t PulseSize = 0;
+    std::size_t Pulses = 1;
+  };
 
   void Render(TStream& Output, const TMzfImage& Image, TPhase From, const PulseTiming& Timing,
               const TRunValues& Values);
@@ -37,14 +47,15 @@ class TSignalRenderer {
 
   TSampleLevels FLevels;
   PulseTiming FTiming;
-  bool FPrepared = false;  // the pulses and the byte table below hold this timing
-  std::vector<std::uint8_t> FShortPulse;
-  std::vector<std::uint8_t> FLongPulse;
+  std::uint64_t FOutputOffset;
+  bool FPrepared = false;  // the runs and the byte table below hold this timing
+  TPreparedRun FShortRun;
+  TPreparedRun FLongRun;
   // The nine pulses of each byte value, one value after the other; value V
   // is at FByteStart[V] up to FByteStart[V + 1].
   std::vector<std::uint8_t> FByteSamples;
   std::array<std::uint32_t, 257> FByteStart{};
-  std::vector<std::uint8_t> FBlock;
+  std::unique_ptr<std::uint8_t[]> FBlock;  // not cleared: only written samples are read
 };
 
 }  // namespace kvetro

@@ -1,7 +1,6 @@
 #include "tape/SignalTotals.h"
 
 #include <algorithm>
-#include <bit>
 
 #include "tape/TapeSignal.h"
 
@@ -22,7 +21,7 @@ struct TCountingSink {
     (Kind == PulseKind::Long ? Count.Long : Count.Short) += Pulses;
   }
   void Byte(std::uint8_t Value) {
-    const auto Ones = static_cast<std::uint64_t>(std::popcount(Value));
+    const std::uint64_t Ones = kOneBits[Value];
     Count.Long += 1 + Ones;
     Count.Short += 8 - Ones;
   }

@@ -158,6 +158,15 @@ constexpr std::uint64_t StepsBeyondPulses(TPhase From) {
   return Steps;
 }
 
+// The number of 1 bits of each byte value, what a block's checksum counts.
+inline constexpr std::array<std::uint8_t, 256> kOneBits = [] {
+  std::array<std::uint8_t, 256> Ones{};
+  for (unsigned Value = 0; Value < 256; ++Value) {
+    Ones[Value] = static_cast<std::uint8_t>(std::popcount(Value));
+  }
+  return Ones;
+}();
+
 // Walks a run from the given phase, telling the sink what goes out:
 // Sink.Pulses(kind, count) for runs of equal pulses and Sink.Byte(value) for
 // each framed byte, data and checksum alike.
@@ -181,7 +190,7 @@ void WalkSignal(const TMzfImage& Image, TPhase From, const TRunValues& Values, T
         const std::int64_t End = Start + BlockLength(Part.Block, Values.BodyLength);
         for (std::int64_t Position = Start; Position < End; ++Position) {
           const std::uint8_t Byte = Image.ByteAt(Position);
-          Checksum = static_cast<std::uint16_t>(Checksum + std::popcount(Byte));
+          Checksum = static_cast<std::uint16_t>(Checksum + kOneBits[Byte]);
           Sink.Byte(Byte);
         }
         break;

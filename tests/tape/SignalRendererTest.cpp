@@ -22,6 +22,7 @@ struct RenderCase {
   bool Full = true;
   bool Inverted = false;
   unsigned Seed = 1;
+  std::uint64_t OutputOffset = 0;  // where the renderer's blocks start in the file
 };
 
 void PrintTo(const RenderCase& Case, std::ostream* Out) {
@@ -36,7 +37,7 @@ std::vector<RenderCase> Cases() {
       {"both_gaps_zero", {3, 1, 3, 2}, {0, 0, 200}, 200},
       {"inverted_levels", {9, 11, 18, 19}, {100, 100, 90}, 90, true, true},
       {"one_byte_body", {3, 1, 3, 2}, {0, 0, 1}, 1, false},
-      {"largest_body", {1, 1, 1, 2}, {1, 1, 65408}, 65407, false},
+      {"largest_body", {1, 1, 1, 2}, {1, 1, 65408}, 65407, false, false, 1, 46},
       {"body_past_the_image", {1, 2, 1, 1}, {0, 0, 65535}, 65407, false},
       {"empty_body", {3, 1, 3, 2}, {2, 2, 0}, 0},
       {"negative_gaps_and_halves", {-1, 4, 2, 0}, {-5, -7, 20}, 20},
@@ -55,7 +56,8 @@ std::vector<RenderCase> Cases() {
                      Pick(0, Length),
                      I % 2 == 0,
                      I % 3 == 0,
-                     static_cast<unsigned>(I + 7)});
+                     static_cast<unsigned>(I + 7),
+                     static_cast<std::uint64_t>(I % 4 == 0 ? Pick(0, 1 << 20) : 0)});
   }
   return Cases;
 }
@@ -87,7 +89,7 @@ TEST_P(SignalRenderer, WritesTheSameBytesAsTheEncoderSteps) {
   RunToEnd(Encoder);
 
   TMemoryStream Rendered;
-  TSignalRenderer Renderer(Levels);
+  TSignalRenderer Renderer(Levels, Case.OutputOffset);
   if (Case.Full) {
     Renderer.FullRun(Rendered, *Image, Case.Timing, Case.Values);
   } else {
