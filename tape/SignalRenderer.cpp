@@ -19,7 +19,7 @@ constexpr std::size_t kBlockSize = TFileStream::BufferCapacity;
 // ones are written half by half.
 constexpr std::uint64_t kLongestPreparedPulse = 512;
 // Runs of equal pulses are copied from this many samples of them at a time.
-constexpr std::size_t kPreparedRunSamples = 64 * 1024;
+constexpr std::size_t kPreparedRunSamples = 8 * 1024;
 
 std::uint64_t HalfLength(std::int32_t Count) {
   return static_cast<std::uint64_t>(std::max(Count, 0));
@@ -147,13 +147,17 @@ void TSignalRenderer::Prepare(const PulseTiming& Timing) {
     return;
   }
   const auto PrepareRun = [this](TPreparedRun& Run, std::int32_t Lo, std::int32_t Hi) {
-    Run.PulseSize = static_cast<std::size_t>(HalfLength(Lo) + HalfLength(Hi));
-    Run.Pulses =
-        Run.PulseSize == 0 ? 1 : std::max<std::size_t>(1, kPreparedRunSamples / Run.PulseSize);
-    Run.Samples.clear();
-    for (std::size_t I = 0; I < Run.Pulses; ++I) {
-      Run.Samples.insert(Run.Samples.end(), HalfLength(Lo), FLevels.Lo);
-      Run.Samples.insert(Run.Samples.end(), HalfLength(Hi), FLevels.Hi);
+    Run.Samples.assign(HalfLength(Lo), FLevels.Lo);
+    Run.Samples.insert(Run.Samples.end(), HalfLength(Hi), FLevels.Hi);
+    Run.PulseSize = Run.Samples.size();
+    Run.Pulses = 1;
+    // Doubled until the next doubling would pass the prepared length.
+    while (Run.PulseSize > 0 && 2 * Run.Samples.size() <= kPreparedRunSamples) {
+      const std::size_t Size = Run.Samples.size();
+      Run.Samples.resize(2 * Size);
+      std::copy_n(Run.Samples.begin(), Size,
+                  Run.Samples.begin() + static_cast<std::ptrdiff_t>(Size));
+      Run.Pulses *= 2;
     }
   };
   PrepareRun(FShortRun, Timing.Log0Lo, Timing.Log0Hi);
