@@ -1,6 +1,6 @@
-// The encoder on its own: pulses into a memory stream, then the same through
-// a wave stream over memory, so that the cost of the wave layer shows
-// without a disk under it.
+// The encoder's steps and the renderer on their own: samples into a memory
+// stream, then the same through a wave stream over memory, so that the cost
+// of the wave layer shows without a disk under it.
 #include <benchmark/benchmark.h>
 
 #include <memory>
@@ -8,6 +8,7 @@
 #include "bench/BenchInputs.h"
 #include "tape/FastLoaderFile.h"
 #include "tape/MzfImage.h"
+#include "tape/SignalRenderer.h"
 #include "tape/TapeEncoder.h"
 #include "wave/MemoryStream.h"
 #include "wave/WaveStream.h"
@@ -91,6 +92,54 @@ void EncoderIntoWaveOverMemory(benchmark::State& State, const TBenchInput& Input
   State.SetBytesProcessed(State.iterations() * Samples);
 }
 
+void Render(TSignalRenderer& Renderer, TStream& Output, const TMzfImage& Image,
+            const TBenchInput& Input, TPass Pass) {
+  const TRunValues Values{Input.Settings.LoaderGap, Input.Settings.BodyGap, Image.BodySize()};
+  if (Pass == TPass::Loader) {
+    Renderer.FullRun(Output, Image, PulseTiming::Standard(), Values);
+  } else {
+    Renderer.BodyRun(Output, Image, Input.Settings.UserTiming, Values);
+  }
+}
+
+void RendererIntoMemory(benchmark::State& State, const TBenchInput& Input, TPass Pass) {
+  const auto Image = ImageFor(Input, Pass);
+  TMemoryStream Output;
+  TSignalRenderer Renderer;
+  Render(Renderer, Output, *Image, Input, Pass);
+  for (auto _ : State) {
+    Output.SetPosition(0);
+    Render(Renderer, Output, *Image, Input, Pass);
+    benchmark::DoNotOptimize(Output.Bytes().data());
+  }
+  const auto Samples = static_cast<std::int64_t>(Output.Position());
+  State.counters["samples"] = static_cast<double>(Samples);
+  State.SetBytesProcessed(State.iterations() * Samples);
+}
+
+void RendererIntoWaveOverMemory(benchmark::State& State, const TBenchInput& Input, TPass Pass) {
+  const auto Image = ImageFor(Input, Pass);
+  TMemoryStream Memory;
+  TSignalRenderer Renderer;
+  std::int64_t Samples = 0;
+  const auto WriteWave = [&] {
+    Memory.SetSize(0);
+    TWaveStream Wave(Memory);
+    Wave.SetPCMFormat(44100, 8, 1);
+    Wave.Open(true);
+    Render(Renderer, Wave, *Image, Input, Pass);
+    Wave.Close();
+    Samples = Wave.Size();
+  };
+  WriteWave();
+  for (auto _ : State) {
+    WriteWave();
+    benchmark::DoNotOptimize(Memory.Bytes().data());
+  }
+  State.counters["samples"] = static_cast<double>(Samples);
+  State.SetBytesProcessed(State.iterations() * Samples);
+}
+
 BENCHMARK_CAPTURE(EncoderIntoMemory, worst_body, WorstCaseInput(), TPass::Body)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(EncoderIntoMemory, worst_loader, WorstCaseInput(), TPass::Loader)
@@ -100,6 +149,16 @@ BENCHMARK_CAPTURE(EncoderIntoMemory, typical_body, TypicalInput(), TPass::Body)
 BENCHMARK_CAPTURE(EncoderIntoWaveOverMemory, worst_body, WorstCaseInput(), TPass::Body)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(EncoderIntoWaveOverMemory, typical_body, TypicalInput(), TPass::Body)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RendererIntoMemory, worst_body, WorstCaseInput(), TPass::Body)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RendererIntoMemory, worst_loader, WorstCaseInput(), TPass::Loader)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RendererIntoMemory, typical_body, TypicalInput(), TPass::Body)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RendererIntoWaveOverMemory, worst_body, WorstCaseInput(), TPass::Body)
+    ->Unit(benchmark::kMillisecond);
+BENCHMARK_CAPTURE(RendererIntoWaveOverMemory, typical_body, TypicalInput(), TPass::Body)
     ->Unit(benchmark::kMillisecond);
 
 }  // namespace

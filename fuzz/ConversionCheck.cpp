@@ -1,10 +1,12 @@
 #include "fuzz/ConversionCheck.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <memory>
 
 #include "tape/FastLoaderFile.h"
+#include "tape/SignalRenderer.h"
 #include "tape/SignalTotals.h"
 #include "tape/TapeEncoder.h"
 #include "wave/LittleEndian.h"
@@ -17,9 +19,6 @@ namespace kvetro {
 namespace {
 
 constexpr std::uint64_t kSampleBudget = 2u << 20;
-// Counted phases: 0, 1, 2, 7, 8, 9 and 10 in a full run; 7 to 10 in a body run.
-constexpr std::uint64_t kFullRunExtraSteps = 7;
-constexpr std::uint64_t kBodyRunExtraSteps = 4;
 
 constexpr std::array<TimingBox, 4> kBoxes = {TimingBox::Log0Lo, TimingBox::Log0Hi,
                                              TimingBox::Log1Lo, TimingBox::Log1Hi};
@@ -82,6 +81,42 @@ std::string CheckReadBack(const std::vector<std::uint8_t>& Bytes, std::uint64_t 
   return {};
 }
 
+// The renderer writes both passes in large blocks; they must hold the very
+// samples that the encoder's steps wrote, and an output that fills up must
+// fail at the same sample.
+std::string CheckRendered(const TConversionCase& Case, const TConversionSettings& Settings,
+                          const std::vector<std::uint8_t>& Stepped, bool FillsUp) {
+  auto Image = std::make_unique<TMzfImage>();
+  Image->Assign(Case.Mzf.data(), Case.Mzf.size());
+  TSignalRenderer Renderer(Case.InvertLevels ? TSampleLevels{}.Swapped() : TSampleLevels{});
+  TMemoryStream Rendered;
+  if (FillsUp) {
+    Rendered.SetWriteLimit(static_cast<std::int32_t>(Stepped.size()));
+  }
+  try {
+    const std::uint16_t LoaderLength = BuildFastLoaderFile(*Image, Settings.MonitorConstant);
+    Renderer.FullRun(Rendered, *Image, PulseTiming::Standard(),
+                     {Settings.LoaderGap, Settings.BodyGap, LoaderLength});
+    Image->Assign(Case.Mzf.data(), Case.Mzf.size());
+    Renderer.BodyRun(Rendered, *Image, Settings.UserTiming,
+                     {0, Settings.BodyGap, Image->BodySize()});
+    if (FillsUp) {
+      return "rendering into a full output did not fail";
+    }
+  } catch (const EWriteError&) {
+    if (!FillsUp) {
+      return "rendering failed with room for all samples";
+    }
+  }
+  if (Rendered.Bytes() != Stepped) {
+    const auto Differ = std::mismatch(Rendered.Bytes().begin(), Rendered.Bytes().end(),
+                                      Stepped.begin(), Stepped.end());
+    return "rendered samples differ from the stepped ones at sample " +
+           Number(static_cast<std::uint64_t>(Differ.first - Rendered.Bytes().begin()));
+  }
+  return {};
+}
+
 }  // namespace
 
 std::string CheckConversion(const TConversionCase& Case) {
@@ -130,15 +165,16 @@ std::string CheckConversion(const TConversionCase& Case) {
   try {
     Encoder.Attach(Samples, Standard);
     Encoder.BeginFullRun(Settings.LoaderGap, BuildFastLoaderFile(*Image, Settings.MonitorConstant));
-    if (auto Problem =
-            RunCounted(Encoder, LoaderPulses.Pulses() + kFullRunExtraSteps, "loader run");
+    if (auto Problem = RunCounted(
+            Encoder, LoaderPulses.Pulses() + StepsBeyondPulses(TPhase::LeadGap), "loader run");
         !Problem.empty()) {
       return Problem;
     }
     Image->Assign(Case.Mzf.data(), Case.Mzf.size());
     Encoder.Attach(Samples, User);
     Encoder.BeginBodyRun(Image->BodySize());
-    if (auto Problem = RunCounted(Encoder, BodyPulses.Pulses() + kBodyRunExtraSteps, "body run");
+    if (auto Problem = RunCounted(
+            Encoder, BodyPulses.Pulses() + StepsBeyondPulses(TPhase::BodyLead), "body run");
         !Problem.empty()) {
       return Problem;
     }
@@ -153,7 +189,7 @@ std::string CheckConversion(const TConversionCase& Case) {
       return "a full output holds " + Number(Samples.Bytes().size()) + " samples, room was " +
              Number(FillLimit);
     }
-    return {};
+    return CheckRendered(Case, Settings, Samples.Bytes(), true);
   }
   if (FillsUp) {
     return "an output with room for " + Number(FillLimit) + " of " + Number(DataSize) +
@@ -163,6 +199,9 @@ std::string CheckConversion(const TConversionCase& Case) {
   const std::vector<std::uint8_t>& Written = Samples.Bytes();
   if (Written.size() != DataSize) {
     return "wrote " + Number(Written.size()) + " samples, counted " + Number(DataSize);
+  }
+  if (auto Problem = CheckRendered(Case, Settings, Written, false); !Problem.empty()) {
+    return Problem;
   }
   const std::uint8_t First = Case.InvertLevels ? TTapeEncoder::HiLevel : TTapeEncoder::LoLevel;
   const std::uint8_t Second = Case.InvertLevels ? TTapeEncoder::LoLevel : TTapeEncoder::HiLevel;

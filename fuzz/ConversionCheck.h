@@ -12,6 +12,7 @@ namespace kvetro {
 // answers what went wrong; an empty answer means that:
 //  - both encoder runs end, each after exactly its counted pulses plus one
 //    step per counted phase;
+//  - the renderer writes the same samples as the encoder's steps;
 //  - the samples number what PlanConversion counted before writing, hold only
 //    the two levels, and as many of the first-half level as the pulse counts
 //    give;

@@ -10,6 +10,7 @@
 #include "tape/ReplacingOutput.h"
 #include "tape/RunMessages.h"
 #include "tape/SettingsCheck.h"
+#include "tape/SignalRenderer.h"
 #include "wave/PlatformFile.h"
 #include "wave/StreamErrors.h"
 #include "wave/WaveFileStream.h"
@@ -53,7 +54,7 @@ std::optional<std::string> MissingBodyWarning(const TMzfImage& Image) {
 TConversionRun::TConversionRun() = default;
 
 void TConversionRun::SetInvertLevels(bool Invert) {
-  FInvertLevels = Invert;
+  FLevels = Invert ? TSampleLevels{}.Swapped() : TSampleLevels{};
 }
 
 TRunOutcome TConversionRun::Execute(TConversionUser& User) {
@@ -140,45 +141,25 @@ void TConversionRun::WriteOutput(TConversionUser& User, const TConversionSetting
   ShowTiming(User, PulseTiming::Standard());
   User.ProcessMessages();
 
+  // The samples follow the WAV header in the file.
+  TSignalRenderer Renderer(FLevels, TConversionPlan::WaveHeaderSize);
   // Built in a copy (64 KiB, kept off the stack): the user's file stays as
   // it was read for the body pass.
   const auto Loader = std::make_unique<TMzfImage>(FImage);
   const std::uint16_t LoaderLength = BuildFastLoaderFile(*Loader, Settings.MonitorConstant);
-  TFixedTiming StandardTiming(PulseTiming::Standard(), Settings.BodyGap);
-  TTapeEncoder LoaderEncoder(*Loader);
-  UseLevels(LoaderEncoder);
-  LoaderEncoder.Attach(*Wave, StandardTiming);
-  LoaderEncoder.BeginFullRun(Settings.LoaderGap, LoaderLength);
-  RunToEnd(LoaderEncoder);
+  Renderer.FullRun(*Wave, *Loader, PulseTiming::Standard(),
+                   TRunValues{Settings.LoaderGap, Settings.BodyGap, LoaderLength});
 
   ShowTiming(User, Settings.UserTiming);
   ShowingStandard = false;
   User.ProcessMessages();
 
-  TFixedTiming UserTiming(Settings.UserTiming, Settings.BodyGap);
-  TTapeEncoder BodyEncoder(FImage);
-  UseLevels(BodyEncoder);
-  BodyEncoder.Attach(*Wave, UserTiming);
-  BodyEncoder.BeginBodyRun(FImage.BodySize());
-  RunToEnd(BodyEncoder);
+  Renderer.BodyRun(*Wave, FImage, Settings.UserTiming,
+                   TRunValues{0, Settings.BodyGap, FImage.BodySize()});
 
   Wave->Close();
   Wave.reset();
   Target.Commit();
-}
-
-void TConversionRun::UseLevels(TTapeEncoder& Encoder) const {
-  if (FInvertLevels) {
-    Encoder.SetLevels(TTapeEncoder::HiLevel, TTapeEncoder::LoLevel);
-  } else {
-    Encoder.SetLevels(TTapeEncoder::LoLevel, TTapeEncoder::HiLevel);
-  }
-}
-
-void TConversionRun::RunToEnd(TTapeEncoder& Encoder) {
-  while (Encoder.Running()) {
-    Encoder.Step();
-  }
 }
 
 }  // namespace kvetro

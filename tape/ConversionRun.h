@@ -5,7 +5,7 @@
 #include "tape/ConversionPlan.h"
 #include "tape/ConversionUser.h"
 #include "tape/MzfImage.h"
-#include "tape/TapeEncoder.h"
+#include "tape/TapeSignal.h"
 
 namespace kvetro {
 
@@ -35,11 +35,9 @@ class TConversionRun {
  private:
   void WriteOutput(TConversionUser& User, const TConversionSettings& Settings,
                    const std::string& OutputName, bool& ShowingStandard);
-  void UseLevels(TTapeEncoder& Encoder) const;
-  static void RunToEnd(TTapeEncoder& Encoder);
 
   TMzfImage FImage;  // the user's file as read
-  bool FInvertLevels = false;
+  TSampleLevels FLevels;
 };
 
 }  // namespace kvetro

@@ -5,14 +5,14 @@
 
 #include "tape/MzfImage.h"
 #include "tape/PulseTiming.h"
+#include "tape/TapeSignal.h"
 #include "wave/Stream.h"
 
 namespace kvetro {
 
-// The encoder's whole state, one record. Counters are those of the phase
-// table in TapeEncoder.cpp.
+// The encoder's whole state, one record.
 struct TTapeEncoderState {
-  std::int32_t Phase = 0;          // 0 to 15
+  std::int32_t Phase = 0;          // a TPhase, 0 to 15
   std::uint32_t PulseCounter = 0;  // pulses still to write in a counted phase
   std::int32_t ByteCounter = 0;    // bytes after the current one; in a checksum: 1 high, 0 low
   std::int32_t BitCounter = 0;     // 8: start pulse next; 7..0: that bit next
@@ -32,11 +32,13 @@ struct TTapeEncoderState {
 //
 // The caller prepares a run with BeginFullRun (the whole file: header and
 // body) or BeginBodyRun (only what follows the header) and calls Step while
-// Running() holds. Each step writes at most one pulse.
+// Running() holds. Each step does the work of one part of kTapeSignal and
+// writes at most one pulse; a counted part takes one more step, without a
+// pulse, to move on.
 class TTapeEncoder {
  public:
-  static constexpr std::uint8_t LoLevel = 0x30;
-  static constexpr std::uint8_t HiLevel = 0xD0;
+  static constexpr std::uint8_t LoLevel = TSampleLevels{}.Lo;
+  static constexpr std::uint8_t HiLevel = TSampleLevels{}.Hi;
 
   explicit TTapeEncoder(const TMzfImage& Image);
 
@@ -55,14 +57,18 @@ class TTapeEncoder {
   const TTapeEncoderState& State() const { return FState; }
 
  private:
+  // Moves to the part after Part, loading its counters, or ends the run.
+  void Leave(const TSignalPart& Part);
+  void Enter(TPhase Phase);
+  void StartBlock(TBlock Block);
+  void CountedPulse(const TSignalPart& Part);
+  void BlockPulse(const TSignalPart& Part);
+  void SendBit(int Bit, bool Counted);
   void WritePulse(PulseKind Kind);
   void WriteRun(const std::array<std::uint8_t, 256>& Run, std::int32_t Count);
-  void SendBit(int Bit, bool Counted);
-  void CountedPulse(PulseKind Kind, std::int32_t NextPhase, std::uint32_t NextCounter);
-  void ByteWork(std::int32_t NextPhase, std::int32_t LastPosition);
-  void ChecksumWork(std::int32_t NextPhase);
 
   TTapeEncoderState FState;
+  std::int32_t FLeadGap = 0;
   TPulseTimingSource* FTiming = nullptr;
   std::array<std::uint8_t, 256> FLoRun{};
   std::array<std::uint8_t, 256> FHiRun{};
