@@ -1,6 +1,8 @@
 #include "app/Form1.h"
 
 #include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QFont>
 #include <QFontMetrics>
@@ -101,6 +103,7 @@ TForm1::TForm1(QWidget* Parent)
       FDefaultHandler(FMessageBoxes) {
   SetUpWindow();
   CreateComponents();
+  setAcceptDrops(true);
 }
 
 void TForm1::SetUpWindow() {
@@ -140,6 +143,19 @@ void TForm1::showEvent(QShowEvent* Event) {
     QRect Centred = Frame;
     Centred.moveCenter(Screen->availableGeometry().center());
     move(Centred.topLeft());
+  }
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* Event) {
+  if (TPendingInput::DroppedMzf(*Event->mimeData())) {
+    Event->acceptProposedAction();
+  }
+}
+
+void TForm1::dropEvent(QDropEvent* Event) {
+  if (const std::optional<QString> Path = TPendingInput::DroppedMzf(*Event->mimeData())) {
+    FPendingInput.Set(*Path);
+    Event->acceptProposedAction();
   }
 }
 
@@ -211,11 +227,18 @@ void TForm1::Button1Click() {
 }
 
 std::optional<std::string> TForm1::ChooseInputFile() {
-  const std::optional<QString> Name = OpenDialog1->Choose();
+  std::optional<QString> Name = FPendingInput.TakeInput();
+  if (!Name) {
+    Name = OpenDialog1->Choose();
+  }
   return Name ? std::optional<std::string>(Name->toStdString()) : std::nullopt;
 }
 
 std::optional<std::string> TForm1::ChooseOutputFile() {
+  if (const std::optional<QString> Suggestion = FPendingInput.TakeOutputSuggestion()) {
+    SaveDialog1->setDirectory(QFileInfo(*Suggestion).absolutePath());
+    SaveDialog1->selectFile(*Suggestion);
+  }
   const std::optional<QString> Name = SaveDialog1->Choose();
   return Name ? std::optional<std::string>(Name->toStdString()) : std::nullopt;
 }

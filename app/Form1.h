@@ -5,6 +5,7 @@
 
 #include "app/DefaultHandler.h"
 #include "app/MessageBoxes.h"
+#include "app/PendingInput.h"
 #include "tape/ConversionRun.h"
 #include "tape/ConversionUser.h"
 
@@ -32,6 +33,10 @@ class TForm1 : public QWidget, public TConversionUser {
   // the run leaves here; failures go to the default handler.
   void Button1Click();
 
+  // The MZF file for the next press of the start button, which then takes
+  // it without the open dialog (the command line's file, or a dropped one).
+  void OpenWith(const QString& MzfPath) { FPendingInput.Set(MzfPath); }
+
   // The window's dialogs and boxes, for tests to answer.
   TFileDialog& OpenDialog() { return *OpenDialog1; }
   TFileDialog& SaveDialog() { return *SaveDialog1; }
@@ -55,6 +60,9 @@ class TForm1 : public QWidget, public TConversionUser {
   // Places the window, frame included, at the centre of the screen when it
   // is first shown.
   void showEvent(QShowEvent* Event) override;
+  // An .mzf file dropped onto the window is taken by the next press.
+  void dragEnterEvent(QDragEnterEvent* Event) override;
+  void dropEvent(QDropEvent* Event) override;
 
  private:
   void CreateComponents();
@@ -65,6 +73,7 @@ class TForm1 : public QWidget, public TConversionUser {
   TMessageBoxes FMessageBoxes;
   TDefaultHandler FDefaultHandler;
   TConversionRun FRun;
+  TPendingInput FPendingInput;
   bool FCentred = false;
 
   // Owned by the window as their Qt parent.

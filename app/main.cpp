@@ -1,6 +1,5 @@
 #include "app/Application.h"
 
 int main(int ArgumentCount, char* Arguments[]) {
-  char FallbackPath[] = "kvetro";
-  return kvetro::RunApplication(ArgumentCount > 0 ? Arguments[0] : FallbackPath);
+  return kvetro::RunApplication(ArgumentCount, Arguments);
 }

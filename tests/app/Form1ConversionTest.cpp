@@ -1,10 +1,15 @@
+#include <QCoreApplication>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 #include <cstdint>
 #include <vector>
 
@@ -13,6 +18,7 @@
 #include "app/SpinEdit.h"
 #include "tape/ConversionPlan.h"
 #include "tape/ConversionRun.h"
+#include "tests/support/MachineFeatures.h"
 
 using namespace kvetro;
 
@@ -211,6 +217,9 @@ class Form1ConversionTest : public QObject {
   }
 
   void AFailedWriteShowsTheStopBoxAndLeavesTheWindowUsable() {
+    if (const std::string Reason = test::NoFullDevice(); !Reason.empty()) {
+      QSKIP(Reason.c_str());
+    }
     QTemporaryDir Folder;
     const QString Input = Folder.filePath("a.mzf");
     QVERIFY(WriteFile(Input, MakeMzf(2000, 2000)));
@@ -376,6 +385,66 @@ class Form1ConversionTest : public QObject {
     QVERIFY(!QFile::exists(Output));
     QVERIFY(Window.Form.MessageBoxes().Shown().empty());
     QVERIFY((Window.Now() == TSnapshot{{"3", "1", "3", "2"}, true}));
+  }
+
+  void AFileFromOutsideIsTakenByTheNextPressAndItsWavIsSuggested() {
+    QTemporaryDir Folder;
+    const QString Input = Folder.filePath("game.mzf");
+    const QString Other = Folder.filePath("other.mzf");
+    const QString Reference = Folder.filePath("reference.wav");
+    QVERIFY(WriteFile(Input, MakeMzf(300, 300)));
+    QVERIFY(WriteFile(Other, MakeMzf(20, 20)));
+
+    TWindowUnderTest Window;
+    Window.Form.OpenWith(Input);
+    Window.Form.OpenDialog().QueueAnswer(Other);
+    Window.Form.SaveDialog().QueueAnswer(Folder.filePath("game.wav"));
+    QCOMPARE(Window.ClickAndWatch().size(), std::size_t{2});
+    QCOMPARE(Window.Form.OpenDialog().QueuedAnswers(), std::size_t{1});  // never asked
+    QCOMPARE(Window.Form.SaveDialog().directory().absolutePath(), Folder.path());
+    QCOMPARE(Window.Form.SaveDialog().selectedFiles(), QStringList{Folder.filePath("game.wav")});
+    TConversionRun Run;
+    TScriptedUser Script(Input.toStdString(), Reference.toStdString(), PulseTiming{3, 1, 3, 2}, 1,
+                         5000, 5000);
+    QCOMPARE(Run.Execute(Script), TRunOutcome::Written);
+    QCOMPARE(ReadFile(Folder.filePath("game.wav")), ReadFile(Reference));
+
+    // The file was for one press: the next one asks in the open dialog.
+    Window.Form.SaveDialog().QueueAnswer(Folder.filePath("other.wav"));
+    QCOMPARE(Window.ClickAndWatch().size(), std::size_t{2});
+    QCOMPARE(Window.Form.OpenDialog().QueuedAnswers(), std::size_t{0});
+    QVERIFY(QFile::exists(Folder.filePath("other.wav")));
+  }
+
+  void OnlyOneDroppedMzfFileIsTakenByTheNextPress() {
+    QTemporaryDir Folder;
+    const QString Input = Folder.filePath("A.MZF");
+    QVERIFY(WriteFile(Input, MakeMzf(40, 40)));
+    TWindowUnderTest Window;
+    const auto Drop = [&Window](const QList<QUrl>& Urls) {
+      QMimeData Data;
+      Data.setUrls(Urls);
+      QDragEnterEvent Enter(QPoint(150, 150), Qt::CopyAction, &Data, Qt::LeftButton,
+                            Qt::NoModifier);
+      QCoreApplication::sendEvent(&Window.Form, &Enter);
+      QDropEvent Dropped(QPointF(150, 150), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
+      QCoreApplication::sendEvent(&Window.Form, &Dropped);
+      return std::pair(Enter.isAccepted(), Dropped.isAccepted());
+    };
+    const auto Taken = std::pair(true, true);
+    const auto Refused = std::pair(false, false);
+    QCOMPARE(Drop({QUrl::fromLocalFile(Input)}), Taken);
+    // None of these replaces it: no .mzf, two files, not a local file.
+    QCOMPARE(Drop({QUrl::fromLocalFile(Folder.filePath("notes.txt"))}), Refused);
+    QCOMPARE(Drop({QUrl::fromLocalFile(Input), QUrl::fromLocalFile(Input)}), Refused);
+    QCOMPARE(Drop({QUrl(QStringLiteral("https://example.invalid/b.mzf"))}), Refused);
+
+    Window.Form.OpenDialog().QueueAnswer(std::nullopt);  // a cancel, should it be asked
+    Window.Form.SaveDialog().QueueAnswer(Folder.filePath("A.wav"));
+    QCOMPARE(Window.ClickAndWatch().size(), std::size_t{2});
+    QCOMPARE(Window.Form.OpenDialog().QueuedAnswers(), std::size_t{1});
+    QCOMPARE(Window.Form.SaveDialog().selectedFiles(), QStringList{Folder.filePath("A.wav")});
+    QVERIFY(QFile::exists(Folder.filePath("A.wav")));
   }
 };
 

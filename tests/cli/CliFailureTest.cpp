@@ -4,6 +4,7 @@
 
 #include "CliProcess.h"
 #include "CliTestFiles.h"
+#include "tests/support/MachineFeatures.h"
 
 namespace kvetro::test {
 
@@ -128,8 +129,8 @@ TEST_F(CliFailure, AnOutputThatCannotBeCreatedIsNamed) {
 }
 
 TEST_F(CliFailure, AFullDevice) {
-  if (!std::filesystem::exists("/dev/full")) {
-    GTEST_SKIP() << "no /dev/full";
+  if (const std::string Reason = NoFullDevice(); !Reason.empty()) {
+    GTEST_SKIP() << Reason;
   }
   EXPECT_EQ(Fail({Input, "/dev/full"}, 1).Errors, "Stream write error\n");
 }

@@ -4,6 +4,7 @@
 
 #include "CliProcess.h"
 #include "CliTestFiles.h"
+#include "tests/support/MachineFeatures.h"
 
 namespace kvetro::test {
 
@@ -35,6 +36,9 @@ TEST_F(CliStandardOutput, GivesTheSameBytesAsAFile) {
 }
 
 TEST_F(CliStandardOutput, RefusesATerminal) {
+  if (const std::string Reason = NoPseudoTerminal(); !Reason.empty()) {
+    GTEST_SKIP() << Reason;
+  }
   const TCliResult Result = RunCli({Input, "-"}, Scratch, TStdout::Terminal);
   EXPECT_EQ(Result.ExitCode, 1);
   EXPECT_EQ(Result.Errors,

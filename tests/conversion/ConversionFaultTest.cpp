@@ -8,6 +8,8 @@
 #include "SameBytes.h"
 #include "ScriptedUser.h"
 #include "tape/ConversionRun.h"
+#include "tape/InOutError.h"
+#include "tests/support/MachineFeatures.h"
 #include "tests/support/ScratchFolder.h"
 #include "wave/StreamErrors.h"
 
@@ -16,6 +18,7 @@ namespace {
 
 using Boxes = std::array<std::int32_t, 4>;
 namespace fs = std::filesystem;
+using test::NoFullDevice;
 using test::ReadFile;
 using test::TScratchFolder;
 
@@ -158,8 +161,8 @@ TEST_F(ConversionFault, OutputInAMissingFolderNamesTheChosenFile) {
 }
 
 TEST_F(ConversionFault, WriteFailureOnAFullDeviceIsReportedAndTheDeviceStays) {
-  if (!fs::is_character_file("/dev/full")) {
-    GTEST_SKIP() << "no /dev/full";
+  if (const std::string Reason = NoFullDevice(); !Reason.empty()) {
+    GTEST_SKIP() << Reason;
   }
   User.OutputFile = "/dev/full";
   try {

@@ -35,7 +35,15 @@ gzip -t "$man" 2>/dev/null || fail "no valid usr/share/man/man1/kvetro-cli.1.gz"
 zcat "$man" | grep -q "^\.TH KVETRO-CLI 1 .*Kvetro $version" ||
   fail "the manual page does not carry the title line of version $version"
 
+doc="$root/usr/share/doc/kvetro"
+head -n 1 "$doc/copyright" 2>/dev/null | grep -q '^Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/$' ||
+  fail "no machine-readable usr/share/doc/kvetro/copyright"
+zcat "$doc/changelog.gz" 2>/dev/null | head -n 1 | grep -q "^kvetro ($version) " ||
+  fail "usr/share/doc/kvetro/changelog.gz does not start with version $version"
+
 if [ -e "$root/usr/bin/kvetro" ]; then
+  zcat "$root/usr/share/man/man1/kvetro.1.gz" 2>/dev/null | grep -q "^\.TH KVETRO 1 .*Kvetro $version" ||
+    fail "no manual page usr/share/man/man1/kvetro.1.gz of version $version"
   [[ "$depends" == *libqt6widgets6* ]] || fail "the window is packed but Depends lacks Qt 6 Widgets"
   for file in usr/share/applications/kvetro.desktop \
               usr/share/icons/hicolor/scalable/apps/kvetro.svg \
@@ -47,6 +55,11 @@ if [ -e "$root/usr/bin/kvetro" ]; then
       fail "desktop-file-validate: $problems"
   fi
   grep -q '<svg' "$root/usr/share/icons/hicolor/scalable/apps/kvetro.svg" || fail "the icon is no SVG"
+  # A file manager opens the installed MZF type with the window, one file each.
+  entry="$root/usr/share/applications/kvetro.desktop"
+  mime_type="$(sed -n 's/.*<mime-type type="\([^"]*\)".*/\1/p' "$root/usr/share/mime/packages/kvetro.xml")"
+  grep -qx 'Exec=kvetro %f' "$entry" || fail "the desktop entry does not run 'kvetro %f'"
+  grep -qx "MimeType=$mime_type;" "$entry" || fail "the desktop entry does not open $mime_type"
 fi
 
 got_version="$("$cli" --version)" || fail "kvetro-cli --version exited $?"

@@ -13,6 +13,7 @@
 
 #include "ChildProcess.h"
 #include "TestMzf.h"
+#include "tests/support/MachineFeatures.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace kvetro::test {
@@ -149,6 +150,9 @@ TEST_F(CliCatalogue, OutputThatCannotBeCreated) {
 }
 
 TEST_F(CliCatalogue, OutputOnAFullDevice) {
+  if (const std::string Reason = NoFullDevice(); !Reason.empty()) {
+    GTEST_SKIP() << Reason;
+  }
   Refused({Input, "/dev/full"}, 1, "Stream write error\n");
 }
 

@@ -6,6 +6,7 @@
 #include <random>
 #include <vector>
 
+#include "tests/support/MachineFeatures.h"
 #include "tests/wave/TempFile.h"
 #include "wave/MemoryStream.h"
 
@@ -150,8 +151,8 @@ TEST(FileStreamTest, CloseReleasesTheFileOnceAndLaterTransfersAnswerZero) {
 class FullDeviceTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists("/dev/full")) {
-      GTEST_SKIP() << "no /dev/full on this system";
+    if (const std::string Reason = test::NoFullDevice(); !Reason.empty()) {
+      GTEST_SKIP() << Reason;
     }
   }
 };

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "tests/support/MachineFeatures.h"
 #include "tests/wave/TempFile.h"
 #include "tests/wave/WaveBytes.h"
 #include "wave/MemoryStream.h"
@@ -98,8 +99,8 @@ TEST(WaveFailureTest, FileThatCannotBeMadeRaisesWithItsName) {
 class FullDiskTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    if (!std::filesystem::exists("/dev/full")) {
-      GTEST_SKIP() << "no /dev/full on this system";
+    if (const std::string Reason = test::NoFullDevice(); !Reason.empty()) {
+      GTEST_SKIP() << Reason;
     }
   }
 };
