@@ -14,7 +14,7 @@
 #include "tape/UserTimingSource.h"
 #include "wave/PlatformFile.h"
 #include "wave/StreamErrors.h"
-#include "wave/WaveFileStream.h"
+#include "wave/WaveStream.h"
 
 namespace kvetro {
 
@@ -60,6 +60,11 @@ void TConversionRun::SetInvertLevels(bool Invert) {
 }
 
 TRunOutcome TConversionRun::Execute(TConversionUser& User) {
+  TFileOutputOpener Files;
+  return Execute(User, Files);
+}
+
+TRunOutcome TConversionRun::Execute(TConversionUser& User, TOutputOpener& Outputs) {
   const auto Refuse = [&User](const char* Text) {
     User.ShowMessage(Text);
     return TRunOutcome::Refused;
@@ -86,7 +91,8 @@ TRunOutcome TConversionRun::Execute(TConversionUser& User) {
   if (FImage.BodySize() == 0) {
     return Refuse(BodySizeZeroText);
   }
-  if (!PlanConversion(FImage, ReadSettings(User)).FitsWaveFile()) {
+  const TConversionPlan Plan = PlanConversion(FImage, ReadSettings(User));
+  if (!Plan.FitsWaveFile()) {
     return Refuse(OutputTooLargeText);
   }
   if (const auto Warning = MissingBodyWarning(FImage)) {
@@ -105,7 +111,10 @@ TRunOutcome TConversionRun::Execute(TConversionUser& User) {
   User.SetStartEnabled(false);
   TSavedTiming Saved;
   try {
-    const TRunOutcome Outcome = WriteOutput(User, *InputName, *OutputName, Saved);
+    // The whole size goes into the header first, so the wave is written in
+    // one forward pass: a pipe or a device can take it as well as a file.
+    const std::unique_ptr<TConversionOutput> Output = Outputs.Open(*OutputName, Plan.FileSize());
+    const TRunOutcome Outcome = WriteOutput(User, *InputName, *Output, Plan.DataSize(), Saved);
     User.SetStartEnabled(true);
     return Outcome;
   } catch (...) {
@@ -120,18 +129,29 @@ TRunOutcome TConversionRun::Execute(TConversionUser& User) {
 }
 
 TRunOutcome TConversionRun::WriteOutput(TConversionUser& User, const std::string& InputName,
-                                        const std::string& OutputName, TSavedTiming& Saved) {
-  // Declared before the stream so that the stream is closed before an
-  // unfinished temporary file is removed.
-  TReplacingOutput Target(OutputName);
-  std::unique_ptr<TWaveFileStream> Wave;
+                                        TConversionOutput& Output, std::uint64_t DataSize,
+                                        TSavedTiming& Saved) {
+  TRunOutcome Outcome = TRunOutcome::Refused;
   try {
-    Wave = std::make_unique<TWaveFileStream>(Target.WriteName(), fmCreate);
-  } catch (const EFCreateError&) {
-    throw EFCreateError(OutputName);  // the name the user knows, not the temporary one
+    Outcome = WriteWave(User, InputName, Output, DataSize, Saved);
+  } catch (const EWriteError&) {
+    // The stream only knows that bytes were refused; the output knows where
+    // they were going and why.
+    throw Output.WriteFailure();
   }
-  Wave->SetPCMFormat(44100, 8, 1);
-  Wave->Open(true);
+  if (Outcome == TRunOutcome::Written) {
+    Output.Commit();
+  }
+  return Outcome;
+}
+
+TRunOutcome TConversionRun::WriteWave(TConversionUser& User, const std::string& InputName,
+                                      TConversionOutput& Output, std::uint64_t DataSize,
+                                      TSavedTiming& Saved) {
+  TWaveStream Wave(Output.Stream());
+  Wave.SetPCMFormat(44100, 8, 1);
+  Wave.AnnounceDataSize(static_cast<std::int32_t>(DataSize));
+  Wave.Open(true);
 
   // The loader file goes out at the standard timing, shown in the boxes
   // while it is written.
@@ -145,7 +165,7 @@ TRunOutcome TConversionRun::WriteOutput(TConversionUser& User, const std::string
   User.ProcessMessages();
 
   TUserTimingSource Timing(User);
-  FEncoder.Attach(*Wave, Timing);
+  FEncoder.Attach(Wave, Timing);
   const std::uint16_t LoaderLength = BuildFastLoaderFile(FImage, User.MonitorConstant());
   FEncoder.BeginFullRun(User.LoaderGap(), LoaderLength);
   RunEncoder();
@@ -165,9 +185,7 @@ TRunOutcome TConversionRun::WriteOutput(TConversionUser& User, const std::string
   FEncoder.BeginBodyRun(FImage.BodySize());
   RunEncoder();
 
-  Wave->Close();
-  Wave.reset();
-  Target.Commit();
+  Wave.Close();
   return TRunOutcome::Written;
 }
 

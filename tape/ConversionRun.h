@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "tape/ConversionOutput.h"
 #include "tape/ConversionUser.h"
 #include "tape/MzfImage.h"
 #include "tape/TapeEncoder.h"
@@ -26,6 +27,8 @@ class TConversionRun {
   // name keeps what it held, the start button and the timing boxes are put
   // back, and the exception goes on to the caller.
   TRunOutcome Execute(TConversionUser& User);
+  // The same, with the output made by Outputs instead of in the file system.
+  TRunOutcome Execute(TConversionUser& User, TOutputOpener& Outputs);
   // Swaps the LO and HI sample values, for players that invert the signal.
   void SetInvertLevels(bool Invert);
   const TMzfImage& Image() const { return FImage; }
@@ -37,7 +40,10 @@ class TConversionRun {
   };
 
   TRunOutcome WriteOutput(TConversionUser& User, const std::string& InputName,
-                          const std::string& OutputName, TSavedTiming& Saved);
+                          TConversionOutput& Output, std::uint64_t DataSize,
+                          TSavedTiming& Saved);
+  TRunOutcome WriteWave(TConversionUser& User, const std::string& InputName,
+                        TConversionOutput& Output, std::uint64_t DataSize, TSavedTiming& Saved);
   void RunEncoder();
 
   TMzfImage FImage;
