@@ -62,7 +62,8 @@ int TCliApplication::ExecuteRun(const TCliSettings& Settings, const std::string&
                                 TOutputOpener* Outputs) {
   TCommandLineUser User(Settings, OutputName, FErrors);
   FRun.SetInvertLevels(Settings.InvertLevels);
-  const TRunOutcome Outcome = Outputs != nullptr ? FRun.Execute(User, *Outputs) : FRun.Execute(User);
+  const TRunOutcome Outcome =
+      Outputs != nullptr ? FRun.Execute(User, *Outputs) : FRun.Execute(User);
   return Outcome == TRunOutcome::Written ? ExitWritten : ExitFailed;
 }
 

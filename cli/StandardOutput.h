@@ -16,8 +16,7 @@ class TStandardOutputOpener : public TOutputOpener {
  public:
   explicit TStandardOutputOpener(std::FILE* Output) : FOutput(Output) {}
 
-  std::unique_ptr<TConversionOutput> Open(const std::string& Name,
-                                          std::uint64_t FileSize) override;
+  std::unique_ptr<TConversionOutput> Open(const std::string& Name, std::uint64_t FileSize) override;
 
  private:
   std::FILE* FOutput;

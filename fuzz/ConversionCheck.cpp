@@ -1,10 +1,18 @@
 #include "fuzz/ConversionCheck.h"
 
+#include <unistd.h>
+
 #include <array>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <optional>
 
+#include "tape/ConversionRun.h"
+#include "tape/ConversionUser.h"
 #include "tape/FastLoaderFile.h"
+#include "tape/MemoryOutput.h"
 #include "tape/SignalTotals.h"
 #include "tape/TapeEncoder.h"
 #include "wave/LittleEndian.h"
@@ -17,9 +25,7 @@ namespace kvetro {
 namespace {
 
 constexpr std::uint64_t kSampleBudget = 2u << 20;
-// Counted phases: 0, 1, 2, 7, 8, 9 and 10 in a full run; 7 to 10 in a body run.
-constexpr std::uint64_t kFullRunExtraSteps = 7;
-constexpr std::uint64_t kBodyRunExtraSteps = 4;
+constexpr const char* kOutputName = "fuzz.wav";
 
 constexpr std::array<TimingBox, 4> kBoxes = {TimingBox::Log0Lo, TimingBox::Log0Hi,
                                              TimingBox::Log1Lo, TimingBox::Log1Hi};
@@ -28,23 +34,52 @@ std::string Number(std::uint64_t Value) {
   return std::to_string(Value);
 }
 
-// Steps the encoder until it stops or has taken Expected steps; answers a
-// problem when the count differs.
-std::string RunCounted(TTapeEncoder& Encoder, std::uint64_t Expected, const char* Name) {
-  std::uint64_t Steps = 0;
-  while (Encoder.Running() && Steps < Expected) {
-    Encoder.Step();
-    ++Steps;
+// Answers the run as a user with the case's settings would; the boxes hold
+// what the run writes into them, as the window's do.
+class TCaseUser : public TConversionUser {
+ public:
+  TCaseUser(const TConversionSettings& Settings, std::string InputName)
+      : FSettings(Settings), FTiming(Settings.UserTiming), FInputName(std::move(InputName)) {}
+
+  std::optional<std::string> ChooseInputFile() override { return FInputName; }
+  std::optional<std::string> ChooseOutputFile() override { return kOutputName; }
+  void ShowMessage(const std::string& Text) override { Messages.push_back(Text); }
+  void SetStartEnabled(bool /*Enabled*/) override {}
+  std::int32_t ReadTiming(TimingBox Box) override { return FTiming.Get(Box); }
+  void WriteTiming(TimingBox Box, std::int32_t Value) override { FTiming.Set(Box, Value); }
+  std::int32_t MonitorConstant() override { return FSettings.MonitorConstant; }
+  std::int32_t LoaderGap() override { return FSettings.LoaderGap; }
+  std::int32_t BodyGap() override { return FSettings.BodyGap; }
+  void ProcessMessages() override {}
+
+  std::vector<std::string> Messages;
+
+ private:
+  TConversionSettings FSettings;
+  PulseTiming FTiming;
+  std::string FInputName;
+};
+
+// The case's MZF file, for the run to load; removed again afterwards.
+class TInputFile {
+ public:
+  explicit TInputFile(const std::vector<std::uint8_t>& Bytes)
+      : FName((std::filesystem::temp_directory_path() /
+               ("kvetro-fuzz-" + std::to_string(getpid()) + ".mzf"))
+                  .string()) {
+    std::ofstream(FName, std::ios::binary)
+        .write(reinterpret_cast<const char*>(Bytes.data()),
+               static_cast<std::streamsize>(Bytes.size()));
   }
-  if (Encoder.Running()) {
-    return std::string(Name) + " still running after " + Number(Steps) + " steps";
-  }
-  if (Steps != Expected) {
-    return std::string(Name) + " ended after " + Number(Steps) + " steps, expected " +
-           Number(Expected);
-  }
-  return {};
-}
+  ~TInputFile() { std::filesystem::remove(FName); }
+  TInputFile(const TInputFile&) = delete;
+  TInputFile& operator=(const TInputFile&) = delete;
+
+  const std::string& Name() const { return FName; }
+
+ private:
+  std::string FName;
+};
 
 // Samples of the first half of each pulse (LO unless the levels are swapped).
 std::uint64_t FirstHalfSamples(const TPulseCount& Pulses, const PulseTiming& Timing) {
@@ -112,58 +147,60 @@ std::string CheckConversion(const TConversionCase& Case) {
       FullRunPulses(*Loader, Settings.LoaderGap, Settings.BodyGap, LoaderLength);
   const TPulseCount BodyPulses = BodyRunPulses(*Image, Settings.BodyGap, Image->BodySize());
 
-  // The samples go straight into memory, as fast as the encoder can write
-  // them; the wave stream wraps them afterwards in one write.
-  TMemoryStream Samples;
-  const std::uint64_t DataSize = Plan.DataSize();
-  const std::uint64_t FillLimit = DataSize * Case.FillPoint / 0xFFFF;
-  const bool FillsUp = Case.FillUp && FillLimit < DataSize;
-  if (Case.FillUp) {
-    Samples.SetWriteLimit(static_cast<std::int32_t>(FillLimit));
-  }
-  TTapeEncoder Encoder(*Image);
-  if (Case.InvertLevels) {
-    Encoder.SetLevels(TTapeEncoder::HiLevel, TTapeEncoder::LoLevel);
-  }
-  TFixedTiming Standard(PulseTiming::Standard(), Settings.BodyGap);
-  TFixedTiming User(Settings.UserTiming, Settings.BodyGap);
+  const std::uint64_t FileSize = Plan.FileSize();
+  const std::uint64_t FillLimit = FileSize * Case.FillPoint / 0xFFFF;
+  const bool FillsUp = Case.FillUp && FillLimit < FileSize;
+  TMemoryOutputs Outputs(Case.FillUp ? static_cast<std::int32_t>(FillLimit) : -1);
+  const TInputFile Input(Case.Mzf);
+  TCaseUser User(Settings, Input.Name());
+  auto Run = std::make_unique<TConversionRun>();
+  Run->SetInvertLevels(Case.InvertLevels);
+  TRunOutcome Outcome = TRunOutcome::Cancelled;
   try {
-    Encoder.Attach(Samples, Standard);
-    Encoder.BeginFullRun(Settings.LoaderGap, BuildFastLoaderFile(*Image, Settings.MonitorConstant));
-    if (auto Problem =
-            RunCounted(Encoder, LoaderPulses.Pulses() + kFullRunExtraSteps, "loader run");
-        !Problem.empty()) {
-      return Problem;
-    }
-    Image->Assign(Case.Mzf.data(), Case.Mzf.size());
-    Encoder.Attach(Samples, User);
-    Encoder.BeginBodyRun(Image->BodySize());
-    if (auto Problem = RunCounted(Encoder, BodyPulses.Pulses() + kBodyRunExtraSteps, "body run");
-        !Problem.empty()) {
-      return Problem;
-    }
+    Outcome = Run->Execute(User, Outputs);
   } catch (const EWriteError& Error) {
     if (!FillsUp) {
-      return "write failed with room for all " + Number(DataSize) + " samples";
+      return "write failed with room for all " + Number(FileSize) + " bytes: " + Error.Message();
     }
-    if (Error.Message() != "Stream write error") {
+    const std::string Expected =
+        std::string("Cannot write ") + kOutputName + ": No space left on device";
+    if (Error.Message() != Expected) {
       return "write failure says \"" + Error.Message() + "\"";
     }
-    if (Samples.Bytes().size() != FillLimit) {
-      return "a full output holds " + Number(Samples.Bytes().size()) + " samples, room was " +
-             Number(FillLimit);
+    const TMemoryOutputs::TRecord& Full = Outputs.Latest();
+    if (Full.Committed || Full.Bytes.size() != FillLimit) {
+      return "a full output holds " + Number(Full.Bytes.size()) + " bytes, room was " +
+             Number(FillLimit) + (Full.Committed ? ", and was committed" : "");
     }
     return {};
   }
+  if (Image->BodySize() == 0) {
+    return Outcome == TRunOutcome::Refused && User.Messages.size() == 1 &&
+                   !Outputs.Latest().Committed
+               ? std::string()
+               : "an empty body was not refused";
+  }
+  if (Outcome != TRunOutcome::Written || !User.Messages.empty()) {
+    return "the run did not write: " + (User.Messages.empty() ? "" : User.Messages.front());
+  }
   if (FillsUp) {
-    return "an output with room for " + Number(FillLimit) + " of " + Number(DataSize) +
-           " samples was written without a failure";
+    return "an output with room for " + Number(FillLimit) + " of " + Number(FileSize) +
+           " bytes was written without a failure";
   }
-
-  const std::vector<std::uint8_t>& Written = Samples.Bytes();
-  if (Written.size() != DataSize) {
-    return "wrote " + Number(Written.size()) + " samples, counted " + Number(DataSize);
+  const TMemoryOutputs::TRecord& Wave = Outputs.Latest();
+  if (!Wave.Committed || Wave.AnnouncedSize != FileSize || Wave.Name != kOutputName) {
+    return "the output was not announced and committed as planned";
   }
+  const std::vector<std::uint8_t>& Bytes = Wave.Bytes;
+  if (Bytes.size() != FileSize) {
+    return "WAV of " + Number(Bytes.size()) + " bytes, counted " + Number(FileSize);
+  }
+  const std::uint64_t DataSize = Plan.DataSize();
+  if (auto Problem = CheckHeader(Bytes, DataSize); !Problem.empty()) {
+    return Problem;
+  }
+  const std::vector<std::uint8_t> Written(Bytes.begin() + TConversionPlan::WaveHeaderSize,
+                                          Bytes.end());
   const std::uint8_t First = Case.InvertLevels ? TTapeEncoder::HiLevel : TTapeEncoder::LoLevel;
   const std::uint8_t Second = Case.InvertLevels ? TTapeEncoder::LoLevel : TTapeEncoder::HiLevel;
   std::uint64_t FirstCount = 0;
@@ -180,21 +217,6 @@ std::string CheckConversion(const TConversionCase& Case) {
     return Number(FirstCount) + " first-half samples, counted " + Number(Expected);
   }
 
-  TMemoryStream File;
-  {
-    TWaveStream Wave(File);
-    Wave.SetPCMFormat(44100, 8, 1);
-    Wave.Open(true);
-    Wave.WriteBuffer(Written.data(), static_cast<std::int32_t>(Written.size()));
-    Wave.Close();
-  }
-  const std::vector<std::uint8_t>& Bytes = File.Bytes();
-  if (Bytes.size() != Plan.FileSize()) {
-    return "WAV of " + Number(Bytes.size()) + " bytes, counted " + Number(Plan.FileSize());
-  }
-  if (auto Problem = CheckHeader(Bytes, DataSize); !Problem.empty()) {
-    return Problem;
-  }
   return CheckReadBack(Bytes, Plan.DataSize());
 }
 

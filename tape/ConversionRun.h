@@ -40,8 +40,7 @@ class TConversionRun {
   };
 
   TRunOutcome WriteOutput(TConversionUser& User, const std::string& InputName,
-                          TConversionOutput& Output, std::uint64_t DataSize,
-                          TSavedTiming& Saved);
+                          TConversionOutput& Output, std::uint64_t DataSize, TSavedTiming& Saved);
   TRunOutcome WriteWave(TConversionUser& User, const std::string& InputName,
                         TConversionOutput& Output, std::uint64_t DataSize, TSavedTiming& Saved);
   void RunEncoder();

@@ -24,8 +24,7 @@ class TMemoryOutputs : public TOutputOpener {
   // At most WriteLimit bytes per output; -1 for no limit.
   explicit TMemoryOutputs(std::int32_t WriteLimit = -1) : FWriteLimit(WriteLimit) {}
 
-  std::unique_ptr<TConversionOutput> Open(const std::string& Name,
-                                          std::uint64_t FileSize) override;
+  std::unique_ptr<TConversionOutput> Open(const std::string& Name, std::uint64_t FileSize) override;
 
   // Valid once the output that the run opened has gone.
   const TRecord& Latest() const { return FLatest; }

@@ -29,8 +29,7 @@ class TReplacingOutput : public TConversionOutput {
 // The outputs of the window and the command line.
 class TFileOutputOpener : public TOutputOpener {
  public:
-  std::unique_ptr<TConversionOutput> Open(const std::string& Name,
-                                          std::uint64_t FileSize) override;
+  std::unique_ptr<TConversionOutput> Open(const std::string& Name, std::uint64_t FileSize) override;
 };
 
 }  // namespace kvetro

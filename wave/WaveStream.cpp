@@ -197,7 +197,7 @@ void TWaveStream::Close() {
 void TWaveStream::CheckAnnouncedSize() {
   if (GetDataSize() != FAnnouncedSize || FStream->Position() != FDataOffset + FAnnouncedSize) {
     throw EWaveStreamError("Wave data of " + std::to_string(GetDataSize()) +
-                      " bytes, but its header says " + std::to_string(FAnnouncedSize));
+                           " bytes, but its header says " + std::to_string(FAnnouncedSize));
   }
 }
 

@@ -100,14 +100,16 @@ TEST_F(CliFailure, AMissingInput) {
 
 TEST_F(CliFailure, AnOutputThatCannotBeCreatedIsNamed) {
   const std::string Unreachable = Scratch.File("no-such-folder/out.wav");
-  EXPECT_EQ(Fail({Input, Unreachable}, 1).Errors, "Cannot create file " + Unreachable + "\n");
+  EXPECT_EQ(Fail({Input, Unreachable}, 1).Errors,
+            "Cannot create file " + Unreachable + ": No such file or directory\n");
 }
 
 TEST_F(CliFailure, AFullDevice) {
   if (!std::filesystem::exists("/dev/full")) {
     GTEST_SKIP() << "no /dev/full";
   }
-  EXPECT_EQ(Fail({Input, "/dev/full"}, 1).Errors, "Stream write error\n");
+  EXPECT_EQ(Fail({Input, "/dev/full"}, 1).Errors,
+            "Cannot write /dev/full: No space left on device\n");
 }
 
 TEST_F(CliFailure, AnEarlierWaveSurvivesARefusal) {
