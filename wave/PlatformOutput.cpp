@@ -248,12 +248,6 @@ void TPlatformOutput::Commit() {
   if (std::fflush(FFile) != 0) {
     FailWrite(errno);
   }
-  // The data must be on the disk before the name points at it; a device or
-  // a pipe has nothing to sync.
-  struct stat Status {};
-  if (fstat(fileno(FFile), &Status) == 0 && S_ISREG(Status.st_mode) && fsync(fileno(FFile)) != 0) {
-    FailWrite(errno);
-  }
   if (FWay == TWay::Unnamed) {
     LinkUnnamed();
     FWay = TWay::Hidden;  // from here on it has a name to remove on failure

@@ -63,7 +63,21 @@ std::int32_t TWaveStream::GetDataSize() {
   return std::max(FStream->Size() - FDataOffset, 0);
 }
 
+std::int32_t TWaveStream::Write(const void* Buffer, std::int32_t Count) {
+  if (FAppending && FPosition == FAppended) {
+    const std::int32_t Moved = FStream->Write(Buffer, Count);
+    if (Moved > 0) {
+      FPosition += Moved;
+      FAppended += Moved;
+    }
+    return Moved;
+  }
+  FAppending = false;
+  return TCustomWaveStream::Write(Buffer, Count);
+}
+
 std::int32_t TWaveStream::ReadWaveData(void* Buffer, std::int32_t Count) {
+  FAppending = false;
   if (!FOpened) {
     throw EWaveStreamError("Stream not opend");
   }
@@ -128,6 +142,7 @@ void TWaveStream::OpenForWriting() {
       ChunkHeader("data", Announced ? static_cast<std::uint32_t>(FAnnouncedSize) : 0);
   FStream->WriteBuffer(DataHeader.data(), kChunkHeaderSize);
   FDataOffset = FStream->Position();
+  FAppending = Announced;
 }
 
 void TWaveStream::OpenForReading() {

@@ -29,6 +29,10 @@ class TWaveStream : public TCustomWaveStream2 {
   std::int32_t GetDataSize() override;
   std::int32_t ReadWaveData(void* Buffer, std::int32_t Count) override;
   std::int32_t WriteWaveData(const void* Buffer, std::int32_t Count) final;
+  // An announced wave is written forward: a write at the end of what has
+  // been appended goes straight to the underlying stream, which stands there
+  // already (the encoder writes every pulse this way).
+  std::int32_t Write(const void* Buffer, std::int32_t Count) override;
 
   // The number of sample bytes that will be written, told before Open(true).
   // Close then checks that exactly these arrived at the end of the stream
@@ -69,6 +73,10 @@ class TWaveStream : public TCustomWaveStream2 {
   void CheckAnnouncedSize();
   bool FClosed = false;
   std::int32_t FAnnouncedSize = -1;  // -1: the sizes are filled in by Close
+  // The underlying stream stands at the end of the FAppended data bytes;
+  // false for good once anything else moved it.
+  bool FAppending = false;
+  std::int32_t FAppended = 0;
 };
 
 }  // namespace kvetro
