@@ -6,8 +6,7 @@
 #include "cli/CommandLine.h"
 #include "cli/CommandLineUser.h"
 #include "cli/MzfInfo.h"
-#include "cli/StreamCopy.h"
-#include "cli/TemporaryFile.h"
+#include "cli/StandardOutput.h"
 #include "cli/TerminalRefusal.h"
 #include "tape/MzfImage.h"
 #include "tape/RunMessages.h"
@@ -55,21 +54,17 @@ int TCliApplication::ConvertToStandardOutput(const TCliSettings& Settings) {
     FErrors << TerminalOutputText << '\n';
     return ExitFailed;
   }
-  // The wave stream goes back to the start to fill in its sizes, which a
-  // pipe cannot do: the WAV is made in a file first and then copied.
-  const TTemporaryFile Temporary;
-  const int Status = ExecuteRun(Settings, Temporary.Name());
-  if (Status == ExitWritten) {
-    UseBinaryMode(FWaveOutput);
-    CopyFileTo(Temporary.Name(), FWaveOutput);
-  }
-  return Status;
+  TStandardOutputOpener Output(FWaveOutput);
+  return ExecuteRun(Settings, Settings.OutputName, &Output);
 }
 
-int TCliApplication::ExecuteRun(const TCliSettings& Settings, const std::string& OutputName) {
+int TCliApplication::ExecuteRun(const TCliSettings& Settings, const std::string& OutputName,
+                                TOutputOpener* Outputs) {
   TCommandLineUser User(Settings, OutputName, FErrors);
   FRun.SetInvertLevels(Settings.InvertLevels);
-  return FRun.Execute(User) == TRunOutcome::Written ? ExitWritten : ExitFailed;
+  const TRunOutcome Outcome =
+      Outputs != nullptr ? FRun.Execute(User, *Outputs) : FRun.Execute(User);
+  return Outcome == TRunOutcome::Written ? ExitWritten : ExitFailed;
 }
 
 int TCliApplication::Describe(const TCliSettings& Settings) {

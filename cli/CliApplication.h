@@ -29,7 +29,9 @@ class TCliApplication {
  private:
   int Convert(const TCliSettings& Settings);
   int ConvertToStandardOutput(const TCliSettings& Settings);
-  int ExecuteRun(const TCliSettings& Settings, const std::string& OutputName);
+  // Outputs null: the output is a file.
+  int ExecuteRun(const TCliSettings& Settings, const std::string& OutputName,
+                 TOutputOpener* Outputs = nullptr);
   int Describe(const TCliSettings& Settings);
 
   std::ostream& FOut;

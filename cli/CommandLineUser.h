@@ -14,8 +14,8 @@ namespace kvetro {
 // is no window to repaint.
 class TCommandLineUser : public TConversionUser {
  public:
-  // OutputName is where the run writes, which differs from the settings'
-  // output when the WAV goes to standard output through a temporary file.
+  // OutputName is the name the run's output is opened under ("-" for
+  // standard output).
   TCommandLineUser(const TCliSettings& Settings, std::string OutputName, std::ostream& Errors);
 
   std::optional<std::string> ChooseInputFile() override { return FSettings.InputName; }

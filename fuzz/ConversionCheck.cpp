@@ -1,12 +1,20 @@
 #include "fuzz/ConversionCheck.h"
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <memory>
+#include <optional>
 
+#include "tape/ConversionRun.h"
+#include "tape/ConversionUser.h"
 #include "tape/FastLoaderFile.h"
-#include "tape/SignalRenderer.h"
+#include "tape/MemoryOutput.h"
+#include "tape/SettingsCheck.h"
 #include "tape/SignalTotals.h"
 #include "tape/TapeEncoder.h"
 #include "wave/LittleEndian.h"
@@ -19,6 +27,7 @@ namespace kvetro {
 namespace {
 
 constexpr std::uint64_t kSampleBudget = 2u << 20;
+constexpr const char* kOutputName = "fuzz.wav";
 
 constexpr std::array<TimingBox, 4> kBoxes = {TimingBox::Log0Lo, TimingBox::Log0Hi,
                                              TimingBox::Log1Lo, TimingBox::Log1Hi};
@@ -26,6 +35,53 @@ constexpr std::array<TimingBox, 4> kBoxes = {TimingBox::Log0Lo, TimingBox::Log0H
 std::string Number(std::uint64_t Value) {
   return std::to_string(Value);
 }
+
+// Answers the run as a user with the case's settings would; the boxes hold
+// what the run writes into them, as the window's do.
+class TCaseUser : public TConversionUser {
+ public:
+  TCaseUser(const TConversionSettings& Settings, std::string InputName)
+      : FSettings(Settings), FTiming(Settings.UserTiming), FInputName(std::move(InputName)) {}
+
+  std::optional<std::string> ChooseInputFile() override { return FInputName; }
+  std::optional<std::string> ChooseOutputFile() override { return kOutputName; }
+  void ShowMessage(const std::string& Text) override { Messages.push_back(Text); }
+  void SetStartEnabled(bool /*Enabled*/) override {}
+  std::int32_t ReadTiming(TimingBox Box) override { return FTiming.Get(Box); }
+  void WriteTiming(TimingBox Box, std::int32_t Value) override { FTiming.Set(Box, Value); }
+  std::int32_t MonitorConstant() override { return FSettings.MonitorConstant; }
+  std::int32_t LoaderGap() override { return FSettings.LoaderGap; }
+  std::int32_t BodyGap() override { return FSettings.BodyGap; }
+  void ProcessMessages() override {}
+
+  std::vector<std::string> Messages;
+
+ private:
+  TConversionSettings FSettings;
+  PulseTiming FTiming;
+  std::string FInputName;
+};
+
+// The case's MZF file, for the run to load; removed again afterwards.
+class TInputFile {
+ public:
+  explicit TInputFile(const std::vector<std::uint8_t>& Bytes)
+      : FName((std::filesystem::temp_directory_path() /
+               ("kvetro-fuzz-" + std::to_string(getpid()) + ".mzf"))
+                  .string()) {
+    std::ofstream(FName, std::ios::binary)
+        .write(reinterpret_cast<const char*>(Bytes.data()),
+               static_cast<std::streamsize>(Bytes.size()));
+  }
+  ~TInputFile() { std::filesystem::remove(FName); }
+  TInputFile(const TInputFile&) = delete;
+  TInputFile& operator=(const TInputFile&) = delete;
+
+  const std::string& Name() const { return FName; }
+
+ private:
+  std::string FName;
+};
 
 // Steps the encoder until it stops or has taken Expected steps; answers a
 // problem when the count differs.
@@ -41,6 +97,49 @@ std::string RunCounted(TTapeEncoder& Encoder, std::uint64_t Expected, const char
   if (Steps != Expected) {
     return std::string(Name) + " ended after " + Number(Steps) + " steps, expected " +
            Number(Expected);
+  }
+  return {};
+}
+
+// The run writes both passes in large blocks; they must hold the very samples
+// that the encoder's steps write, one pulse at a time, and each encoder run
+// must end after exactly its counted pulses plus one step per counted phase.
+std::string CheckAgainstSteps(const TConversionCase& Case, const TConversionSettings& Settings,
+                              const TPulseCount& LoaderPulses, const TPulseCount& BodyPulses,
+                              const std::vector<std::uint8_t>& Written) {
+  auto Image = std::make_unique<TMzfImage>();
+  Image->Assign(Case.Mzf.data(), Case.Mzf.size());
+  auto Loader = std::make_unique<TMzfImage>(*Image);
+  const std::uint16_t LoaderLength = BuildFastLoaderFile(*Loader, Settings.MonitorConstant);
+  TMemoryStream Stepped;
+  TFixedTiming Standard(PulseTiming::Standard(), Settings.BodyGap);
+  TFixedTiming User(Settings.UserTiming, Settings.BodyGap);
+  TTapeEncoder LoaderEncoder(*Loader);
+  TTapeEncoder BodyEncoder(*Image);
+  if (Case.InvertLevels) {
+    LoaderEncoder.SetLevels(TTapeEncoder::HiLevel, TTapeEncoder::LoLevel);
+    BodyEncoder.SetLevels(TTapeEncoder::HiLevel, TTapeEncoder::LoLevel);
+  }
+  LoaderEncoder.Attach(Stepped, Standard);
+  LoaderEncoder.BeginFullRun(Settings.LoaderGap, LoaderLength);
+  if (auto Problem = RunCounted(LoaderEncoder,
+                                LoaderPulses.Pulses() + StepsBeyondPulses(TPhase::LeadGap),
+                                "loader run");
+      !Problem.empty()) {
+    return Problem;
+  }
+  BodyEncoder.Attach(Stepped, User);
+  BodyEncoder.BeginBodyRun(Image->BodySize());
+  if (auto Problem = RunCounted(
+          BodyEncoder, BodyPulses.Pulses() + StepsBeyondPulses(TPhase::BodyLead), "body run");
+      !Problem.empty()) {
+    return Problem;
+  }
+  if (Stepped.Bytes() != Written) {
+    const auto Differ = std::mismatch(Written.begin(), Written.end(), Stepped.Bytes().begin(),
+                                      Stepped.Bytes().end());
+    return "written samples differ from the stepped ones at sample " +
+           Number(static_cast<std::uint64_t>(Differ.first - Written.begin()));
   }
   return {};
 }
@@ -81,42 +180,6 @@ std::string CheckReadBack(const std::vector<std::uint8_t>& Bytes, std::uint64_t 
   return {};
 }
 
-// The renderer writes both passes in large blocks; they must hold the very
-// samples that the encoder's steps wrote, and an output that fills up must
-// fail at the same sample.
-std::string CheckRendered(const TConversionCase& Case, const TConversionSettings& Settings,
-                          const std::vector<std::uint8_t>& Stepped, bool FillsUp) {
-  auto Image = std::make_unique<TMzfImage>();
-  Image->Assign(Case.Mzf.data(), Case.Mzf.size());
-  TSignalRenderer Renderer(Case.InvertLevels ? TSampleLevels{}.Swapped() : TSampleLevels{});
-  TMemoryStream Rendered;
-  if (FillsUp) {
-    Rendered.SetWriteLimit(static_cast<std::int32_t>(Stepped.size()));
-  }
-  try {
-    const std::uint16_t LoaderLength = BuildFastLoaderFile(*Image, Settings.MonitorConstant);
-    Renderer.FullRun(Rendered, *Image, PulseTiming::Standard(),
-                     {Settings.LoaderGap, Settings.BodyGap, LoaderLength});
-    Image->Assign(Case.Mzf.data(), Case.Mzf.size());
-    Renderer.BodyRun(Rendered, *Image, Settings.UserTiming,
-                     {0, Settings.BodyGap, Image->BodySize()});
-    if (FillsUp) {
-      return "rendering into a full output did not fail";
-    }
-  } catch (const EWriteError&) {
-    if (!FillsUp) {
-      return "rendering failed with room for all samples";
-    }
-  }
-  if (Rendered.Bytes() != Stepped) {
-    const auto Differ = std::mismatch(Rendered.Bytes().begin(), Rendered.Bytes().end(),
-                                      Stepped.begin(), Stepped.end());
-    return "rendered samples differ from the stepped ones at sample " +
-           Number(static_cast<std::uint64_t>(Differ.first - Rendered.Bytes().begin()));
-  }
-  return {};
-}
-
 }  // namespace
 
 std::string CheckConversion(const TConversionCase& Case) {
@@ -147,62 +210,60 @@ std::string CheckConversion(const TConversionCase& Case) {
       FullRunPulses(*Loader, Settings.LoaderGap, Settings.BodyGap, LoaderLength);
   const TPulseCount BodyPulses = BodyRunPulses(*Image, Settings.BodyGap, Image->BodySize());
 
-  // The samples go straight into memory, as fast as the encoder can write
-  // them; the wave stream wraps them afterwards in one write.
-  TMemoryStream Samples;
-  const std::uint64_t DataSize = Plan.DataSize();
-  const std::uint64_t FillLimit = DataSize * Case.FillPoint / 0xFFFF;
-  const bool FillsUp = Case.FillUp && FillLimit < DataSize;
-  if (Case.FillUp) {
-    Samples.SetWriteLimit(static_cast<std::int32_t>(FillLimit));
-  }
-  TTapeEncoder Encoder(*Image);
-  if (Case.InvertLevels) {
-    Encoder.SetLevels(TTapeEncoder::HiLevel, TTapeEncoder::LoLevel);
-  }
-  TFixedTiming Standard(PulseTiming::Standard(), Settings.BodyGap);
-  TFixedTiming User(Settings.UserTiming, Settings.BodyGap);
+  const std::uint64_t FileSize = Plan.FileSize();
+  const std::uint64_t FillLimit = FileSize * Case.FillPoint / 0xFFFF;
+  const bool FillsUp = Case.FillUp && FillLimit < FileSize;
+  TMemoryOutputs Outputs(Case.FillUp ? static_cast<std::int32_t>(FillLimit) : -1);
+  const TInputFile Input(Case.Mzf);
+  TCaseUser User(Settings, Input.Name());
+  auto Run = std::make_unique<TConversionRun>();
+  Run->SetInvertLevels(Case.InvertLevels);
+  TRunOutcome Outcome = TRunOutcome::Cancelled;
   try {
-    Encoder.Attach(Samples, Standard);
-    Encoder.BeginFullRun(Settings.LoaderGap, BuildFastLoaderFile(*Image, Settings.MonitorConstant));
-    if (auto Problem = RunCounted(
-            Encoder, LoaderPulses.Pulses() + StepsBeyondPulses(TPhase::LeadGap), "loader run");
-        !Problem.empty()) {
-      return Problem;
-    }
-    Image->Assign(Case.Mzf.data(), Case.Mzf.size());
-    Encoder.Attach(Samples, User);
-    Encoder.BeginBodyRun(Image->BodySize());
-    if (auto Problem = RunCounted(
-            Encoder, BodyPulses.Pulses() + StepsBeyondPulses(TPhase::BodyLead), "body run");
-        !Problem.empty()) {
-      return Problem;
-    }
+    Outcome = Run->Execute(User, Outputs);
   } catch (const EWriteError& Error) {
     if (!FillsUp) {
-      return "write failed with room for all " + Number(DataSize) + " samples";
+      return "write failed with room for all " + Number(FileSize) + " bytes: " + Error.Message();
     }
-    if (Error.Message() != "Stream write error") {
+    const std::string Expected =
+        std::string("Cannot write ") + kOutputName + ": No space left on device";
+    if (Error.Message() != Expected) {
       return "write failure says \"" + Error.Message() + "\"";
     }
-    if (Samples.Bytes().size() != FillLimit) {
-      return "a full output holds " + Number(Samples.Bytes().size()) + " samples, room was " +
-             Number(FillLimit);
+    const TMemoryOutputs::TRecord& Full = Outputs.Latest();
+    if (Full.Committed || Full.Bytes.size() != FillLimit) {
+      return "a full output holds " + Number(Full.Bytes.size()) + " bytes, room was " +
+             Number(FillLimit) + (Full.Committed ? ", and was committed" : "");
     }
-    return CheckRendered(Case, Settings, Samples.Bytes(), true);
+    return {};
+  }
+  if (SettingsRefusal(Settings) || Image->BodySize() == 0) {
+    return Outcome == TRunOutcome::Refused && User.Messages.size() == 1 &&
+                   !Outputs.Latest().Committed
+               ? std::string()
+               : "bad settings or an empty body were not refused";
+  }
+  if (Outcome != TRunOutcome::Written || !User.Messages.empty()) {
+    return "the run did not write: " + (User.Messages.empty() ? "" : User.Messages.front());
   }
   if (FillsUp) {
-    return "an output with room for " + Number(FillLimit) + " of " + Number(DataSize) +
-           " samples was written without a failure";
+    return "an output with room for " + Number(FillLimit) + " of " + Number(FileSize) +
+           " bytes was written without a failure";
   }
-
-  const std::vector<std::uint8_t>& Written = Samples.Bytes();
-  if (Written.size() != DataSize) {
-    return "wrote " + Number(Written.size()) + " samples, counted " + Number(DataSize);
+  const TMemoryOutputs::TRecord& Wave = Outputs.Latest();
+  if (!Wave.Committed || Wave.AnnouncedSize != FileSize || Wave.Name != kOutputName) {
+    return "the output was not announced and committed as planned";
   }
-  if (auto Problem = CheckRendered(Case, Settings, Written, false); !Problem.empty()) {
+  const std::vector<std::uint8_t>& Bytes = Wave.Bytes;
+  if (Bytes.size() != FileSize) {
+    return "WAV of " + Number(Bytes.size()) + " bytes, counted " + Number(FileSize);
+  }
+  const std::uint64_t DataSize = Plan.DataSize();
+  if (auto Problem = CheckHeader(Bytes, DataSize); !Problem.empty()) {
     return Problem;
   }
+  const std::vector<std::uint8_t> Written(Bytes.begin() + TConversionPlan::WaveHeaderSize,
+                                          Bytes.end());
   const std::uint8_t First = Case.InvertLevels ? TTapeEncoder::HiLevel : TTapeEncoder::LoLevel;
   const std::uint8_t Second = Case.InvertLevels ? TTapeEncoder::LoLevel : TTapeEncoder::HiLevel;
   std::uint64_t FirstCount = 0;
@@ -219,19 +280,8 @@ std::string CheckConversion(const TConversionCase& Case) {
     return Number(FirstCount) + " first-half samples, counted " + Number(Expected);
   }
 
-  TMemoryStream File;
-  {
-    TWaveStream Wave(File);
-    Wave.SetPCMFormat(44100, 8, 1);
-    Wave.Open(true);
-    Wave.WriteBuffer(Written.data(), static_cast<std::int32_t>(Written.size()));
-    Wave.Close();
-  }
-  const std::vector<std::uint8_t>& Bytes = File.Bytes();
-  if (Bytes.size() != Plan.FileSize()) {
-    return "WAV of " + Number(Bytes.size()) + " bytes, counted " + Number(Plan.FileSize());
-  }
-  if (auto Problem = CheckHeader(Bytes, DataSize); !Problem.empty()) {
+  if (auto Problem = CheckAgainstSteps(Case, Settings, LoaderPulses, BodyPulses, Written);
+      !Problem.empty()) {
     return Problem;
   }
   return CheckReadBack(Bytes, Plan.DataSize());

@@ -6,20 +6,20 @@
 
 namespace kvetro {
 
-// Converts the case into samples held in memory, step by step as the
-// conversion run does (the loader file at the standard timing, the image
-// loaded again, the body at the user's timing), wraps them in a WAV, and
-// answers what went wrong; an empty answer means that:
-//  - both encoder runs end, each after exactly its counted pulses plus one
-//    step per counted phase;
-//  - the renderer writes the same samples as the encoder's steps;
-//  - the samples number what PlanConversion counted before writing, hold only
-//    the two levels, and as many of the first-half level as the pulse counts
-//    give;
-//  - the WAV has the planned file size and a complete RIFF header, and read
-//    back it holds exactly the counted samples;
-//  - an output that fills up before the end fails with "Stream write error"
-//    and holds exactly the samples that fitted; one with room never fails.
+// Converts the case by a whole conversion run (TConversionRun::Execute),
+// from its MZF file in the temporary folder into an output held in memory,
+// and answers what went wrong; an empty answer means that:
+//  - refused settings and an empty body are refused and nothing is
+//    committed; any other case is written;
+//  - the output was announced with the size that PlanConversion counted, and
+//    the committed WAV has exactly that size and a complete RIFF header;
+//  - its samples hold only the two levels, as many of the first-half level
+//    as the pulse counts give, and read back they number what was counted;
+//  - they are the very samples of the encoder's steps, and each encoder run
+//    ends after exactly its counted pulses plus one step per counted phase;
+//  - an output that fills up before the end fails with "Cannot write
+//    fuzz.wav: No space left on device", holds exactly the bytes that fitted
+//    and is not committed; one with room never fails.
 //
 // A case whose body would need more samples than a fast check can afford is
 // sent at the shortest pulses instead (each count brought into 1..2), which

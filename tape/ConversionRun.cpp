@@ -13,7 +13,7 @@
 #include "tape/SignalRenderer.h"
 #include "wave/PlatformFile.h"
 #include "wave/StreamErrors.h"
-#include "wave/WaveFileStream.h"
+#include "wave/WaveStream.h"
 
 namespace kvetro {
 
@@ -58,6 +58,11 @@ void TConversionRun::SetInvertLevels(bool Invert) {
 }
 
 TRunOutcome TConversionRun::Execute(TConversionUser& User) {
+  TFileOutputOpener Files;
+  return Execute(User, Files);
+}
+
+TRunOutcome TConversionRun::Execute(TConversionUser& User, TOutputOpener& Outputs) {
   const auto Refuse = [&User](const std::string& Text) {
     User.ShowMessage(Text);
     return TRunOutcome::Refused;
@@ -108,7 +113,17 @@ TRunOutcome TConversionRun::Execute(TConversionUser& User) {
   User.SetStartEnabled(false);
   bool ShowingStandard = false;
   try {
-    WriteOutput(User, Settings, *OutputName, ShowingStandard);
+    // The whole size goes into the header first, so the wave is written in
+    // one forward pass: a pipe or a device can take it as well as a file.
+    const std::unique_ptr<TConversionOutput> Output = Outputs.Open(*OutputName, Plan.FileSize());
+    try {
+      WriteWave(User, Settings, Output->Stream(), Plan.DataSize(), ShowingStandard);
+    } catch (const EWriteError&) {
+      // The stream only knows that bytes were refused; the output knows
+      // where they were going and why.
+      throw Output->WriteFailure();
+    }
+    Output->Commit();
   } catch (...) {
     if (ShowingStandard) {
       ShowTiming(User, Settings.UserTiming);
@@ -121,19 +136,12 @@ TRunOutcome TConversionRun::Execute(TConversionUser& User) {
   return TRunOutcome::Written;
 }
 
-void TConversionRun::WriteOutput(TConversionUser& User, const TConversionSettings& Settings,
-                                 const std::string& OutputName, bool& ShowingStandard) {
-  // Declared before the stream so that the stream is closed before an
-  // unfinished temporary file is removed.
-  TReplacingOutput Target(OutputName);
-  std::unique_ptr<TWaveFileStream> Wave;
-  try {
-    Wave = std::make_unique<TWaveFileStream>(Target.WriteName(), fmCreate);
-  } catch (const EFCreateError&) {
-    throw EFCreateError(OutputName);  // the name the user knows, not the temporary one
-  }
-  Wave->SetPCMFormat(44100, 8, 1);
-  Wave->Open(true);
+void TConversionRun::WriteWave(TConversionUser& User, const TConversionSettings& Settings,
+                               TStream& Output, std::uint64_t DataSize, bool& ShowingStandard) {
+  TWaveStream Wave(Output);
+  Wave.SetPCMFormat(44100, 8, 1);
+  Wave.AnnounceDataSize(static_cast<std::int32_t>(DataSize));
+  Wave.Open(true);
 
   // The loader file goes out at the standard timing, shown in the boxes
   // while it is written.
@@ -147,19 +155,17 @@ void TConversionRun::WriteOutput(TConversionUser& User, const TConversionSetting
   // it was read for the body pass.
   const auto Loader = std::make_unique<TMzfImage>(FImage);
   const std::uint16_t LoaderLength = BuildFastLoaderFile(*Loader, Settings.MonitorConstant);
-  Renderer.FullRun(*Wave, *Loader, PulseTiming::Standard(),
+  Renderer.FullRun(Wave, *Loader, PulseTiming::Standard(),
                    TRunValues{Settings.LoaderGap, Settings.BodyGap, LoaderLength});
 
   ShowTiming(User, Settings.UserTiming);
   ShowingStandard = false;
   User.ProcessMessages();
 
-  Renderer.BodyRun(*Wave, FImage, Settings.UserTiming,
+  Renderer.BodyRun(Wave, FImage, Settings.UserTiming,
                    TRunValues{0, Settings.BodyGap, FImage.BodySize()});
 
-  Wave->Close();
-  Wave.reset();
-  Target.Commit();
+  Wave.Close();
 }
 
 }  // namespace kvetro

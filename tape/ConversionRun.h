@@ -1,8 +1,10 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "tape/ConversionPlan.h"
+#include "tape/ConversionOutput.h"
 #include "tape/ConversionUser.h"
 #include "tape/MzfImage.h"
 #include "tape/TapeSignal.h"
@@ -28,13 +30,15 @@ class TConversionRun {
   // what it held, the start button and the timing boxes are put back, and
   // the exception goes on to the caller.
   TRunOutcome Execute(TConversionUser& User);
+  // The same, with the output made by Outputs instead of in the file system.
+  TRunOutcome Execute(TConversionUser& User, TOutputOpener& Outputs);
   // Swaps the LO and HI sample values, for players that invert the signal.
   void SetInvertLevels(bool Invert);
   const TMzfImage& Image() const { return FImage; }
 
  private:
-  void WriteOutput(TConversionUser& User, const TConversionSettings& Settings,
-                   const std::string& OutputName, bool& ShowingStandard);
+  void WriteWave(TConversionUser& User, const TConversionSettings& Settings, TStream& Output,
+                 std::uint64_t DataSize, bool& ShowingStandard);
 
   TMzfImage FImage;  // the user's file as read
   TSampleLevels FLevels;

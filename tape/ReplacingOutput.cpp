@@ -1,35 +1,32 @@
 #include "tape/ReplacingOutput.h"
 
-#include "wave/PlatformFile.h"
-#include "wave/StreamErrors.h"
+#include <system_error>
 
 namespace kvetro {
 
 TReplacingOutput::TReplacingOutput(const std::string& ChosenName)
-    : FChosenName(ChosenName), FFinalName(PlatformResolveLink(ChosenName)) {
-  FTemporary = PlatformPathKind(FFinalName) != TPathKind::Other;
-  FWriteName = FTemporary ? PlatformTempNameBeside(FFinalName) : FChosenName;
-}
-
-TReplacingOutput::~TReplacingOutput() {
-  if (FTemporary && !FCommitted) {
-    PlatformRemoveFile(FWriteName);
-  }
-}
+    : FChosenName(ChosenName), FFile(ChosenName), FStream(FFile.File(), false) {}
 
 void TReplacingOutput::Commit() {
-  if (!FTemporary) {
-    FCommitted = true;
-    return;
+  try {
+    FStream.Close();
+  } catch (const EWriteError&) {
+    throw WriteFailure();
   }
-  // The new file takes over the access rights of the one it replaces.
-  if (PlatformPathKind(FFinalName) == TPathKind::RegularFile) {
-    PlatformCopyPermissions(FFinalName, FWriteName);
+  FFile.Commit();
+}
+
+EWriteError TReplacingOutput::WriteFailure() const {
+  const int Code = FStream.ErrorCode();
+  if (Code == 0) {
+    return EWriteError("Cannot write " + FChosenName);
   }
-  if (!PlatformReplaceFile(FWriteName, FFinalName)) {
-    throw EFCreateError(FChosenName);
-  }
-  FCommitted = true;
+  return EWriteError("Cannot write " + FChosenName + ": " + std::generic_category().message(Code));
+}
+
+std::unique_ptr<TConversionOutput> TFileOutputOpener::Open(const std::string& Name,
+                                                           std::uint64_t /*FileSize*/) {
+  return std::make_unique<TReplacingOutput>(Name);
 }
 
 }  // namespace kvetro

@@ -2,35 +2,34 @@
 
 #include <string>
 
+#include "tape/ConversionOutput.h"
+#include "wave/FileStream.h"
+#include "wave/PlatformOutput.h"
+
 namespace kvetro {
 
-// Where a conversion writes its output. A regular file (or a name that does
-// not exist yet) is written under a temporary name in the same folder and
-// moved over the chosen name only by Commit, so a failed run leaves the
-// chosen name as it was; the temporary file is removed if Commit was never
-// reached. Anything else, a device or a pipe, is written directly and never
-// removed. A symbolic link is followed: the file it points to is replaced.
-class TReplacingOutput {
+// A run's output in the file system (the policy is TPlatformOutput's): the
+// chosen name holds either what it held before or the complete new WAV,
+// never a part of it, and nothing is left beside it.
+class TReplacingOutput : public TConversionOutput {
  public:
+  // Raises EWriteProtectedError or EFCreateError naming ChosenName.
   explicit TReplacingOutput(const std::string& ChosenName);
-  ~TReplacingOutput();
-  TReplacingOutput(const TReplacingOutput&) = delete;
-  TReplacingOutput& operator=(const TReplacingOutput&) = delete;
 
-  // The name to create and write.
-  const std::string& WriteName() const { return FWriteName; }
-  bool Temporary() const { return FTemporary; }
-
-  // Puts the completely written file in place of the chosen one. Raises
-  // EFCreateError naming the chosen file when it cannot be moved there.
-  void Commit();
+  TStream& Stream() override { return FStream; }
+  void Commit() override;
+  EWriteError WriteFailure() const override;
 
  private:
   std::string FChosenName;
-  std::string FFinalName;
-  std::string FWriteName;
-  bool FTemporary = false;
-  bool FCommitted = false;
+  TPlatformOutput FFile;  // outlives the stream, which writes to its file
+  TFileStream FStream;
+};
+
+// The outputs of the window and the command line.
+class TFileOutputOpener : public TOutputOpener {
+ public:
+  std::unique_ptr<TConversionOutput> Open(const std::string& Name, std::uint64_t FileSize) override;
 };
 
 }  // namespace kvetro

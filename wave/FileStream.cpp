@@ -1,6 +1,7 @@
 #include "wave/FileStream.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <limits>
 
@@ -35,7 +36,13 @@ TFileStream::TFileStream(const std::string& FileName, std::uint16_t Mode)
   std::setvbuf(FFile.get(), nullptr, _IONBF, 0);
   if (Mode != fmCreate && std::fseek(FFile.get(), 0, SEEK_END) == 0) {
     FFileSize = std::max<long>(std::ftell(FFile.get()), 0);
+    FFileAt = FFileSize;
   }
+  FBuffer.resize(BufferCapacity);
+}
+
+TFileStream::TFileStream(std::FILE* OpenFile, bool CloseFile)
+    : FFile(OpenFile), FWritable(true), FCloseFile(CloseFile) {
   FBuffer.resize(BufferCapacity);
 }
 
@@ -51,7 +58,7 @@ std::int32_t TFileStream::Read(void* Buffer, std::int32_t Count) {
   if (!FFile || Count <= 0) {
     return 0;
   }
-  if (!Flush() || std::fseek(FFile.get(), static_cast<long>(FPosition), SEEK_SET) != 0) {
+  if (!Flush() || !PlaceAt(FPosition)) {
     return 0;
   }
   const std::size_t Got = std::fread(Buffer, 1, static_cast<std::size_t>(Count), FFile.get());
@@ -59,6 +66,7 @@ std::int32_t TFileStream::Read(void* Buffer, std::int32_t Count) {
     std::clearerr(FFile.get());  // the end of the file, or a failure: either way not sticky
   }
   FPosition += static_cast<std::int64_t>(Got);
+  FFileAt = FPosition;
   return static_cast<std::int32_t>(Got);
 }
 
@@ -105,19 +113,50 @@ std::int32_t TFileStream::Write(const void* Buffer, std::int32_t Count) {
 }
 
 std::int32_t TFileStream::WriteThrough(const void* Buffer, std::int32_t Count) {
-  std::size_t Put = 0;
-  if (std::fseek(FFile.get(), static_cast<long>(FPosition), SEEK_SET) == 0) {
-    Put = std::fwrite(Buffer, 1, static_cast<std::size_t>(Count), FFile.get());
+  std::size_t Taken = 0;
+  if (PlaceAt(FPosition)) {
+    Taken = Put(Buffer, static_cast<std::size_t>(Count));
   }
-  if (Put > 0) {
-    FPosition += static_cast<std::int64_t>(Put);
+  if (Taken > 0) {
+    FPosition += static_cast<std::int64_t>(Taken);
     FFileSize = std::max(FFileSize, FPosition);
   }
-  if (Put < static_cast<std::size_t>(Count)) {
+  if (Taken < static_cast<std::size_t>(Count)) {
+    NoteFailure();
     std::clearerr(FFile.get());
   }
   FBufferStart = FPosition;
-  return static_cast<std::int32_t>(Put);
+  return static_cast<std::int32_t>(Taken);
+}
+
+bool TFileStream::PlaceAt(std::int64_t Where) {
+  if (FFileAt == Where) {
+    return true;
+  }
+  if (std::fseek(FFile.get(), static_cast<long>(Where), SEEK_SET) != 0) {
+    NoteFailure();
+    FFileAt = -1;
+    return false;
+  }
+  FFileAt = Where;
+  return true;
+}
+
+std::size_t TFileStream::Put(const void* Buffer, std::size_t Count) {
+  errno = 0;
+  std::size_t Taken = std::fwrite(Buffer, 1, Count, FFile.get());
+  if (Taken == Count && !FCloseFile && std::fflush(FFile.get()) != 0) {
+    Taken = 0;  // how much of it reached the file is not known
+  }
+  // A short write leaves the platform's position in doubt.
+  FFileAt = Taken == Count && FFileAt >= 0 ? FFileAt + static_cast<std::int64_t>(Taken) : -1;
+  return Taken;
+}
+
+void TFileStream::NoteFailure() {
+  if (FErrorCode == 0) {
+    FErrorCode = errno;
+  }
 }
 
 std::int32_t TFileStream::Seek(std::int32_t Offset, std::uint16_t Origin) {
@@ -135,7 +174,12 @@ void TFileStream::Close() {
     return;
   }
   const bool Flushed = Flush();
-  const bool Closed = std::fclose(FFile.release()) == 0;
+  errno = 0;
+  const bool Closed =
+      FCloseFile ? std::fclose(FFile.release()) == 0 : std::fflush(FFile.release()) == 0;
+  if (!Closed) {
+    NoteFailure();
+  }
   const bool Lost = FWriteLost;
   FWriteLost = false;
   if (!Flushed || !Closed || Lost) {
@@ -147,17 +191,18 @@ bool TFileStream::Flush() {
   if (FBufferLength == 0) {
     return true;
   }
-  std::size_t Put = 0;
-  if (std::fseek(FFile.get(), static_cast<long>(FBufferStart), SEEK_SET) == 0) {
-    Put = std::fwrite(FBuffer.data(), 1, static_cast<std::size_t>(FBufferLength), FFile.get());
+  std::size_t Taken = 0;
+  if (PlaceAt(FBufferStart)) {
+    Taken = Put(FBuffer.data(), static_cast<std::size_t>(FBufferLength));
   }
-  if (Put > 0) {
-    FFileSize = std::max(FFileSize, FBufferStart + static_cast<std::int64_t>(Put));
+  if (Taken > 0) {
+    FFileSize = std::max(FFileSize, FBufferStart + static_cast<std::int64_t>(Taken));
   }
-  const bool Complete = Put == static_cast<std::size_t>(FBufferLength);
+  const bool Complete = Taken == static_cast<std::size_t>(FBufferLength);
   FBufferLength = 0;
   FBufferStart = FPosition;
   if (!Complete) {
+    NoteFailure();
     // Later calls of the platform must not trip over this one's error mark.
     std::clearerr(FFile.get());
     FWriteLost = true;

@@ -48,6 +48,10 @@ class TFileStream : public TStream {
 
   // Raises EFCreateError (create mode) or EFOpenError with the file name.
   TFileStream(const std::string& FileName, std::uint16_t Mode);
+  // Writes to a file that is already open, standing at what becomes this
+  // stream's position 0: one made by the platform layer, or standard output.
+  // CloseFile false leaves it open (Close only flushes it).
+  TFileStream(std::FILE* OpenFile, bool CloseFile);
   // Closes the file if Close was not called; a failure is swallowed here.
   ~TFileStream() override;
 
@@ -64,6 +68,9 @@ class TFileStream : public TStream {
   std::int32_t KnownSize() const { return static_cast<std::int32_t>(LogicalSize()); }
   // The answer of Position, without a seek.
   std::int32_t KnownPosition() const { return static_cast<std::int32_t>(FPosition); }
+  // The platform's reason (an errno value) for the first write or close that
+  // failed; 0 while none did or the platform gave none.
+  int ErrorCode() const { return FErrorCode; }
 
  private:
   struct FileCloser {
@@ -72,6 +79,15 @@ class TFileStream : public TStream {
 
   // Answers false when the platform took fewer bytes than were buffered.
   bool Flush();
+  // Moves the platform's position to Where, unless it stands there already:
+  // a pipe or a terminal cannot seek, but a stream written strictly forward
+  // never needs to.
+  bool PlaceAt(std::int64_t Where);
+  // Hands the bytes to the platform; with a file that has a buffer of its
+  // own (standard output) that buffer is emptied too, so that a failure
+  // shows here.
+  std::size_t Put(const void* Buffer, std::size_t Count);
+  void NoteFailure();
   // Writes at the position, bypassing the empty buffer.
   std::int32_t WriteThrough(const void* Buffer, std::int32_t Count);
   // What the file will hold once the buffer is written out.
@@ -81,12 +97,15 @@ class TFileStream : public TStream {
 
   std::unique_ptr<std::FILE, FileCloser> FFile;
   bool FWritable = false;
+  bool FCloseFile = true;
   std::vector<std::uint8_t> FBuffer;  // BufferCapacity bytes, allocated once
   std::int64_t FBufferStart = 0;      // where the buffered bytes go in the file
   std::int64_t FBufferLength = 0;     // how many are buffered
   std::int64_t FPosition = 0;
   std::int64_t FFileSize = 0;  // what the file itself holds
+  std::int64_t FFileAt = 0;    // where the platform stands; -1 when not known
   bool FWriteLost = false;
+  int FErrorCode = 0;
 };
 
 }  // namespace kvetro

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <string>
 
 #include "wave/LittleEndian.h"
 #include "wave/StreamErrors.h"
@@ -62,7 +63,21 @@ std::int32_t TWaveStream::GetDataSize() {
   return std::max(FStream->Size() - FDataOffset, 0);
 }
 
+std::int32_t TWaveStream::Write(const void* Buffer, std::int32_t Count) {
+  if (FAppending && FPosition == FAppended) {
+    const std::int32_t Moved = FStream->Write(Buffer, Count);
+    if (Moved > 0) {
+      FPosition += Moved;
+      FAppended += Moved;
+    }
+    return Moved;
+  }
+  FAppending = false;
+  return TCustomWaveStream::Write(Buffer, Count);
+}
+
 std::int32_t TWaveStream::ReadWaveData(void* Buffer, std::int32_t Count) {
+  FAppending = false;
   if (!FOpened) {
     throw EWaveStreamError("Stream not opend");
   }
@@ -108,16 +123,26 @@ void TWaveStream::OpenForWriting() {
   }
   FOpened = true;
   FStream->SetPosition(FStartOffset);
-  // Room for the RIFF header; its size is known only when the wave is closed.
-  const std::array<std::uint8_t, kRiffHeaderSize> Placeholder{};
-  FStream->WriteBuffer(Placeholder.data(), kRiffHeaderSize);
+  // Without an announced size this is room for the RIFF header, whose size
+  // is known only when the wave is closed.
+  std::array<std::uint8_t, kRiffHeaderSize> Riff{};
+  const bool Announced = FAnnouncedSize >= 0;
+  if (Announced) {
+    std::memcpy(Riff.data(), "RIFF", 4);
+    PutLe32(Riff.data() + 4, static_cast<std::uint32_t>(4 + kChunkHeaderSize + FFormatSize +
+                                                        kChunkHeaderSize + FAnnouncedSize));
+    std::memcpy(Riff.data() + 8, "WAVE", 4);
+  }
+  FStream->WriteBuffer(Riff.data(), kRiffHeaderSize);
   const auto FormatHeader = ChunkHeader("fmt ", static_cast<std::uint32_t>(FFormatSize));
   FStream->WriteBuffer(FormatHeader.data(), kChunkHeaderSize);
   FStream->WriteBuffer(FFormat.data(), FFormatSize);
   FDataHeaderOffset = FStream->Position();
-  const auto DataHeader = ChunkHeader("data", 0);
+  const auto DataHeader =
+      ChunkHeader("data", Announced ? static_cast<std::uint32_t>(FAnnouncedSize) : 0);
   FStream->WriteBuffer(DataHeader.data(), kChunkHeaderSize);
   FDataOffset = FStream->Position();
+  FAppending = Announced;
 }
 
 void TWaveStream::OpenForReading() {
@@ -176,7 +201,18 @@ void TWaveStream::Close() {
   }
   FClosed = true;
   if (FOpened && !FReadMode && DataPlaced()) {
-    CompleteHeader();
+    if (FAnnouncedSize >= 0) {
+      CheckAnnouncedSize();
+    } else {
+      CompleteHeader();
+    }
+  }
+}
+
+void TWaveStream::CheckAnnouncedSize() {
+  if (GetDataSize() != FAnnouncedSize || FStream->Position() != FDataOffset + FAnnouncedSize) {
+    throw EWaveStreamError("Wave data of " + std::to_string(GetDataSize()) +
+                           " bytes, but its header says " + std::to_string(FAnnouncedSize));
   }
 }
 

@@ -15,7 +15,10 @@ namespace kvetro {
 //   S+0 "RIFF", S+4 size of all that follows, S+8 "WAVE",
 //   S+12 "fmt ", S+16 F, S+20 the format record,
 //   S+20+F "data", S+24+F N, S+28+F the samples; no pad byte after an odd N.
-// The RIFF header and N are filled in when the stream is closed.
+// The RIFF header and N are filled in when the stream is closed, unless the
+// writer announced N before opening: then the header goes out complete at
+// once and the wave is written strictly forward, so that a pipe or a device
+// can take it.
 class TWaveStream : public TCustomWaveStream2 {
  public:
   explicit TWaveStream(TStream& AStream);
@@ -26,6 +29,16 @@ class TWaveStream : public TCustomWaveStream2 {
   std::int32_t GetDataSize() override;
   std::int32_t ReadWaveData(void* Buffer, std::int32_t Count) override;
   std::int32_t WriteWaveData(const void* Buffer, std::int32_t Count) final;
+  // An announced wave is written forward: a write at the end of what has
+  // been appended goes straight to the underlying stream, which stands there
+  // already (the encoder writes every pulse this way).
+  std::int32_t Write(const void* Buffer, std::int32_t Count) override;
+
+  // The number of sample bytes that will be written, told before Open(true).
+  // Close then checks that exactly these arrived at the end of the stream
+  // and raises EWaveStreamError if not: a header must not promise other
+  // sizes than the wave has.
+  void AnnounceDataSize(std::int32_t DataSize) { FAnnouncedSize = DataSize; }
 
   // True lays down the header for writing; false reads an existing wave.
   // Accepted once in the life of the object.
@@ -57,7 +70,13 @@ class TWaveStream : public TCustomWaveStream2 {
   void OpenForWriting();
   void OpenForReading();
   void CompleteHeader();
+  void CheckAnnouncedSize();
   bool FClosed = false;
+  std::int32_t FAnnouncedSize = -1;  // -1: the sizes are filled in by Close
+  // The underlying stream stands at the end of the FAppended data bytes;
+  // false for good once anything else moved it.
+  bool FAppending = false;
+  std::int32_t FAppended = 0;
 };
 
 }  // namespace kvetro

@@ -235,7 +235,7 @@ class Form1ConversionTest : public QObject {
     QCOMPARE(Shown.size(), std::size_t{1});
     QCOMPARE(Shown[0].Icon, QMessageBox::Critical);
     QCOMPARE(Shown[0].Title, QStringLiteral("Kvetro"));
-    QCOMPARE(Shown[0].Text, QStringLiteral("Stream write error."));
+    QCOMPARE(Shown[0].Text, QStringLiteral("Cannot write /dev/full: No space left on device."));
     QVERIFY((Window.Now() == TSnapshot{{"5", "6", "7", "8"}, true}));
   }
 
@@ -255,7 +255,8 @@ class Form1ConversionTest : public QObject {
     const auto& Shown = Window.Form.MessageBoxes().Shown();
     QCOMPARE(Shown.size(), std::size_t{1});
     QCOMPARE(Shown[0].Icon, QMessageBox::Critical);
-    QCOMPARE(Shown[0].Text, QStringLiteral("Cannot create file ") + Output + u'.');
+    QCOMPARE(Shown[0].Text, QStringLiteral("Cannot create file ") + Output +
+                                QStringLiteral(": No such file or directory."));
     QVERIFY((Window.Now() == TSnapshot{{"3", "1", "3", "2"}, true}));
     QVERIFY(!QFile::exists(Output));
   }

@@ -125,14 +125,16 @@ TEST_F(CliFailure, IdenticalPulsesAreRefusedAShortLongPulseIsWarned) {
 
 TEST_F(CliFailure, AnOutputThatCannotBeCreatedIsNamed) {
   const std::string Unreachable = Scratch.File("no-such-folder/out.wav");
-  EXPECT_EQ(Fail({Input, Unreachable}, 1).Errors, "Cannot create file " + Unreachable + "\n");
+  EXPECT_EQ(Fail({Input, Unreachable}, 1).Errors,
+            "Cannot create file " + Unreachable + ": No such file or directory\n");
 }
 
 TEST_F(CliFailure, AFullDevice) {
   if (const std::string Reason = NoFullDevice(); !Reason.empty()) {
     GTEST_SKIP() << Reason;
   }
-  EXPECT_EQ(Fail({Input, "/dev/full"}, 1).Errors, "Stream write error\n");
+  EXPECT_EQ(Fail({Input, "/dev/full"}, 1).Errors,
+            "Cannot write /dev/full: No space left on device\n");
 }
 
 TEST_F(CliFailure, AnEarlierWaveSurvivesARefusal) {

@@ -154,7 +154,7 @@ TEST_F(ConversionFault, OutputInAMissingFolderNamesTheChosenFile) {
     Run->Execute(User);
     FAIL() << "no failure";
   } catch (const EFCreateError& Error) {
-    EXPECT_EQ(Error.Message(), "Cannot create file " + Chosen);
+    EXPECT_EQ(Error.Message(), "Cannot create file " + Chosen + ": No such file or directory");
   }
   EXPECT_EQ(User.CountOf("WriteTiming"), 0);  // failed before the boxes changed
   ExpectCleanedUp({"in.mzf"});
@@ -169,7 +169,7 @@ TEST_F(ConversionFault, WriteFailureOnAFullDeviceIsReportedAndTheDeviceStays) {
     Run->Execute(User);
     FAIL() << "no failure";
   } catch (const EWriteError& Error) {
-    EXPECT_EQ(Error.Message(), "Stream write error");
+    EXPECT_EQ(Error.Message(), "Cannot write /dev/full: No space left on device");
   }
   EXPECT_TRUE(fs::is_character_file("/dev/full"));
   ExpectCleanedUp({"in.mzf"});

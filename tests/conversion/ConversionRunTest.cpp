@@ -13,6 +13,7 @@
 #include "ScriptedUser.h"
 #include "tape/ConversionPlan.h"
 #include "tests/support/ScratchFolder.h"
+#include "wave/WaveStreamError.h"
 
 namespace kvetro {
 namespace {

@@ -1,6 +1,7 @@
 #include "ChildProcess.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -36,6 +37,15 @@ std::vector<std::string> CommandLine(const std::vector<std::string>& Arguments) 
     const rlimit Limit{static_cast<rlim_t>(Options.FileSizeLimit),
                        static_cast<rlim_t>(Options.FileSizeLimit)};
     setrlimit(RLIMIT_FSIZE, &Limit);
+  }
+  if (Options.UserId >= 0) {
+    const auto Id = static_cast<uid_t>(Options.UserId);
+    if (setgroups(0, nullptr) != 0 || setgid(Id) != 0 || setuid(Id) != 0) {
+      _exit(kCannotDropPrivileges);
+    }
+  }
+  for (const std::string& Setting : Options.Environment) {
+    putenv(const_cast<char*>(Setting.c_str()));
   }
   std::vector<char*> Argv;
   for (const std::string& Word : Words) {
@@ -112,7 +122,8 @@ TChildResult RunCli(const std::vector<std::string>& Arguments, const TChildOptio
   return Result;
 }
 
-TBackgroundCli::TBackgroundCli(const std::vector<std::string>& Arguments) {
+TBackgroundCli::TBackgroundCli(const std::vector<std::string>& Arguments,
+                               const TChildOptions& Options) {
   const std::vector<std::string> Words = CommandLine(Arguments);
   FPid = fork();
   if (FPid < 0) {
@@ -122,7 +133,7 @@ TBackgroundCli::TBackgroundCli(const std::vector<std::string>& Arguments) {
     const int Null = open("/dev/null", O_WRONLY);
     dup2(Null, STDOUT_FILENO);
     dup2(Null, STDERR_FILENO);
-    Exec(Words, {});
+    Exec(Words, Options);
   }
 }
 
@@ -144,11 +155,24 @@ bool TBackgroundCli::Running() {
 }
 
 int TBackgroundCli::Kill() {
+  return Stop(SIGKILL);
+}
+
+int TBackgroundCli::Stop(int Signal) {
   if (!FReaped) {
-    kill(FPid, SIGKILL);
+    kill(FPid, Signal);
+  }
+  return Wait();
+}
+
+int TBackgroundCli::Wait(int* Exit) {
+  if (!FReaped) {
     while (waitpid(FPid, &FStatus, 0) < 0 && errno == EINTR) {
     }
     FReaped = true;
+  }
+  if (Exit != nullptr) {
+    *Exit = WIFEXITED(FStatus) ? WEXITSTATUS(FStatus) : -1;
   }
   return WIFSIGNALED(FStatus) ? WTERMSIG(FStatus) : 0;
 }

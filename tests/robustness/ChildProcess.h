@@ -18,7 +18,13 @@ struct TChildOptions {
   // Largest file the child may write (RLIMIT_FSIZE), 0 for no limit. A write
   // past it fails as on a full disk: SIGXFSZ is ignored in the child.
   long long FileSizeLimit = 0;
+  // NAME=VALUE settings added to the child's environment.
+  std::vector<std::string> Environment;
+  // Runs the child as this user and group (from root); it exits with
+  // kCannotDropPrivileges when the system does not allow that.
+  int UserId = -1;
 };
+inline constexpr int kCannotDropPrivileges = 126;
 
 // Runs kvetro-cli with the arguments and waits for it. When the environment
 // names a wrapper in KVETRO_CLI_WRAPPER (words split at spaces, such as a
@@ -29,7 +35,8 @@ TChildResult RunCli(const std::vector<std::string>& Arguments, const TChildOptio
 // tests that end it from outside.
 class TBackgroundCli {
  public:
-  explicit TBackgroundCli(const std::vector<std::string>& Arguments);
+  explicit TBackgroundCli(const std::vector<std::string>& Arguments,
+                          const TChildOptions& Options = {});
   ~TBackgroundCli();
   TBackgroundCli(const TBackgroundCli&) = delete;
   TBackgroundCli& operator=(const TBackgroundCli&) = delete;
@@ -38,6 +45,11 @@ class TBackgroundCli {
   // Sends SIGKILL and waits; answers the signal that ended the child (0 if
   // it had exited on its own).
   int Kill();
+  // Sends Signal and waits; answers the signal that ended the child (0 if it
+  // exited) or, with Exit, its exit status.
+  int Stop(int Signal);
+  int Wait(int* Exit = nullptr);
+  pid_t Pid() const { return FPid; }
 
  private:
   pid_t FPid = -1;

@@ -141,11 +141,11 @@ TEST_F(CliCatalogue, BodySizePastTheEndOfTheFile) {
 
 TEST_F(CliCatalogue, OutputThatCannotBeCreated) {
   const std::string NoFolder = Scratch.PathOf("no-such-folder") + "/out.wav";
-  Refused({Input, NoFolder}, 1, "Cannot create file " + NoFolder + "\n");
+  Refused({Input, NoFolder}, 1, "Cannot create file " + NoFolder + ": No such file or directory\n");
 
   std::filesystem::create_directory(Scratch.PathOf("folder.wav"));
   Refused({Input, Scratch.PathOf("folder.wav")}, 1,
-          "Cannot create file " + Scratch.PathOf("folder.wav") + "\n");
+          "Cannot create file " + Scratch.PathOf("folder.wav") + ": Is a directory\n");
   EXPECT_TRUE(std::filesystem::is_empty(Scratch.PathOf("folder.wav")));
 }
 
@@ -153,7 +153,7 @@ TEST_F(CliCatalogue, OutputOnAFullDevice) {
   if (const std::string Reason = NoFullDevice(); !Reason.empty()) {
     GTEST_SKIP() << Reason;
   }
-  Refused({Input, "/dev/full"}, 1, "Stream write error\n");
+  Refused({Input, "/dev/full"}, 1, "Cannot write /dev/full: No space left on device\n");
 }
 
 // Writing the output would destroy the input.
