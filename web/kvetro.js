@@ -93,6 +93,7 @@
       download.href = downloadUrl;
       download.download = waveName(chosen.name);
       download.hidden = false;
+      showPosition(0, (result.wave.length - result.samplesOffset) / result.sampleRate);
       showMessage(result.messages, 'warning');
     } else {
       showMessage(result.messages, 'refusal');

@@ -54,7 +54,11 @@ class Browser:
         shutil.rmtree(self.profile, ignore_errors=True)
 
     def open(self, page: pathlib.Path):
-        """Opens the page and waits until its core is running."""
+        """Opens the page, with the network off, and waits until its core
+        is running."""
+        self.driver.execute_cdp_cmd("Network.enable", {})
+        self.driver.execute_cdp_cmd("Network.emulateNetworkConditions", {
+            "offline": True, "latency": 0, "downloadThroughput": -1, "uploadThroughput": -1})
         self.driver.get(page.resolve().as_uri())
         self.wait(lambda d: d.find_element(By.ID, "mzf-file").is_enabled(), 30)
 
