@@ -87,7 +87,14 @@
   // Answers the core's result; a written WAV is offered for download.
   function convert() {
     withdrawDownload();
-    const result = core.convert(chosen.bytes, settings());
+    let result;
+    try {
+      result = core.convert(chosen.bytes, settings());
+    } catch (error) {
+      // The browser itself gave out, most likely its memory for a long sound.
+      showMessage(`The browser could not make the WAV: ${error}`, 'refusal');
+      return { wave: null };
+    }
     if (result.wave) {
       downloadUrl = URL.createObjectURL(new Blob([result.wave], { type: 'audio/wav' }));
       download.href = downloadUrl;
@@ -105,8 +112,16 @@
     const choice = ++choosing;
     // One byte more than the core converts is enough for it to refuse a
     // longer file, without reading all of it.
-    const bytes = new Uint8Array(await file.slice(0, core.largestInput + 1).arrayBuffer());
-    if (choice !== choosing) {
+    let bytes;
+    try {
+      bytes = new Uint8Array(await file.slice(0, core.largestInput + 1).arrayBuffer());
+    } catch (error) {
+      bytes = null;
+      if (choice === choosing) {
+        showMessage(`Cannot read ${file.name}: ${error.message}`, 'refusal');
+      }
+    }
+    if (choice !== choosing || !bytes) {
       return;
     }
     chosen = { name: file.name, bytes };

@@ -15,6 +15,7 @@ missing.
 """
 
 import pathlib
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -76,7 +77,7 @@ class PageTest(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         cls.browser.close()
-        subprocess.run(["rm", "-rf", str(cls.work)], check=False)
+        shutil.rmtree(cls.work, ignore_errors=True)
 
     def open_with(self, mzf: pathlib.Path, inputs: dict):
         browser = self.browser
