@@ -1,0 +1,90 @@
+// The page's view of the conversion core: plain JavaScript objects and byte
+// arrays in, the same answers as kvetro-cli out.
+#include <emscripten/bind.h>
+#include <emscripten/val.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "cli/CliSettings.h"
+#include "cli/MzfInfo.h"
+#include "tape/ConversionPlan.h"
+#include "tape/MzfImage.h"
+#include "web/WebConversion.h"
+
+namespace kvetro {
+
+namespace {
+
+using emscripten::val;
+
+// The page's settings object: the ids of its inputs, camel-cased.
+TCliSettings SettingsFrom(const val& Object) {
+  TCliSettings Settings;
+  TConversionSettings& Conversion = Settings.Conversion;
+  Conversion.UserTiming.Log0Lo = Object["zeroLo"].as<std::int32_t>();
+  Conversion.UserTiming.Log0Hi = Object["zeroHi"].as<std::int32_t>();
+  Conversion.UserTiming.Log1Lo = Object["oneLo"].as<std::int32_t>();
+  Conversion.UserTiming.Log1Hi = Object["oneHi"].as<std::int32_t>();
+  Conversion.MonitorConstant = Object["constant"].as<std::int32_t>();
+  Conversion.LoaderGap = Object["loaderGap"].as<std::int32_t>();
+  Conversion.BodyGap = Object["bodyGap"].as<std::int32_t>();
+  Settings.InvertLevels = Object["invert"].as<bool>();
+  return Settings;
+}
+
+val Defaults() {
+  const TCliSettings Settings;
+  const TConversionSettings& Conversion = Settings.Conversion;
+  val Object = val::object();
+  Object.set("zeroLo", Conversion.UserTiming.Log0Lo);
+  Object.set("zeroHi", Conversion.UserTiming.Log0Hi);
+  Object.set("oneLo", Conversion.UserTiming.Log1Lo);
+  Object.set("oneHi", Conversion.UserTiming.Log1Hi);
+  Object.set("constant", Conversion.MonitorConstant);
+  Object.set("loaderGap", Conversion.LoaderGap);
+  Object.set("bodyGap", Conversion.BodyGap);
+  Object.set("invert", Settings.InvertLevels);
+  return Object;
+}
+
+std::vector<std::uint8_t> BytesFrom(const val& Array) {
+  return emscripten::convertJSArrayToNumberVector<std::uint8_t>(Array);
+}
+
+val Describe(const val& Bytes, const val& Settings) {
+  const TWebDescription Description =
+      DescribeBytes(BytesFrom(Bytes), SettingsFrom(Settings).Conversion);
+  val Object = val::object();
+  Object.set("text", Description.Text);
+  Object.set("refusal", Description.Refusal ? val(*Description.Refusal) : val::null());
+  return Object;
+}
+
+val Convert(const val& Bytes, const val& Settings) {
+  const TWebConversion Conversion = ConvertBytes(BytesFrom(Bytes), SettingsFrom(Settings));
+  val Object = val::object();
+  Object.set("messages", Conversion.Messages);
+  if (Conversion.Written) {
+    // A copy that belongs to JavaScript: the module's memory may move.
+    const auto View = emscripten::typed_memory_view(Conversion.Wave.size(), Conversion.Wave.data());
+    Object.set("wave", val::global("Uint8Array").new_(View));
+    Object.set("samplesOffset", static_cast<double>(TConversionPlan::WaveHeaderSize));
+    Object.set("sampleRate", 44100);
+  } else {
+    Object.set("wave", val::null());
+  }
+  return Object;
+}
+
+}  // namespace
+
+}  // namespace kvetro
+
+EMSCRIPTEN_BINDINGS(kvetro_core) {
+  emscripten::function("defaults", &kvetro::Defaults);
+  // The longest file that is converted; a longer one is refused.
+  emscripten::constant("largestInput", kvetro::TMzfImage::MaxFileSize);
+  emscripten::function("describe", &kvetro::Describe);
+  emscripten::function("convert", &kvetro::Convert);
+}

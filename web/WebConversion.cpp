@@ -1,0 +1,92 @@
+#include "web/WebConversion.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <new>
+#include <sstream>
+
+#include "cli/CommandLineUser.h"
+#include "cli/MzfInfo.h"
+#include "tape/ConversionRun.h"
+#include "tape/MzfImage.h"
+#include "tape/RunMessages.h"
+#include "wave/Exception.h"
+
+namespace kvetro {
+
+namespace {
+
+// The run reads and writes named files; in the page these live in the
+// module's memory and are removed after each conversion.
+constexpr const char* Folder = "/kvetro";
+constexpr const char* InputName = "/kvetro/input.mzf";
+constexpr const char* OutputName = "/kvetro/output.wav";
+
+void WriteWhole(const char* Name, const std::vector<std::uint8_t>& Bytes) {
+  std::filesystem::create_directories(Folder);
+  std::ofstream Out(Name, std::ios::binary | std::ios::trunc);
+  Out.write(reinterpret_cast<const char*>(Bytes.data()),
+            static_cast<std::streamsize>(Bytes.size()));
+  if (!Out.flush()) {
+    throw Exception(std::string("Cannot write ") + Name + " in the page's memory");
+  }
+}
+
+std::vector<std::uint8_t> ReadWhole(const char* Name) {
+  std::ifstream In(Name, std::ios::binary);
+  return {std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
+}
+
+void RemoveFiles() {
+  std::error_code Ignored;
+  std::filesystem::remove(InputName, Ignored);
+  std::filesystem::remove(OutputName, Ignored);
+}
+
+}  // namespace
+
+TWebDescription DescribeBytes(const std::vector<std::uint8_t>& Bytes,
+                              const TConversionSettings& Settings) {
+  // 64 KiB: kept off the stack.
+  const auto Image = std::make_unique<TMzfImage>();
+  if (Image->Assign(Bytes.data(), Bytes.size()) == TMzfImage::LoadResult::TooLarge) {
+    return {"", FileTooLargeText};
+  }
+  const TMzfInfo Info = DescribeMzf(*Image, Settings);
+  return {Info.Text, Info.Refusal};
+}
+
+TWebConversion ConvertBytes(const std::vector<std::uint8_t>& Bytes, const TCliSettings& Settings) {
+  TWebConversion Result;
+  std::ostringstream Errors;
+  try {
+    WriteWhole(InputName, Bytes);
+    TCliSettings RunSettings = Settings;
+    RunSettings.InputName = InputName;
+    RunSettings.OutputName = OutputName;
+    TCommandLineUser User(RunSettings, OutputName, Errors);
+    const auto Run = std::make_unique<TConversionRun>();
+    Run->SetInvertLevels(Settings.InvertLevels);
+    Result.Written = Run->Execute(User) == TRunOutcome::Written;
+    if (Result.Written) {
+      Result.Wave = ReadWhole(OutputName);
+    }
+  } catch (const std::bad_alloc&) {
+    // A long sound at slow pulses can pass what the browser lends the page.
+    Errors << "Not enough memory in the browser for this WAV\n";
+    Result.Written = false;
+    Result.Wave.clear();
+  } catch (const std::exception& Error) {
+    // Every failure of the run carries the text the user is shown.
+    Errors << Error.what() << '\n';
+    Result.Written = false;
+    Result.Wave.clear();
+  }
+  RemoveFiles();
+  Result.Messages = Errors.str();
+  return Result;
+}
+
+}  // namespace kvetro

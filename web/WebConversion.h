@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/CliSettings.h"
+
+namespace kvetro {
+
+// What the page shows about a chosen file before it is converted: the same
+// lines and refusal as kvetro-cli --info.
+struct TWebDescription {
+  std::string Text;
+  std::optional<std::string> Refusal;
+};
+
+TWebDescription DescribeBytes(const std::vector<std::uint8_t>& Bytes,
+                              const TConversionSettings& Settings);
+
+// One conversion in the page: the file's bytes go through the same run as
+// kvetro-cli, by way of the module's in-memory file system.
+struct TWebConversion {
+  bool Written = false;
+  // What kvetro-cli writes to standard error for the same file and settings:
+  // the refusal or failure, or the warnings of a written WAV.
+  std::string Messages;
+  std::vector<std::uint8_t> Wave;  // the whole WAV file; empty unless written
+};
+
+TWebConversion ConvertBytes(const std::vector<std::uint8_t>& Bytes, const TCliSettings& Settings);
+
+}  // namespace kvetro

@@ -1,0 +1,254 @@
+'use strict';
+// The page around the conversion core (kvetro-core.js, the same code as
+// kvetro-cli compiled to WebAssembly): it reads the chosen file and the
+// settings, shows what the core answers, offers the WAV for download and
+// plays it through Web Audio.
+(function () {
+  const byId = (id) => document.getElementById(id);
+
+  // The core's name of each number setting, and the id of its input.
+  const numberInputs = {
+    zeroLo: 'zero-lo',
+    zeroHi: 'zero-hi',
+    oneLo: 'one-lo',
+    oneHi: 'one-hi',
+    constant: 'constant',
+    loaderGap: 'loader-gap',
+    bodyGap: 'body-gap',
+  };
+  const fileInput = byId('mzf-file');
+  const dropArea = document.querySelector('.file-choice');
+  const invertInput = byId('invert');
+  const info = byId('info');
+  const message = byId('message');
+  const convertButton = byId('convert');
+  const download = byId('download');
+  const playButton = byId('play');
+  const stopButton = byId('stop');
+  const position = byId('position');
+  const time = byId('time');
+
+  let core = null;
+  let chosen = null; // { name, bytes } of the chosen file
+  let choosing = 0; // counts file choices, so that only the latest is shown
+  let downloadUrl = null;
+  let audio = null; // one AudioContext for the life of the page
+  let player = null; // { source, start, total, timer } while playing
+
+  // As the window's boxes read: text that is no number counts as the least
+  // value; a value outside the range is written back as its nearer end.
+  function readNumber(input) {
+    const min = Number(input.min);
+    const max = Number(input.max);
+    const value = Number.parseInt(input.value, 10);
+    return Number.isNaN(value) ? min : Math.min(Math.max(value, min), max);
+  }
+
+  function settings() {
+    const result = { invert: invertInput.checked };
+    for (const [name, id] of Object.entries(numberInputs)) {
+      result[name] = readNumber(byId(id));
+    }
+    return result;
+  }
+
+  function showMessage(text, kind) {
+    message.textContent = text.trimEnd();
+    message.className = text ? kind : '';
+  }
+
+  function withdrawDownload() {
+    if (downloadUrl) {
+      URL.revokeObjectURL(downloadUrl);
+      downloadUrl = null;
+    }
+    download.hidden = true;
+    download.removeAttribute('href');
+    download.removeAttribute('download');
+  }
+
+  // game.mzf gives game.wav.
+  function waveName(fileName) {
+    return fileName.replace(/\.[^.]*$/, '') + '.wav';
+  }
+
+  function describe() {
+    withdrawDownload();
+    if (!chosen) {
+      info.textContent = '';
+      showMessage('', '');
+      return;
+    }
+    const description = core.describe(chosen.bytes, settings());
+    info.textContent = description.text;
+    showMessage(description.refusal || '', 'refusal');
+  }
+
+  // Answers the core's result; a written WAV is offered for download.
+  function convert() {
+    withdrawDownload();
+    let result;
+    try {
+      result = core.convert(chosen.bytes, settings());
+    } catch (error) {
+      // The browser itself gave out, most likely its memory for a long sound.
+      showMessage(`The browser could not make the WAV: ${error}`, 'refusal');
+      return { wave: null };
+    }
+    if (result.wave) {
+      downloadUrl = URL.createObjectURL(new Blob([result.wave], { type: 'audio/wav' }));
+      download.href = downloadUrl;
+      download.download = waveName(chosen.name);
+      download.hidden = false;
+      showPosition(0, (result.wave.length - result.samplesOffset) / result.sampleRate);
+      showMessage(result.messages, 'warning');
+    } else {
+      showMessage(result.messages, 'refusal');
+    }
+    return result;
+  }
+
+  async function chooseFile(file) {
+    const choice = ++choosing;
+    // One byte more than the core converts is enough for it to refuse a
+    // longer file, without reading all of it.
+    let bytes;
+    try {
+      bytes = new Uint8Array(await file.slice(0, core.largestInput + 1).arrayBuffer());
+    } catch (error) {
+      bytes = null;
+      if (choice === choosing) {
+        showMessage(`Cannot read ${file.name}: ${error.message}`, 'refusal');
+      }
+    }
+    if (choice !== choosing || !bytes) {
+      return;
+    }
+    chosen = { name: file.name, bytes };
+    convertButton.disabled = false;
+    playButton.disabled = false;
+    describe();
+  }
+
+  function clock(seconds) {
+    const whole = Math.floor(seconds);
+    const twoDigits = (n) => String(n).padStart(2, '0');
+    const [h, m, s] = [Math.floor(whole / 3600), Math.floor(whole / 60) % 60, whole % 60];
+    return h > 0 ? `${h}:${twoDigits(m)}:${twoDigits(s)}` : `${m}:${twoDigits(s)}`;
+  }
+
+  function showPosition(elapsed, total) {
+    position.max = total || 1;
+    position.value = elapsed;
+    time.textContent = `${clock(elapsed)} / ${clock(total)}`;
+  }
+
+  function setLocked(locked) {
+    for (const id of Object.values(numberInputs)) {
+      byId(id).disabled = locked;
+    }
+    invertInput.disabled = locked;
+    fileInput.disabled = locked;
+    convertButton.disabled = locked || !chosen;
+    playButton.disabled = locked || !chosen;
+    stopButton.disabled = !locked;
+  }
+
+  function finishPlaying(ended) {
+    if (!player || player !== ended) {
+      return;
+    }
+    clearInterval(player.timer);
+    showPosition(0, player.total);
+    player = null;
+    setLocked(false);
+  }
+
+  // The samples of the WAV as they are, at the WAV's own rate: unsigned
+  // bytes around 128 become floating point samples around 0.
+  function play() {
+    const result = convert();
+    if (!result.wave) {
+      return;
+    }
+    try {
+      audio = audio || new AudioContext({ sampleRate: result.sampleRate });
+      const samples = result.wave.subarray(result.samplesOffset);
+      const buffer = audio.createBuffer(1, samples.length, result.sampleRate);
+      const channel = buffer.getChannelData(0);
+      for (let i = 0; i < samples.length; i++) {
+        channel[i] = (samples[i] - 128) / 128;
+      }
+      const source = audio.createBufferSource();
+      source.buffer = buffer;
+      source.connect(audio.destination);
+      const started = { source, start: audio.currentTime, total: buffer.duration, timer: 0 };
+      source.onended = () => finishPlaying(started);
+      source.start(started.start);
+      audio.resume();
+      player = started;
+    } catch (error) {
+      showMessage(`This browser cannot play the sound (${error.message}); use Download WAV`,
+                  'refusal');
+      return;
+    }
+    setLocked(true);
+    showPosition(0, player.total);
+    player.timer = setInterval(() => {
+      const elapsed = Math.min(Math.max(audio.currentTime - player.start, 0), player.total);
+      showPosition(elapsed, player.total);
+    }, 100);
+  }
+
+  function stop() {
+    if (player) {
+      const stopped = player;
+      stopped.source.stop();
+      finishPlaying(stopped);
+    }
+  }
+
+  function start(loaded) {
+    core = loaded;
+    const defaults = core.defaults();
+    for (const [name, id] of Object.entries(numberInputs)) {
+      const input = byId(id);
+      input.value = defaults[name];
+      input.addEventListener('change', () => {
+        input.value = readNumber(input);
+        describe();
+      });
+    }
+    invertInput.checked = defaults.invert;
+    invertInput.addEventListener('change', describe);
+    fileInput.addEventListener('change', () => {
+      if (fileInput.files.length > 0) {
+        chooseFile(fileInput.files[0]);
+      }
+    });
+    convertButton.addEventListener('click', convert);
+    playButton.addEventListener('click', play);
+    stopButton.addEventListener('click', stop);
+
+    // A file dropped anywhere on the page is taken as chosen, unless the
+    // settings are locked.
+    document.addEventListener('dragover', (event) => {
+      event.preventDefault();
+      dropArea.classList.add('dropping');
+    });
+    document.addEventListener('dragleave', () => dropArea.classList.remove('dropping'));
+    document.addEventListener('drop', (event) => {
+      event.preventDefault();
+      dropArea.classList.remove('dropping');
+      const files = event.dataTransfer.files;
+      if (!player && files.length > 0) {
+        chooseFile(files[0]);
+      }
+    });
+    setLocked(false);
+  }
+
+  KvetroCore().then(start, (error) => {
+    showMessage(`This browser cannot run the converter: ${error}`, 'refusal');
+  });
+})();
