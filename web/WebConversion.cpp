@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <new>
 #include <sstream>
@@ -10,6 +9,7 @@
 #include "cli/CommandLineUser.h"
 #include "cli/MzfInfo.h"
 #include "tape/ConversionRun.h"
+#include "tape/MemoryOutput.h"
 #include "tape/MzfImage.h"
 #include "tape/RunMessages.h"
 #include "wave/Exception.h"
@@ -18,8 +18,9 @@ namespace kvetro {
 
 namespace {
 
-// The run reads and writes named files; in the page these live in the
-// module's memory and are removed after each conversion.
+// The run reads its input from a named file, which in the page lives in the
+// module's memory and is removed after each conversion; the WAV goes
+// straight into memory.
 constexpr const char* Folder = "/kvetro";
 constexpr const char* InputName = "/kvetro/input.mzf";
 constexpr const char* OutputName = "/kvetro/output.wav";
@@ -34,15 +35,9 @@ void WriteWhole(const char* Name, const std::vector<std::uint8_t>& Bytes) {
   }
 }
 
-std::vector<std::uint8_t> ReadWhole(const char* Name) {
-  std::ifstream In(Name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(In), std::istreambuf_iterator<char>()};
-}
-
 void RemoveFiles() {
   std::error_code Ignored;
   std::filesystem::remove(InputName, Ignored);
-  std::filesystem::remove(OutputName, Ignored);
 }
 
 }  // namespace
@@ -69,9 +64,10 @@ TWebConversion ConvertBytes(const std::vector<std::uint8_t>& Bytes, const TCliSe
     TCommandLineUser User(RunSettings, OutputName, Errors);
     const auto Run = std::make_unique<TConversionRun>();
     Run->SetInvertLevels(Settings.InvertLevels);
-    Result.Written = Run->Execute(User) == TRunOutcome::Written;
+    TMemoryOutputs Outputs;
+    Result.Written = Run->Execute(User, Outputs) == TRunOutcome::Written;
     if (Result.Written) {
-      Result.Wave = ReadWhole(OutputName);
+      Result.Wave = Outputs.Latest().Bytes;
     }
   } catch (const std::bad_alloc&) {
     // A long sound at slow pulses can pass what the browser lends the page.
