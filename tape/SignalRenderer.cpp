@@ -65,7 +65,7 @@ class TSignalRenderer::TBlockSink {
   }
 
   void Flush() {
-    FOutput.WriteBuffer(R.FBlock.get(), static_cast<std::int32_t>(FUsed));
+    FOutput.WriteBuffer(R.FBlock.data(), static_cast<std::int32_t>(FUsed));
     R.FOutputOffset += FUsed;
     FUsed = 0;
     FEnd = BlockEnd();
@@ -79,7 +79,7 @@ class TSignalRenderer::TBlockSink {
   void Append(const std::uint8_t* Samples, std::size_t Count) {
     while (Count > 0) {
       const std::size_t Piece = std::min(Count, FEnd - FUsed);
-      std::memcpy(R.FBlock.get() + FUsed, Samples, Piece);
+      std::memcpy(R.FBlock.data() + FUsed, Samples, Piece);
       FUsed += Piece;
       Samples += Piece;
       Count -= Piece;
@@ -92,7 +92,7 @@ class TSignalRenderer::TBlockSink {
   void Fill(std::uint8_t Level, std::uint64_t Count) {
     while (Count > 0) {
       const auto Piece = static_cast<std::size_t>(std::min<std::uint64_t>(Count, FEnd - FUsed));
-      std::memset(R.FBlock.get() + FUsed, Level, Piece);
+      std::memset(R.FBlock.data() + FUsed, Level, Piece);
       FUsed += Piece;
       Count -= Piece;
       if (FUsed == FEnd) {
@@ -116,7 +116,7 @@ class TSignalRenderer::TBlockSink {
 TSignalRenderer::TSignalRenderer(TSampleLevels Levels, std::uint64_t OutputOffset)
     : FLevels(Levels),
       FOutputOffset(OutputOffset),
-      FBlock(std::make_unique_for_overwrite<std::uint8_t[]>(kBlockSize)) {}
+      FBlock(kBlockSize) {}
 
 void TSignalRenderer::FullRun(TStream& Output, const TMzfImage& Image, const PulseTiming& Timing,
                               const TRunValues& Values) {

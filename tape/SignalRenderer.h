@@ -2,7 +2,6 @@
 
 #include <array>
 #include <cstdint>
-#include <memory>
 #include <vector>
 
 #include "tape/MzfImage.h"
@@ -55,7 +54,7 @@ class TSignalRenderer {
   // is at FByteStart[V] up to FByteStart[V + 1].
   std::vector<std::uint8_t> FByteSamples;
   std::array<std::uint32_t, 257> FByteStart{};
-  std::unique_ptr<std::uint8_t[]> FBlock;  // not cleared: only written samples are read
+  std::vector<std::uint8_t> FBlock;  // one block of samples on its way out
 };
 
 }  // namespace kvetro
