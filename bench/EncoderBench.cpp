@@ -66,10 +66,10 @@ void EncoderIntoMemory(benchmark::State& State, const TBenchInput& Input, TPass 
 }
 
 // A new wave stream over the same memory stream in every iteration; the
-// memory stream is emptied but keeps the room of the warm-up run.
-void EncoderIntoWaveOverMemory(benchmark::State& State, const TBenchInput& Input, TPass Pass) {
-  const auto Image = ImageFor(Input, Pass);
-  TFixedTiming Timing = TimingFor(Input, Pass);
+// memory stream is emptied but keeps the room of the warm-up run. WriteSamples
+// writes one pass into the wave it is given.
+template <typename TWriteSamples>
+void IntoWaveOverMemory(benchmark::State& State, TWriteSamples WriteSamples) {
   TMemoryStream Memory;
   std::int64_t Samples = 0;
   const auto WriteWave = [&] {
@@ -77,9 +77,7 @@ void EncoderIntoWaveOverMemory(benchmark::State& State, const TBenchInput& Input
     TWaveStream Wave(Memory);
     Wave.SetPCMFormat(44100, 8, 1);
     Wave.Open(true);
-    TTapeEncoder Encoder(*Image);
-    Encoder.Attach(Wave, Timing);
-    Encode(Encoder, *Image, Input, Pass);
+    WriteSamples(Wave);
     Wave.Close();
     Samples = Wave.Size();
   };
@@ -90,6 +88,16 @@ void EncoderIntoWaveOverMemory(benchmark::State& State, const TBenchInput& Input
   }
   State.counters["samples"] = static_cast<double>(Samples);
   State.SetBytesProcessed(State.iterations() * Samples);
+}
+
+void EncoderIntoWaveOverMemory(benchmark::State& State, const TBenchInput& Input, TPass Pass) {
+  const auto Image = ImageFor(Input, Pass);
+  TFixedTiming Timing = TimingFor(Input, Pass);
+  IntoWaveOverMemory(State, [&](TStream& Wave) {
+    TTapeEncoder Encoder(*Image);
+    Encoder.Attach(Wave, Timing);
+    Encode(Encoder, *Image, Input, Pass);
+  });
 }
 
 void Render(TSignalRenderer& Renderer, TStream& Output, const TMzfImage& Image,
@@ -119,25 +127,9 @@ void RendererIntoMemory(benchmark::State& State, const TBenchInput& Input, TPass
 
 void RendererIntoWaveOverMemory(benchmark::State& State, const TBenchInput& Input, TPass Pass) {
   const auto Image = ImageFor(Input, Pass);
-  TMemoryStream Memory;
   TSignalRenderer Renderer;
-  std::int64_t Samples = 0;
-  const auto WriteWave = [&] {
-    Memory.SetSize(0);
-    TWaveStream Wave(Memory);
-    Wave.SetPCMFormat(44100, 8, 1);
-    Wave.Open(true);
-    Render(Renderer, Wave, *Image, Input, Pass);
-    Wave.Close();
-    Samples = Wave.Size();
-  };
-  WriteWave();
-  for (auto _ : State) {
-    WriteWave();
-    benchmark::DoNotOptimize(Memory.Bytes().data());
-  }
-  State.counters["samples"] = static_cast<double>(Samples);
-  State.SetBytesProcessed(State.iterations() * Samples);
+  IntoWaveOverMemory(State,
+                     [&](TStream& Wave) { Render(Renderer, Wave, *Image, Input, Pass); });
 }
 
 BENCHMARK_CAPTURE(EncoderIntoMemory, worst_body, WorstCaseInput(), TPass::Body)
