@@ -1,5 +1,6 @@
 #include "app/Form1.h"
 
+#include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -24,6 +25,12 @@
 namespace kvetro {
 
 namespace {
+
+// Ends a run whose window was closed; nobody is left to tell.
+class ERunAbandoned : public std::exception {
+ public:
+  const char* what() const noexcept override { return "the window was closed"; }
+};
 
 // The layout was drawn at 96 pixels per inch with 8-point "MS Sans Serif",
 // 11 pixels high. Where that font is missing the platform's fallback for a
@@ -216,9 +223,15 @@ void TForm1::CreateComponents() {
 void TForm1::Button1Click() {
   // The last run's result stays on show only until the next run.
   ShowFooter(QString::fromUtf8(kFooter));
+  FRunning = true;
+  FCloseRequested = false;
   try {
     static_cast<void>(FRun.Execute(*this));
+    FRunning = false;
+  } catch (const ERunAbandoned&) {
+    FRunning = false;  // the output was dropped unnamed; the window is gone
   } catch (const std::exception& Failure) {
+    FRunning = false;
     // The run has put its output and the boxes back; the window must be
     // usable again whatever failed.
     Button1->setEnabled(true);
@@ -305,6 +318,16 @@ std::int32_t TForm1::BodyGap() {
 
 void TForm1::ProcessMessages() {
   QCoreApplication::processEvents();
+  if (FCloseRequested) {
+    throw ERunAbandoned();
+  }
+}
+
+void TForm1::closeEvent(QCloseEvent* Event) {
+  if (FRunning) {
+    FCloseRequested = true;
+  }
+  QWidget::closeEvent(Event);
 }
 
 }  // namespace kvetro

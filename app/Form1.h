@@ -63,6 +63,9 @@ class TForm1 : public QWidget, public TConversionUser {
   // An .mzf file dropped onto the window is taken by the next press.
   void dragEnterEvent(QDragEnterEvent* Event) override;
   void dropEvent(QDropEvent* Event) override;
+  // Closed while a run lets messages through: the run is abandoned at once
+  // and its unfinished output goes with it.
+  void closeEvent(QCloseEvent* Event) override;
 
  private:
   void CreateComponents();
@@ -75,6 +78,8 @@ class TForm1 : public QWidget, public TConversionUser {
   TConversionRun FRun;
   TPendingInput FPendingInput;
   bool FCentred = false;
+  bool FRunning = false;         // a run is between its first and last step
+  bool FCloseRequested = false;  // the window was closed during that run
 
   // Owned by the window as their Qt parent.
   TFileDialog* OpenDialog1 = nullptr;

@@ -1,4 +1,5 @@
 #include <QCoreApplication>
+#include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
@@ -237,6 +238,36 @@ class Form1ConversionTest : public QObject {
     QCOMPARE(Shown[0].Title, QStringLiteral("Kvetro"));
     QCOMPARE(Shown[0].Text, QStringLiteral("Cannot write /dev/full: No space left on device."));
     QVERIFY((Window.Now() == TSnapshot{{"5", "6", "7", "8"}, true}));
+  }
+
+  // Closed while the run lets messages through (before or after the loader
+  // pass): the run stops there, and neither the WAV nor a message is left.
+  void ClosingTheWindowMidRunLeavesNothing() {
+    for (const int ClosingPass : {1, 2}) {
+      QTemporaryDir Folder;
+      const QString Input = Folder.filePath("a.mzf");
+      QVERIFY(WriteFile(Input, MakeMzf(100, 100)));
+      TWindowUnderTest Window;
+      Window.Form.show();
+      Window.Form.OpenDialog().QueueAnswer(Input);
+      Window.Form.SaveDialog().QueueAnswer(Folder.filePath("a.wav"));
+      int Passes = 0;
+      QTimer Closer;
+      Closer.setInterval(0);
+      QObject::connect(&Closer, &QTimer::timeout, [&] {
+        const bool Standard = Window.Now().Timing.front() == QStringLiteral("9");
+        if ((ClosingPass == 1 && Standard) || (ClosingPass == 2 && Passes == 1 && !Standard)) {
+          Window.Form.close();
+        }
+        Passes += Standard && Passes == 0 ? 1 : 0;
+      });
+      Closer.start();
+      Window.Button1->click();
+      Closer.stop();
+      QVERIFY(!Window.Form.isVisible());
+      QCOMPARE(QDir(Folder.path()).entryList(QDir::Files), QStringList{"a.mzf"});
+      QVERIFY(Window.Form.MessageBoxes().Shown().empty());
+    }
   }
 
   void AnOutputThatCannotBeCreatedNamesTheFileWithAFullStop() {
