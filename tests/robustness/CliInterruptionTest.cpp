@@ -32,22 +32,31 @@ class CliInterruption : public ::testing::Test {
 
 // The default gaps give about 190,000 samples; the limit stops the write
 // half way, after the header and well into the loader file.
+// Both ways of making the output: unnamed until whole, and a hidden name
+// (KVETRO_NO_TMPFILE, the way of systems without unnamed files).
 TEST_F(CliInterruption, FailedWriteLeavesTheExistingWave) {
   for (const bool Existing : {true, false}) {
-    SCOPED_TRACE(Existing ? "replacing a WAV" : "new name");
-    if (Existing) {
-      WriteFile(Output, kOldWave);
+    for (const bool Hidden : {false, true}) {
+      SCOPED_TRACE(std::string(Existing ? "replacing a WAV" : "new name") +
+                   (Hidden ? ", hidden name" : ", unnamed"));
+      if (Existing) {
+        WriteFile(Output, kOldWave);
+      }
+      const std::vector<std::string> Before = Scratch.Names();
+      TChildOptions Options{100000, {}, -1};
+      if (Hidden) {
+        Options.Environment = {"KVETRO_NO_TMPFILE=1"};
+      }
+      const TChildResult Result = RunCli({Input, Output}, Options);
+      EXPECT_EQ(Result.ExitCode, 1);
+      EXPECT_EQ(Result.Errors, "Cannot write " + Output + ": File too large\n");
+      EXPECT_EQ(Scratch.Names(), Before) << "no partial WAV or temporary file is left";
+      if (Existing) {
+        EXPECT_EQ(ReadFile(Output), kOldWave);
+      }
+      EXPECT_EQ(ReadFile(Input), InputBytes);
+      std::filesystem::remove(Output);
     }
-    const std::vector<std::string> Before = Scratch.Names();
-    const TChildResult Result = RunCli({Input, Output}, TChildOptions{100000, {}, -1});
-    EXPECT_EQ(Result.ExitCode, 1);
-    EXPECT_EQ(Result.Errors, "Cannot write " + Output + ": File too large\n");
-    EXPECT_EQ(Scratch.Names(), Before) << "no partial WAV or temporary file is left";
-    if (Existing) {
-      EXPECT_EQ(ReadFile(Output), kOldWave);
-    }
-    EXPECT_EQ(ReadFile(Input), InputBytes);
-    std::filesystem::remove(Output);
   }
 }
 

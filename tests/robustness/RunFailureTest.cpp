@@ -7,6 +7,8 @@
 // enabled again and the boxes show the user's timing.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <array>
 
 #include "TestMzf.h"
@@ -69,26 +71,38 @@ class RunFailure : public ::testing::TestWithParam<long> {
 
 // A whole run makes ten calls: four box writes and a message pass before the
 // loader file, four box writes and a message pass after it.
+// Both ways of making the output, unnamed and under a hidden name
+// (KVETRO_NO_TMPFILE): the window's process lives on after a failed run, so
+// the run itself must leave nothing.
 TEST_P(RunFailure, LeavesTheChosenNameAsItWas) {
   const TBytes Old = {'o', 'l', 'd'};
   for (const bool Existing : {true, false}) {
-    SCOPED_TRACE(Existing ? "replacing a file" : "new name");
-    if (Existing) {
-      WriteFile(User.Output, Old);
+    for (const bool Hidden : {false, true}) {
+      SCOPED_TRACE(std::string(Existing ? "replacing a file" : "new name") +
+                   (Hidden ? ", hidden name" : ", unnamed"));
+      if (Hidden) {
+        setenv("KVETRO_NO_TMPFILE", "1", 1);
+      } else {
+        unsetenv("KVETRO_NO_TMPFILE");
+      }
+      if (Existing) {
+        WriteFile(User.Output, Old);
+      }
+      const std::vector<std::string> Before = Scratch.Names();
+      User.Calls = 0;
+      User.FailAtCall = GetParam();
+      EXPECT_THROW(Run.Execute(User), EInjectedFault);
+      EXPECT_GT(User.Calls, GetParam());
+      EXPECT_EQ(Scratch.Names(), Before);
+      if (Existing) {
+        EXPECT_EQ(ReadFile(User.Output), Old);
+        std::filesystem::remove(User.Output);
+      }
+      EXPECT_TRUE(User.StartEnabled);
+      EXPECT_EQ(User.Boxes, (std::array<std::int32_t, 4>{3, 1, 3, 2}));
     }
-    const std::vector<std::string> Before = Scratch.Names();
-    User.Calls = 0;
-    User.FailAtCall = GetParam();
-    EXPECT_THROW(Run.Execute(User), EInjectedFault);
-    EXPECT_GT(User.Calls, GetParam());
-    EXPECT_EQ(Scratch.Names(), Before);
-    if (Existing) {
-      EXPECT_EQ(ReadFile(User.Output), Old);
-      std::filesystem::remove(User.Output);
-    }
-    EXPECT_TRUE(User.StartEnabled);
-    EXPECT_EQ(User.Boxes, (std::array<std::int32_t, 4>{3, 1, 3, 2}));
   }
+  unsetenv("KVETRO_NO_TMPFILE");
 }
 
 INSTANTIATE_TEST_SUITE_P(FaultPoints, RunFailure, ::testing::Values(0, 3, 4, 5, 8, 9));

@@ -31,6 +31,9 @@ TEST(FileStreamTest, CreateModeReplacesAnExistingFileByAnEmptyOne) {
     EXPECT_EQ(Stream.Read(Back, 3), 2);
     EXPECT_EQ(Back[0], 8);
     EXPECT_EQ(Back[1], 7);
+    Stream.SetPosition(0);
+    EXPECT_EQ(Stream.Read(Back, 1), 1);  // a single byte
+    EXPECT_EQ(Back[0], 9);
     Stream.Close();
   }
   EXPECT_EQ(File.Bytes(), (std::vector<std::uint8_t>{9, 8, 7}));
