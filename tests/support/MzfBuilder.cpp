@@ -1,5 +1,7 @@
 #include "tests/support/MzfBuilder.h"
 
+#include <random>
+
 namespace kvetro::test {
 
 TBytes MzfFile(std::uint8_t Type, const std::string& Name, std::uint16_t Size, std::uint16_t Load,
@@ -37,6 +39,22 @@ TBytes CountingMzf(std::uint16_t Size, std::uint8_t Seed) {
 
 TBytes MakeMzf(std::uint16_t BodySize, std::size_t Present) {
   return MzfFile(0x01, "", BodySize, 0x1200, 0x1200, CountingBody(Present, 1));
+}
+
+TBytes RandomMzf(std::uint16_t BodySize, std::size_t BodyBytes, std::uint32_t Seed,
+                 std::uint16_t Load, std::uint16_t Exec) {
+  std::mt19937 Random(Seed);
+  TBytes File(128 + BodyBytes);
+  for (auto& Byte : File) {
+    Byte = static_cast<std::uint8_t>(Random());
+  }
+  File[0] = 0x01;
+  const std::uint16_t Fields[3] = {BodySize, Load, Exec};
+  for (std::size_t I = 0; I < 3; ++I) {
+    File[0x12 + 2 * I] = static_cast<std::uint8_t>(Fields[I] & 0xFF);
+    File[0x13 + 2 * I] = static_cast<std::uint8_t>(Fields[I] >> 8);
+  }
+  return File;
 }
 
 std::uint32_t LittleEndian32(const TBytes& Bytes, std::size_t Offset) {
