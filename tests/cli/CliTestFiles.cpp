@@ -8,40 +8,4 @@ TScratch::TScratch() {
   FFolder.MakeFolder("captures");
 }
 
-TBytes MzfFile(std::uint8_t Type, const std::string& Name, std::uint16_t Size, std::uint16_t Load,
-               std::uint16_t Exec, const TBytes& Body) {
-  TBytes File(128, 0);
-  File[0] = Type;
-  for (std::size_t Index = 0; Index < Name.size() && Index < 17; ++Index) {
-    File[1 + Index] = static_cast<std::uint8_t>(Name[Index]);
-  }
-  if (Name.size() < 17) {
-    File[1 + Name.size()] = 0x0D;
-  }
-  const auto Put16 = [&File](std::size_t Offset, std::uint16_t Value) {
-    File[Offset] = static_cast<std::uint8_t>(Value & 0xFF);
-    File[Offset + 1] = static_cast<std::uint8_t>(Value >> 8);
-  };
-  Put16(0x12, Size);
-  Put16(0x14, Load);
-  Put16(0x16, Exec);
-  File.insert(File.end(), Body.begin(), Body.end());
-  return File;
-}
-
-TBytes CountingMzf(std::uint16_t Size, std::uint8_t Seed) {
-  TBytes Body(Size);
-  for (std::size_t Index = 0; Index < Body.size(); ++Index) {
-    Body[Index] = static_cast<std::uint8_t>(Seed + Index);
-  }
-  return MzfFile(0x01, "COUNTING", Size, 0x1200, 0x1200, Body);
-}
-
-std::uint32_t LittleEndian32(const TBytes& Bytes, std::size_t Offset) {
-  return static_cast<std::uint32_t>(Bytes.at(Offset)) |
-         static_cast<std::uint32_t>(Bytes.at(Offset + 1)) << 8 |
-         static_cast<std::uint32_t>(Bytes.at(Offset + 2)) << 16 |
-         static_cast<std::uint32_t>(Bytes.at(Offset + 3)) << 24;
-}
-
 }  // namespace kvetro::test

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/MzfBuilder.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace kvetro::test {
@@ -29,18 +30,8 @@ class TScratch {
   TScratchFolder FFolder{"cli-test"};
 };
 
-// An MZF file: the 128-byte header (type, name ended by 0x0D, body size,
-// load and execution address, the rest zero) and then Body as it is, which
-// may be shorter or longer than Size.
-TBytes MzfFile(std::uint8_t Type, const std::string& Name, std::uint16_t Size, std::uint16_t Load,
-               std::uint16_t Exec, const TBytes& Body);
-// An MZF file whose size field matches a body of Size bytes counting up
-// from Seed.
-TBytes CountingMzf(std::uint16_t Size, std::uint8_t Seed = 0);
-
 // The parts of a WAV file as the program writes it: the 46-byte header, then
 // one byte per sample.
 inline constexpr std::size_t WaveHeaderSize = 46;
-std::uint32_t LittleEndian32(const TBytes& Bytes, std::size_t Offset);
 
 }  // namespace kvetro::test

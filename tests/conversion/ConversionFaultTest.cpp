@@ -4,12 +4,12 @@
 #include <memory>
 
 #include "ExpectedWave.h"
-#include "MzfFiles.h"
 #include "SameBytes.h"
 #include "ScriptedUser.h"
 #include "tape/ConversionRun.h"
 #include "tape/InOutError.h"
 #include "tests/support/MachineFeatures.h"
+#include "tests/support/MzfBuilder.h"
 #include "tests/support/ScratchFolder.h"
 #include "wave/StreamErrors.h"
 
@@ -27,7 +27,7 @@ using test::TScratchFolder;
 class ConversionFault : public ::testing::Test {
  protected:
   void SetUp() override {
-    Input = MakeMzf(200, 200, 11);
+    Input = test::RandomMzf(200, 200, 11);
     Folder.Write("in.mzf", Input);
     User.InputFile = Folder.PathOf("in.mzf");
     User.OutputFile = Folder.PathOf("out.wav");
@@ -113,7 +113,7 @@ TEST_F(ConversionFault, UnreadableInputEndsTheRunAfterItsMessage) {
 }
 
 TEST_F(ConversionFault, EmptyBodyIsRefusedBeforeTheSaveDialog) {
-  Input = MakeMzf(0, 50, 12);
+  Input = test::RandomMzf(0, 50, 12);
   Folder.Write("in.mzf", Input);
   EXPECT_EQ(Run->Execute(User), TRunOutcome::Refused);
   EXPECT_EQ(User.Messages, std::vector<std::string>{"Body size in the file header is 0"});

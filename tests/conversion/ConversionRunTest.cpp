@@ -8,10 +8,10 @@
 #include <random>
 
 #include "ExpectedWave.h"
-#include "MzfFiles.h"
 #include "SameBytes.h"
 #include "ScriptedUser.h"
 #include "tape/ConversionPlan.h"
+#include "tests/support/MzfBuilder.h"
 #include "tests/support/ScratchFolder.h"
 #include "wave/WaveStreamError.h"
 
@@ -58,7 +58,7 @@ TEST_F(ConversionRun, CancellingTheOpenDialogDoesNothing) {
 }
 
 TEST_F(ConversionRun, CancellingTheSaveDialogWritesNothingAndLeavesTheButton) {
-  Folder.Write("in.mzf", MakeMzf(16, 16, 1));
+  Folder.Write("in.mzf", test::RandomMzf(16, 16, 1));
   TScriptedUser& U = User("in.mzf");
   U.OutputFile.reset();
   EXPECT_EQ(Run->Execute(U), TRunOutcome::Cancelled);
@@ -72,14 +72,14 @@ TEST_F(ConversionRun, CancellingTheSaveDialogWritesNothingAndLeavesTheButton) {
 }
 
 TEST_F(ConversionRun, FileOf65535BytesIsConvertedAnd65536IsRefusedBeforeTheSaveDialog) {
-  const auto Largest = MakeMzf(300, 65535 - 128, 2);
+  const auto Largest = test::RandomMzf(300, 65535 - 128, 2);
   Folder.Write("largest.mzf", Largest);
   TScriptedUser& U = User("largest.mzf");
   ASSERT_EQ(Run->Execute(U), TRunOutcome::Written);
   EXPECT_TRUE(SameBytes(ReadFile(Folder.PathOf("out.wav")),
                         expected::ConvertedFile(Largest, ExpectedSettings())));
 
-  Folder.Write("toolarge.mzf", MakeMzf(300, 65536 - 128, 3));
+  Folder.Write("toolarge.mzf", test::RandomMzf(300, 65536 - 128, 3));
   TScriptedUser Second;
   Second.InputFile = Folder.PathOf("toolarge.mzf");
   Second.OutputFile = Folder.PathOf("second.wav");
@@ -93,7 +93,7 @@ TEST_F(ConversionRun, FileOf65535BytesIsConvertedAnd65536IsRefusedBeforeTheSaveD
 }
 
 TEST_F(ConversionRun, CallsComeInTheOrderOfTheRun) {
-  Folder.Write("in.mzf", MakeMzf(8, 8, 4));
+  Folder.Write("in.mzf", test::RandomMzf(8, 8, 4));
   TScriptedUser& U = User("in.mzf");
   U.BoxText = {"5", "6", "7", "8"};
   ASSERT_EQ(Run->Execute(U), TRunOutcome::Written);
@@ -112,7 +112,7 @@ TEST_F(ConversionRun, CallsComeInTheOrderOfTheRun) {
 }
 
 TEST_F(ConversionRun, BoxesShowStandardTimingDuringTheLoaderAndTheUsersAfter) {
-  const auto File = MakeMzf(40, 40, 5);
+  const auto File = test::RandomMzf(40, 40, 5);
   Folder.Write("in.mzf", File);
   TScriptedUser& U = User("in.mzf");
   U.BoxText = {"4", "2", "abc", "3"};  // a box with text that is no number reads as 1
@@ -134,13 +134,14 @@ TEST_F(ConversionRun, BoxesShowStandardTimingDuringTheLoaderAndTheUsersAfter) {
 // to the file or the boxes while the run lets messages through, the WAV is
 // the conversion of the file and the settings as they were at the start.
 TEST_F(ConversionRun, NothingChangedDuringTheRunReachesTheWave) {
-  const auto First = MakeMzf(100, 100, 6);
+  const auto First = test::RandomMzf(100, 100, 6);
   using TChange = std::function<void(TScriptedUser&)>;
   const std::pair<const char*, TChange> Changes[] = {
-      {"input replaced", [&](TScriptedUser&) { Folder.Write("in.mzf", MakeMzf(50, 60, 7)); }},
+      {"input replaced",
+       [&](TScriptedUser&) { Folder.Write("in.mzf", test::RandomMzf(50, 60, 7)); }},
       {"input removed", [&](TScriptedUser&) { std::filesystem::remove(Folder.PathOf("in.mzf")); }},
       {"input grown too large",
-       [&](TScriptedUser&) { Folder.Write("in.mzf", MakeMzf(50, 65536 - 128, 8)); }},
+       [&](TScriptedUser&) { Folder.Write("in.mzf", test::RandomMzf(50, 65536 - 128, 8)); }},
       {"boxes typed into",
        [](TScriptedUser& U) {
          U.BoxText = {"128", "128", "1", "abc"};
@@ -187,7 +188,7 @@ TEST_F(ConversionRun, WholeWaveEqualsTheSignalTable) {
   std::uint32_t Seed = 100;
   for (const ExactCase& Case : Cases) {
     SCOPED_TRACE(Case.Name);
-    const auto File = MakeMzf(Case.BodySize, Case.BodyBytes, ++Seed);
+    const auto File = test::RandomMzf(Case.BodySize, Case.BodyBytes, ++Seed);
     Folder.Write("in.mzf", File);
     TScriptedUser U;
     U.InputFile = Folder.PathOf("in.mzf");
@@ -208,7 +209,7 @@ TEST_F(ConversionRun, WholeWaveEqualsTheSignalTable) {
 }
 
 TEST_F(ConversionRun, BodyPastTheEndOfTheFileIsSentAsZerosWithAWarning) {
-  const auto File = MakeMzf(4096, 128, 8);  // a 256-byte file
+  const auto File = test::RandomMzf(4096, 128, 8);  // a 256-byte file
   Folder.Write("in.mzf", File);
   TScriptedUser& U = User("in.mzf");
   ASSERT_EQ(Run->Execute(U), TRunOutcome::Written);
@@ -222,7 +223,7 @@ TEST_F(ConversionRun, BodyPastTheEndOfTheFileIsSentAsZerosWithAWarning) {
   TScriptedUser Whole = U;
   Whole.Calls.clear();
   Whole.Warnings.clear();
-  Folder.Write("in.mzf", MakeMzf(128, 128, 9));
+  Folder.Write("in.mzf", test::RandomMzf(128, 128, 9));
   ASSERT_EQ(Run->Execute(Whole), TRunOutcome::Written);
   EXPECT_TRUE(Whole.Warnings.empty());
 }
@@ -232,7 +233,7 @@ TEST_F(ConversionRun, PlannedSizeEqualsTheBytesWritten) {
   for (int Round = 0; Round < 8; ++Round) {
     const auto BodyBytes = static_cast<std::size_t>(Random() % 3000);
     const auto BodySize = static_cast<std::uint16_t>(1 + Random() % 4000);
-    const auto File = MakeMzf(BodySize, BodyBytes, Random());
+    const auto File = test::RandomMzf(BodySize, BodyBytes, Random());
     Folder.Write("in.mzf", File);
 
     TConversionSettings Settings;

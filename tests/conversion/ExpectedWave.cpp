@@ -1,5 +1,7 @@
 #include "ExpectedWave.h"
 
+#include "tests/support/WaveBytes.h"
+
 namespace kvetro::expected {
 
 namespace {
@@ -28,24 +30,6 @@ void Block(PulseList& Pulses, const std::vector<std::uint8_t>& Bytes) {
   }
   Byte(Pulses, static_cast<std::uint8_t>((Ones >> 8) & 0xFF));
   Byte(Pulses, static_cast<std::uint8_t>(Ones & 0xFF));
-}
-
-void U16(std::vector<std::uint8_t>& Out, unsigned Value) {
-  Out.push_back(static_cast<std::uint8_t>(Value & 0xFF));
-  Out.push_back(static_cast<std::uint8_t>((Value >> 8) & 0xFF));
-}
-
-void U32(std::vector<std::uint8_t>& Out, std::uint32_t Value) {
-  U16(Out, Value & 0xFFFF);
-  U16(Out, Value >> 16);
-}
-
-// Byte by byte: inserting the range into the still empty vector draws a
-// false -Wstringop-overflow from GCC 12 at -O3.
-void Text(std::vector<std::uint8_t>& Out, const char* Four) {
-  for (int I = 0; I < 4; ++I) {
-    Out.push_back(static_cast<std::uint8_t>(Four[I]));
-  }
 }
 
 }  // namespace
@@ -136,24 +120,7 @@ std::vector<std::uint8_t> Samples(const PulseList& Pulses, const Timing& T, bool
 }
 
 std::vector<std::uint8_t> WaveFile(const std::vector<std::uint8_t>& Data) {
-  std::vector<std::uint8_t> Out;
-  const auto Size = static_cast<std::uint32_t>(Data.size());
-  Text(Out, "RIFF");
-  U32(Out, 38 + Size);
-  Text(Out, "WAVE");
-  Text(Out, "fmt ");
-  U32(Out, 18);
-  U16(Out, 1);      // PCM
-  U16(Out, 1);      // mono
-  U32(Out, 44100);  // samples per second
-  U32(Out, 44100);  // bytes per second
-  U16(Out, 1);      // block align
-  U16(Out, 8);      // bits per sample
-  U16(Out, 0);      // extra size
-  Text(Out, "data");
-  U32(Out, Size);
-  Out.insert(Out.end(), Data.begin(), Data.end());
-  return Out;
+  return test::ExpectedMonoWave(Data);
 }
 
 std::vector<std::uint8_t> ConvertedFile(const std::vector<std::uint8_t>& File,

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "ChildProcess.h"
-#include "TestMzf.h"
+#include "tests/support/MzfBuilder.h"
 #include "tests/support/MachineFeatures.h"
 #include "tests/support/ScratchFolder.h"
 

@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "ChildProcess.h"
-#include "TestMzf.h"
+#include "tests/support/MzfBuilder.h"
 #include "tests/support/ScratchFolder.h"
 
 namespace kvetro::test {

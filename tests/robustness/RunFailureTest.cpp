@@ -11,7 +11,7 @@
 
 #include <array>
 
-#include "TestMzf.h"
+#include "tests/support/MzfBuilder.h"
 #include "tape/ConversionRun.h"
 #include "tests/support/ScratchFolder.h"
 #include "wave/Exception.h"

@@ -1,5 +1,6 @@
 #include "SignalRecorder.h"
 
+#include <bitset>
 #include <stdexcept>
 
 namespace kvetro::test {
@@ -37,6 +38,16 @@ std::string PulseBits(const std::vector<Pulse>& Pulses, const PulseTiming& Timin
     }
   }
   return Bits;
+}
+
+std::string Framed(std::uint8_t Byte) {
+  // The start pulse is bit 8, always set. One bitset rather than "1" + the
+  // eight bits: that concatenation draws a false -Wrestrict from GCC 12 at -O3.
+  return std::bitset<9>(0x100U | Byte).to_string();
+}
+
+std::string Repeat(char C, std::size_t N) {
+  return std::string(N, C);
 }
 
 long RunToEnd(TTapeEncoder& Encoder, long StepLimit) {

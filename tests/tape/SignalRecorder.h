@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -25,6 +26,12 @@ std::vector<Pulse> SplitPulses(const std::vector<std::uint8_t>& Samples);
 // Writes each pulse as '0' or '1' by comparing it with the timing's two
 // pulse shapes; '?' for anything else.
 std::string PulseBits(const std::vector<Pulse>& Pulses, const PulseTiming& Timing);
+
+// One byte as the tape frames it: a start pulse '1', then the eight bits
+// from bit 7 down.
+std::string Framed(std::uint8_t Byte);
+// N pulses of the one kind C.
+std::string Repeat(char C, std::size_t N);
 
 // Runs the encoder until it clears its running flag; answers the number of
 // steps it took.

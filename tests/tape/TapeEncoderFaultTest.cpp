@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <bitset>
 #include <string>
 #include <vector>
 
@@ -14,15 +13,6 @@ namespace kvetro::test {
 namespace {
 
 constexpr PulseTiming kDefault = PulseTiming::Defaults();
-
-std::string Framed(std::uint8_t Byte) {
-  // The start pulse is bit 8, always set. One bitset rather than "1" + the
-  // eight bits: that concatenation draws a false -Wrestrict from GCC 12 at -O3.
-  return std::bitset<9>(0x100U | Byte).to_string();
-}
-std::string Repeat(char C, std::size_t N) {
-  return std::string(N, C);
-}
 
 TEST(TapeEncoderFaults, WriteFailureInACountedPhaseKeepsThePulseTakenOff) {
   TMzfImage Image;

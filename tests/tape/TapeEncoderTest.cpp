@@ -17,17 +17,6 @@ namespace {
 constexpr PulseTiming kDefault = PulseTiming::Defaults();
 constexpr PulseTiming kStandard = PulseTiming::Standard();
 
-// A start pulse, then the eight bits from bit 7 down.
-std::string Framed(std::uint8_t Byte) {
-  // The start pulse is bit 8, always set. One bitset rather than "1" + the
-  // eight bits: that concatenation draws a false -Wrestrict from GCC 12 at -O3.
-  return std::bitset<9>(0x100U | Byte).to_string();
-}
-
-std::string Repeat(char C, int N) {
-  return std::string(static_cast<std::size_t>(N), C);
-}
-
 // What a run from phase 6 must send, built from the order of the tape file:
 // long pulse, 1000 short, the body gap, the tape mark, a long pulse, the body,
 // its checksum high byte first, two long pulses.

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <vector>
 
-#include "tests/wave/WaveBytes.h"
+#include "tests/support/WaveBytes.h"
 
 namespace kvetro {
 namespace {

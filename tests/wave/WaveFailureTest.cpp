@@ -5,7 +5,7 @@
 
 #include "tests/support/MachineFeatures.h"
 #include "tests/wave/TempFile.h"
-#include "tests/wave/WaveBytes.h"
+#include "tests/support/WaveBytes.h"
 #include "wave/MemoryStream.h"
 #include "wave/StreamErrors.h"
 #include "wave/WaveFileStream.h"

@@ -6,8 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/MzfBuilder.h"
 #include "tests/wave/TempFile.h"
-#include "tests/wave/WaveBytes.h"
+#include "tests/support/WaveBytes.h"
 #include "wave/MemoryStream.h"
 #include "wave/StreamErrors.h"
 #include "wave/WaveFileStream.h"
@@ -20,6 +21,7 @@ using Bytes = std::vector<std::uint8_t>;
 using test::AppendChunk;
 using test::AppendId;
 using test::AppendLe32;
+using test::CountingBody;
 
 Bytes RiffHeader() {
   Bytes Wave;
@@ -39,14 +41,6 @@ Bytes ChunkHeader(const std::string& Id, std::uint32_t Size) {
 Bytes operator+(Bytes Left, const Bytes& Right) {
   Left.insert(Left.end(), Right.begin(), Right.end());
   return Left;
-}
-
-Bytes Counting(std::size_t Count, std::uint8_t From) {
-  Bytes Result(Count);
-  for (std::size_t I = 0; I < Count; ++I) {
-    Result[I] = static_cast<std::uint8_t>(From + I);
-  }
-  return Result;
 }
 
 Bytes FormatOf(TWaveStream& Wave) {
@@ -72,16 +66,16 @@ void ExpectError(const std::function<void()>& Action, const std::string& Text) {
 
 TEST(WaveReadTest, FormatAndDataChunksAreFound) {
   Bytes Input = RiffHeader();
-  AppendChunk(Input, "fmt ", Counting(16, 0x50));
-  AppendChunk(Input, "LIST", Counting(6, 0));
-  AppendChunk(Input, "data", Counting(5, 1));
+  AppendChunk(Input, "fmt ", CountingBody(16, 0x50));
+  AppendChunk(Input, "LIST", CountingBody(6, 0));
+  AppendChunk(Input, "data", CountingBody(5, 1));
   TMemoryStream Under(Input);
   TWaveStream Wave(Under);
   Wave.Open(false);
   EXPECT_EQ(Wave.GetFormatSize(), 16);
-  EXPECT_EQ(FormatOf(Wave), Counting(16, 0x50));
+  EXPECT_EQ(FormatOf(Wave), CountingBody(16, 0x50));
   EXPECT_EQ(Wave.Size(), 5);
-  EXPECT_EQ(ReadAll(Wave, 5), Counting(5, 1));
+  EXPECT_EQ(ReadAll(Wave, 5), CountingBody(5, 1));
   EXPECT_EQ(Wave.Position(), 5);
   Wave.SetPosition(3);
   EXPECT_EQ(ReadAll(Wave, 100), (Bytes{4, 5}));
@@ -118,12 +112,12 @@ TEST(WaveReadTest, FewerThanTwelveBytesIsAReadError) {
 
 TEST(WaveReadTest, WithoutDataChunkTheSizeIsZero) {
   Bytes Input = RiffHeader();
-  AppendChunk(Input, "fmt ", Counting(18, 0));
+  AppendChunk(Input, "fmt ", CountingBody(18, 0));
   TMemoryStream Under(Input);
   TWaveStream Wave(Under);
   Wave.Open(false);
   EXPECT_EQ(Wave.Size(), 0);
-  EXPECT_EQ(FormatOf(Wave), Counting(18, 0));
+  EXPECT_EQ(FormatOf(Wave), CountingBody(18, 0));
   std::uint8_t Buffer[4] = {};
   EXPECT_EQ(Wave.Read(Buffer, 4), 0);
   EXPECT_EQ(Wave.Write(Buffer, 4), 0);
@@ -132,38 +126,38 @@ TEST(WaveReadTest, WithoutDataChunkTheSizeIsZero) {
 
 TEST(WaveReadTest, DataChunkFollowedByAnotherChunkEndsAtItsSize) {
   Bytes Input = RiffHeader();
-  AppendChunk(Input, "data", Counting(10, 100));
-  AppendChunk(Input, "junk", Counting(30, 0));
+  AppendChunk(Input, "data", CountingBody(10, 100));
+  AppendChunk(Input, "junk", CountingBody(30, 0));
   TMemoryStream Under(Input);
   TWaveStream Wave(Under);
   Wave.Open(false);
   EXPECT_EQ(Wave.Size(), 10);
   Wave.SetPosition(0);
-  EXPECT_EQ(ReadAll(Wave, 20), Counting(10, 100));
+  EXPECT_EQ(ReadAll(Wave, 20), CountingBody(10, 100));
 }
 
 TEST(WaveReadTest, LaterChunksReplaceEarlierOnesAndAZeroIdEndsTheWalk) {
   Bytes Input = RiffHeader();
-  AppendChunk(Input, "fmt ", Counting(4, 1));
-  AppendChunk(Input, "data", Counting(3, 10));
-  AppendChunk(Input, "fmt ", Counting(2, 7));
-  AppendChunk(Input, "data", Counting(4, 20));
+  AppendChunk(Input, "fmt ", CountingBody(4, 1));
+  AppendChunk(Input, "data", CountingBody(3, 10));
+  AppendChunk(Input, "fmt ", CountingBody(2, 7));
+  AppendChunk(Input, "data", CountingBody(4, 20));
   Input = Input + Bytes(8, 0);
-  AppendChunk(Input, "data", Counting(9, 30));
+  AppendChunk(Input, "data", CountingBody(9, 30));
   TMemoryStream Under(Input);
   TWaveStream Wave(Under);
   Wave.Open(false);
-  EXPECT_EQ(FormatOf(Wave), Counting(2, 7));
-  EXPECT_EQ(ReadAll(Wave, 100), Counting(4, 20));
+  EXPECT_EQ(FormatOf(Wave), CountingBody(2, 7));
+  EXPECT_EQ(ReadAll(Wave, 100), CountingBody(4, 20));
 }
 
 TEST(WaveReadTest, PadBytesAreNotSkipped) {
   // An odd chunk followed by a pad byte: the walk reads the pad as the first
   // byte of the next header and finds no data chunk.
   Bytes Input = RiffHeader();
-  AppendChunk(Input, "odd ", Counting(3, 0));
+  AppendChunk(Input, "odd ", CountingBody(3, 0));
   Input.push_back(0);
-  AppendChunk(Input, "data", Counting(2, 1));
+  AppendChunk(Input, "data", CountingBody(2, 1));
   TMemoryStream Under(Input);
   TWaveStream Wave(Under);
   Wave.Open(false);
@@ -172,8 +166,8 @@ TEST(WaveReadTest, PadBytesAreNotSkipped) {
 
 TEST(WaveReadTest, WaveOpenedForReadingIsOverwrittenInPlaceNotExtended) {
   Bytes Input = RiffHeader();
-  AppendChunk(Input, "data", Counting(10, 0));
-  AppendChunk(Input, "tail", Counting(2, 0xE0));
+  AppendChunk(Input, "data", CountingBody(10, 0));
+  AppendChunk(Input, "tail", CountingBody(2, 0xE0));
   TMemoryStream Under(Input);
   TWaveStream Wave(Under);
   Wave.Open(false);
@@ -190,12 +184,12 @@ TEST(WaveReadTest, WaveOpenedForReadingIsOverwrittenInPlaceNotExtended) {
 
 TEST(WaveReadTest, WaveInsideAStreamIsReadFromWhereThatStreamStood) {
   Bytes Wave = RiffHeader();
-  AppendChunk(Wave, "data", Counting(3, 1));
+  AppendChunk(Wave, "data", CountingBody(3, 1));
   TMemoryStream Under(Bytes(7, 0xFF) + Wave);
   Under.SetPosition(7);
   TWaveStream Reader(Under);
   Reader.Open(false);
-  EXPECT_EQ(ReadAll(Reader, 3), Counting(3, 1));
+  EXPECT_EQ(ReadAll(Reader, 3), CountingBody(3, 1));
 }
 
 // Forged sizes: every size is read as unsigned 32 bits; one that claims more
@@ -210,18 +204,18 @@ TEST(WaveReadTest, ForgedChunkSizesEndTheWalk) {
   }
   {
     // A data chunk of 2^31 or more keeps the bytes that are there.
-    TMemoryStream Under(RiffHeader() + ChunkHeader("data", 0x80000000) + Counting(6, 1));
+    TMemoryStream Under(RiffHeader() + ChunkHeader("data", 0x80000000) + CountingBody(6, 1));
     TWaveStream Wave(Under);
     Wave.Open(false);
     EXPECT_EQ(Wave.Size(), 6);
-    EXPECT_EQ(ReadAll(Wave, 100), Counting(6, 1));
+    EXPECT_EQ(ReadAll(Wave, 100), CountingBody(6, 1));
     Wave.SetPosition(0);
     EXPECT_EQ(Wave.Seek(0, soFromEnd), 6);
   }
   {
     // A smaller size that still runs past the end is cut the same way, and
     // nothing after it is looked at.
-    TMemoryStream Under(RiffHeader() + ChunkHeader("data", 1000) + Counting(4, 9));
+    TMemoryStream Under(RiffHeader() + ChunkHeader("data", 1000) + CountingBody(4, 9));
     TWaveStream Wave(Under);
     Wave.Open(false);
     EXPECT_EQ(Wave.Size(), 4);
@@ -238,7 +232,7 @@ TEST(WaveReadTest, ForgedChunkSizesEndTheWalk) {
 
 TEST(WaveReadTest, FormatChunkLargerThanTheRestIsAReadErrorWithoutAllocating) {
   for (const std::uint32_t Size : {0xFFFFFFF0u, 0x7FFFFFFFu, 19u}) {
-    TMemoryStream Under(RiffHeader() + ChunkHeader("fmt ", Size) + Counting(18, 0));
+    TMemoryStream Under(RiffHeader() + ChunkHeader("fmt ", Size) + CountingBody(18, 0));
     TWaveStream Wave(Under);
     ExpectError<EReadError>([&] { Wave.Open(false); }, "Stream read error");
     EXPECT_EQ(Wave.GetFormatSize(), 0) << Size;
@@ -272,7 +266,7 @@ TEST(WaveReadTest, ArbitraryBytesAfterTheHeaderAlwaysEndTheWalk) {
 
 TEST(WaveReadTest, FileWrittenByTheWaveFileStreamReadsBack) {
   test::TTempFile File;
-  const Bytes Samples = Counting(301, 0x20);
+  const Bytes Samples = CountingBody(301, 0x20);
   {
     TWaveFileStream Wave(File.Name(), fmCreate);
     Wave.SetPCMFormat(44100, 8, 1);

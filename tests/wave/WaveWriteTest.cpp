@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "tests/wave/TempFile.h"
-#include "tests/wave/WaveBytes.h"
+#include "tests/support/WaveBytes.h"
 #include "wave/MemoryStream.h"
 #include "wave/WaveFileStream.h"
 #include "wave/WaveStreamError.h"

@@ -1,4 +1,4 @@
-#include "tests/wave/WaveBytes.h"
+#include "tests/support/WaveBytes.h"
 
 namespace kvetro::test {
 
