@@ -22,7 +22,8 @@ struct TConversionSettings {
 // timing, behind the 46-byte RIFF/WAVE header.
 struct TConversionPlan {
   static constexpr std::uint64_t WaveHeaderSize = 46;
-  // RIFF sizes and offsets are signed 32-bit.
+  // Kept below 2^31 so that readers which treat RIFF sizes as signed
+  // 32-bit values still accept the file.
   static constexpr std::uint64_t MaxFileSize = 0x7FFFFFFF;
 
   std::uint64_t LoaderSamples = 0;
