@@ -12,8 +12,8 @@ namespace kvetro {
 // 0x0000-0x0FFF onto itself through ports 0xE4/0xE0 (so that it can be
 // patched), writes the monitor constant to 0x0A4B and 0x01 to 0x0512, hands
 // the user's body size, load address and execution address to the monitor
-// (13 bytes copied to 0x1102-0x110E) and calls back into it at 0x002A, which then reads the user's
-// body at the fast timing.
+// (13 bytes copied to 0x1102-0x110E) and calls back into it at 0x002A, which
+// then reads the user's body at the fast timing.
 inline constexpr std::uint16_t FastLoaderAddress = 0xD400;
 inline constexpr std::uint16_t FastLoaderBodySize = 90;
 

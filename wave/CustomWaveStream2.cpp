@@ -2,10 +2,6 @@
 
 namespace kvetro {
 
-TCustomWaveStream2::~TCustomWaveStream2() {
-  TCustomWaveStream2::SetFormatSize(0);
-}
-
 std::uint8_t* TCustomWaveStream2::GetFormat() {
   return FFormatSize > 0 ? FFormat.data() : nullptr;
 }

@@ -11,7 +11,6 @@ namespace kvetro {
 class TCustomWaveStream2 : public TCustomWaveStream {
  public:
   TCustomWaveStream2() = default;
-  ~TCustomWaveStream2() override;
 
   // Null while the record is empty.
   std::uint8_t* GetFormat() override;

@@ -1,6 +1,6 @@
 // The fuzzers' properties, replayed in the normal suite (and so under the
-// sanitizer build of the whole suite): every seed of the corpus and every
-// input a fuzzer has found, kept below as a regression case.
+// sanitizer build of the whole suite): every seed of the corpus. An input a
+// fuzzer finds is added to the seeds (fuzz/SeedInputs.cpp) to be replayed here.
 #include <gtest/gtest.h>
 
 #include "fuzz/ConversionCheck.h"
