@@ -8,9 +8,9 @@
 #include <string>
 
 #include "bench/BenchInputs.h"
-#include "bench/BenchUser.h"
 #include "bench/ScratchFolder.h"
 #include "tape/ConversionRun.h"
+#include "tape/FixedSettingsUser.h"
 
 namespace kvetro::bench {
 namespace {
@@ -24,9 +24,10 @@ void ConversionIntoFile(benchmark::State& State, const TBenchInput& Input) {
   // Long-lived, like the program's own run object.
   const auto Run = std::make_unique<TConversionRun>();
   for (auto _ : State) {
-    TBenchUser User(InputName, OutputName, Input.Settings);
+    TFixedSettingsUser User(InputName, OutputName, Input.Settings);
     if (Run->Execute(User) != TRunOutcome::Written) {
-      State.SkipWithError(User.Message().value_or("the run wrote nothing").c_str());
+      State.SkipWithError(User.Messages.empty() ? "the run wrote nothing"
+                                                : User.Messages.front().c_str());
       break;
     }
     State.PauseTiming();

@@ -13,6 +13,7 @@
 #include "tape/ConversionRun.h"
 #include "tape/ConversionUser.h"
 #include "tape/FastLoaderFile.h"
+#include "tape/FixedSettingsUser.h"
 #include "tape/MemoryOutput.h"
 #include "tape/SettingsCheck.h"
 #include "tape/SignalTotals.h"
@@ -35,32 +36,6 @@ constexpr std::array<TimingBox, 4> kBoxes = {TimingBox::Log0Lo, TimingBox::Log0H
 std::string Number(std::uint64_t Value) {
   return std::to_string(Value);
 }
-
-// Answers the run as a user with the case's settings would; the boxes hold
-// what the run writes into them, as the window's do.
-class TCaseUser : public TConversionUser {
- public:
-  TCaseUser(const TConversionSettings& Settings, std::string InputName)
-      : FSettings(Settings), FTiming(Settings.UserTiming), FInputName(std::move(InputName)) {}
-
-  std::optional<std::string> ChooseInputFile() override { return FInputName; }
-  std::optional<std::string> ChooseOutputFile() override { return kOutputName; }
-  void ShowMessage(const std::string& Text) override { Messages.push_back(Text); }
-  void SetStartEnabled(bool /*Enabled*/) override {}
-  std::int32_t ReadTiming(TimingBox Box) override { return FTiming.Get(Box); }
-  void WriteTiming(TimingBox Box, std::int32_t Value) override { FTiming.Set(Box, Value); }
-  std::int32_t MonitorConstant() override { return FSettings.MonitorConstant; }
-  std::int32_t LoaderGap() override { return FSettings.LoaderGap; }
-  std::int32_t BodyGap() override { return FSettings.BodyGap; }
-  void ProcessMessages() override {}
-
-  std::vector<std::string> Messages;
-
- private:
-  TConversionSettings FSettings;
-  PulseTiming FTiming;
-  std::string FInputName;
-};
 
 // The case's MZF file, for the run to load; removed again afterwards.
 class TInputFile {
@@ -122,9 +97,8 @@ std::string CheckAgainstSteps(const TConversionCase& Case, const TConversionSett
   }
   LoaderEncoder.Attach(Stepped, Standard);
   LoaderEncoder.BeginFullRun(Settings.LoaderGap, LoaderLength);
-  if (auto Problem = RunCounted(LoaderEncoder,
-                                LoaderPulses.Pulses() + StepsBeyondPulses(TPhase::LeadGap),
-                                "loader run");
+  if (auto Problem = RunCounted(
+          LoaderEncoder, LoaderPulses.Pulses() + StepsBeyondPulses(TPhase::LeadGap), "loader run");
       !Problem.empty()) {
     return Problem;
   }
@@ -215,7 +189,7 @@ std::string CheckConversion(const TConversionCase& Case) {
   const bool FillsUp = Case.FillUp && FillLimit < FileSize;
   TMemoryOutputs Outputs(Case.FillUp ? static_cast<std::int32_t>(FillLimit) : -1);
   const TInputFile Input(Case.Mzf);
-  TCaseUser User(Settings, Input.Name());
+  TFixedSettingsUser User(Input.Name(), kOutputName, Settings);
   auto Run = std::make_unique<TConversionRun>();
   Run->SetInvertLevels(Case.InvertLevels);
   TRunOutcome Outcome = TRunOutcome::Cancelled;
