@@ -3,7 +3,6 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <optional>
 #include <string>
 
@@ -18,10 +17,10 @@ namespace kvetro {
 
 namespace {
 
-// A range that reaches as far as a 32-bit setting goes has no upper end
-// worth naming.
+// A range that reaches as far as a setting goes has no upper end worth
+// naming.
 bool OpenEnded(TSettingRange Range) {
-  return Range.Max == std::numeric_limits<std::int32_t>::max();
+  return Range.Max == LargestSetting;
 }
 
 // As a usage error says it: "from 1 to 128", "of 0 or more".
