@@ -21,6 +21,7 @@
 #include "app/FileDialog.h"
 #include "app/SpinEdit.h"
 #include "tape/ConversionPlan.h"
+#include "tape/ConversionSettings.h"
 
 namespace kvetro {
 
@@ -74,10 +75,13 @@ QLabel* MakeLabel(QWidget* Parent, const char* Name, int Left, int Top, int Widt
   return Label;
 }
 
+// Equal bounds mean no bounds: the gap boxes take 0 (no pulses) or anything.
+constexpr TSettingRange kNoBounds{0, 0};
+
 TSpinEdit* MakeSpinEdit(QWidget* Parent, const char* Name, int Left, int Top, int Width,
-                        std::int32_t Value, std::int32_t MinValue, std::int32_t MaxValue) {
+                        std::int32_t Value, TSettingRange Range) {
   auto* Edit = Place(new TSpinEdit(Parent), Name, Left, Top, Width, 22, WindowFont(false));
-  Edit->SetRange(MinValue, MaxValue);
+  Edit->SetRange(Range.Min, Range.Max);
   Edit->SetValue(Value);
   return Edit;
 }
@@ -182,10 +186,14 @@ void TForm1::CreateComponents() {
                            "Časování log. úrovní [v samplech při 44100 Hz]");
   Label1 = MakeLabel(GroupBox1, "Label1", 8, 56, 30, 13, "Log. 0");
   Label2 = MakeLabel(GroupBox1, "Label2", 8, 96, 30, 13, "Log. 1");
-  SpinEdit1 = MakeSpinEdit(GroupBox1, "SpinEdit1", 64, 48, 49, 3, 1, 128);
-  SpinEdit2 = MakeSpinEdit(GroupBox1, "SpinEdit2", 192, 48, 49, 1, 1, 128);
-  SpinEdit3 = MakeSpinEdit(GroupBox1, "SpinEdit3", 64, 88, 49, 3, 1, 128);
-  SpinEdit4 = MakeSpinEdit(GroupBox1, "SpinEdit4", 192, 88, 49, 2, 1, 128);
+  SpinEdit1 =
+      MakeSpinEdit(GroupBox1, "SpinEdit1", 64, 48, 49, DefaultTiming.Log0Lo, PulseHalfRange);
+  SpinEdit2 =
+      MakeSpinEdit(GroupBox1, "SpinEdit2", 192, 48, 49, DefaultTiming.Log0Hi, PulseHalfRange);
+  SpinEdit3 =
+      MakeSpinEdit(GroupBox1, "SpinEdit3", 64, 88, 49, DefaultTiming.Log1Lo, PulseHalfRange);
+  SpinEdit4 =
+      MakeSpinEdit(GroupBox1, "SpinEdit4", 192, 88, 49, DefaultTiming.Log1Hi, PulseHalfRange);
   Label3 = MakeLabel(GroupBox1, "Label3", 152, 56, 6, 13, "+");
   Label4 = MakeLabel(GroupBox1, "Label4", 152, 96, 6, 13, "+");
   Label5 = MakeLabel(GroupBox1, "Label5", 72, 24, 14, 13, "LO");
@@ -193,12 +201,12 @@ void TForm1::CreateComponents() {
 
   GroupBox2 = MakeGroupBox(this, "GroupBox2", 8, 144, 289, 137, "Ostatní parametry");
   Label7 = MakeLabel(GroupBox2, "Label7", 8, 32, 135, 13, "Konstanta v monitoru [0A4B]");
-  SpinEdit5 = MakeSpinEdit(GroupBox2, "SpinEdit5", 192, 24, 49, 1, 1, 255);
+  SpinEdit5 = MakeSpinEdit(GroupBox2, "SpinEdit5", 192, 24, 49, DefaultMonitorConstant,
+                           MonitorConstantRange);
   Label8 = MakeLabel(GroupBox2, "Label8", 16, 72, 72, 13, "LGAP zavadec");
   Label9 = MakeLabel(GroupBox2, "Label9", 16, 96, 48, 13, "LGAP telo");
-  // Equal bounds mean no bounds: a gap may be 0 (no pulses) or anything.
-  SpinEdit6 = MakeSpinEdit(GroupBox2, "SpinEdit6", 168, 64, 73, 5000, 0, 0);
-  SpinEdit7 = MakeSpinEdit(GroupBox2, "SpinEdit7", 168, 88, 73, 5000, 0, 0);
+  SpinEdit6 = MakeSpinEdit(GroupBox2, "SpinEdit6", 168, 64, 73, DefaultGap, kNoBounds);
+  SpinEdit7 = MakeSpinEdit(GroupBox2, "SpinEdit7", 168, 88, 73, DefaultGap, kNoBounds);
 
   Label10 = MakeLabel(this, "Label10", 96, 336, 118, 11, kFooter, FooterFont());
   Label10->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);

@@ -10,6 +10,12 @@
 
 namespace kvetro {
 
+namespace {
+// What a box holds: a 32-bit value. A box without bounds takes all of it.
+constexpr std::int64_t kLowest = std::numeric_limits<std::int32_t>::min();
+constexpr std::int64_t kHighest = std::numeric_limits<std::int32_t>::max();
+}  // namespace
+
 TSpinEdit::TSpinEdit(QWidget* Parent) : QAbstractSpinBox(Parent) {
   lineEdit()->setText(QStringLiteral("0"));
 }
@@ -31,18 +37,16 @@ TSpinEdit::TParsed TSpinEdit::ParseDecimal(const QString& Text, std::int32_t& Re
   }
   // Accumulated as a negative number so that the most negative value fits;
   // once past 32 bits it stays just past, however many digits follow.
-  constexpr std::int64_t Lowest = std::numeric_limits<std::int32_t>::min();
   std::int64_t Accumulated = 0;
   for (; Index < Text.size(); ++Index) {
     const char16_t Digit = Text[Index].unicode();
     if (Digit < u'0' || Digit > u'9') {
       return TParsed::NotANumber;
     }
-    Accumulated = std::max(Accumulated * 10 - (Digit - u'0'), Lowest - 1);
+    Accumulated = std::max(Accumulated * 10 - (Digit - u'0'), kLowest - 1);
   }
   const std::int64_t Number = Negative ? Accumulated : -Accumulated;
-  Result = static_cast<std::int32_t>(
-      std::clamp<std::int64_t>(Number, Lowest, std::numeric_limits<std::int32_t>::max()));
+  Result = static_cast<std::int32_t>(std::clamp<std::int64_t>(Number, kLowest, kHighest));
   return Result == Number ? TParsed::Number : TParsed::Beyond32Bits;
 }
 
@@ -60,8 +64,8 @@ std::int32_t TSpinEdit::Value() const {
 }
 
 std::int32_t TSpinEdit::Clamped(std::int64_t Candidate) const {
-  std::int64_t Low = std::numeric_limits<std::int32_t>::min();
-  std::int64_t High = std::numeric_limits<std::int32_t>::max();
+  std::int64_t Low = kLowest;
+  std::int64_t High = kHighest;
   if (HasBounds()) {
     Low = std::min(FMinValue, FMaxValue);
     High = std::max(FMinValue, FMaxValue);

@@ -34,7 +34,8 @@ std::vector<std::uint8_t> MzfFile(const std::string& TapeName, std::uint16_t Bod
 }
 
 // Identical pulses are refused: the short one is one sample shorter.
-constexpr PulseTiming kSlowestTiming{128, 127, 128, 128};
+constexpr std::int32_t kLongestHalf = PulseHalfRange.Max;
+constexpr PulseTiming kSlowestTiming{kLongestHalf, kLongestHalf - 1, kLongestHalf, kLongestHalf};
 constexpr std::uint16_t kWorstBodySize = 65407;
 
 }  // namespace
@@ -47,8 +48,6 @@ TBenchInput WorstCaseInput() {
     Input.File[At] = 0xFF;
   }
   Input.Settings.UserTiming = kSlowestTiming;
-  Input.Settings.LoaderGap = 5000;
-  Input.Settings.BodyGap = 5000;
   return Input;
 }
 

@@ -17,9 +17,9 @@ struct TBenchInput {
 };
 
 // The heaviest file there is: 65535 bytes whose header asks for a body of
-// 65407 bytes, all 0xFF (every bit a long pulse), at the slowest timing a
-// run accepts, 128 + 127 samples for the short pulse and 128 + 128 for the
-// long one, and gaps of 5000.
+// 65407 bytes, all 0xFF (every bit a long pulse), at the slowest timing the
+// settings allow (the longest halves, the short pulse's HI one sample less),
+// with the default gaps.
 TBenchInput WorstCaseInput();
 
 // A 32 KiB program body of mixed bytes at the window's default settings.

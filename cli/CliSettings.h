@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "tape/ConversionPlan.h"
+#include "tape/ConversionSettings.h"
 
 namespace kvetro {
 

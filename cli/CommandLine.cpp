@@ -3,10 +3,11 @@
 #include <CLI/CLI.hpp>
 #include <algorithm>
 #include <cstdint>
-#include <limits>
 #include <optional>
+#include <string>
 
 #include "cli/NumberArgument.h"
+#include "tape/ConversionSettings.h"
 
 #ifndef KVETRO_VERSION
 #define KVETRO_VERSION "unknown"
@@ -16,11 +17,38 @@ namespace kvetro {
 
 namespace {
 
-constexpr std::int32_t MinHalf = 1;
-constexpr std::int32_t MaxHalf = 128;
-constexpr std::int32_t MinConstant = 1;
-constexpr std::int32_t MaxConstant = 255;
-constexpr std::int32_t MaxGap = std::numeric_limits<std::int32_t>::max();
+// A range that reaches as far as a setting goes has no upper end worth
+// naming.
+bool OpenEnded(TSettingRange Range) {
+  return Range.Max == LargestSetting;
+}
+
+// As a usage error says it: "from 1 to 128", "of 0 or more".
+std::string RangeWords(TSettingRange Range) {
+  if (OpenEnded(Range)) {
+    return "of " + std::to_string(Range.Min) + " or more";
+  }
+  return "from " + std::to_string(Range.Min) + " to " + std::to_string(Range.Max);
+}
+
+// As the help text says it: "1..128", "0 or more".
+std::string RangeHint(TSettingRange Range) {
+  if (OpenEnded(Range)) {
+    return std::to_string(Range.Min) + " or more";
+  }
+  return std::to_string(Range.Min) + ".." + std::to_string(Range.Max);
+}
+
+// A line of the options' help with the default in brackets in its column.
+std::string WithDefault(std::string Line, const std::string& Default) {
+  constexpr std::size_t DefaultColumn = 70;
+  Line.resize(std::max(Line.size() + 1, DefaultColumn), ' ');
+  return Line + "[" + Default + "]\n";
+}
+
+std::string PulseDefault(std::int32_t Lo, std::int32_t Hi) {
+  return std::to_string(Lo) + "," + std::to_string(Hi);
+}
 
 // The option texts as given; each is checked and converted after parsing so
 // that every value error reads the same way.
@@ -49,24 +77,24 @@ void SetPulse(const std::optional<std::string>& Text, const char* Option, std::i
   if (!Text) {
     return;
   }
-  const auto Halves = ParsePulseHalves(*Text, MinHalf, MaxHalf);
+  const auto Halves = ParsePulseHalves(*Text, PulseHalfRange.Min, PulseHalfRange.Max);
   if (!Halves) {
-    throw TUsageError(std::string(Option) + " wants LO,HI, two whole numbers from 1 to 128, not '" +
-                      *Text + "'");
+    throw TUsageError(std::string(Option) + " wants LO,HI, two whole numbers " +
+                      RangeWords(PulseHalfRange) + ", not '" + *Text + "'");
   }
   Lo = Halves->Lo;
   Hi = Halves->Hi;
 }
 
-void SetNumber(const std::optional<std::string>& Text, const char* Option, std::int32_t Min,
-               std::int32_t Max, const char* Range, std::int32_t& Value) {
+void SetNumber(const std::optional<std::string>& Text, const char* Option, TSettingRange Range,
+               std::int32_t& Value) {
   if (!Text) {
     return;
   }
-  const auto Number = ParseDecimal(*Text, Min, Max);
+  const auto Number = ParseDecimal(*Text, Range.Min, Range.Max);
   if (!Number) {
-    throw TUsageError(std::string(Option) + " wants a whole number " + Range + ", not '" + *Text +
-                      "'");
+    throw TUsageError(std::string(Option) + " wants a whole number " + RangeWords(Range) +
+                      ", not '" + *Text + "'");
   }
   Value = *Number;
 }
@@ -77,11 +105,9 @@ TCommandLine Interpret(const TRawOptions& Raw) {
   PulseTiming& Timing = Settings.Conversion.UserTiming;
   SetPulse(Raw.Zero, "--zero", Timing.Log0Lo, Timing.Log0Hi);
   SetPulse(Raw.One, "--one", Timing.Log1Lo, Timing.Log1Hi);
-  SetNumber(Raw.Constant, "--constant", MinConstant, MaxConstant, "from 1 to 255",
-            Settings.Conversion.MonitorConstant);
-  SetNumber(Raw.LoaderGap, "--loader-gap", 0, MaxGap, "of 0 or more",
-            Settings.Conversion.LoaderGap);
-  SetNumber(Raw.BodyGap, "--body-gap", 0, MaxGap, "of 0 or more", Settings.Conversion.BodyGap);
+  SetNumber(Raw.Constant, "--constant", MonitorConstantRange, Settings.Conversion.MonitorConstant);
+  SetNumber(Raw.LoaderGap, "--loader-gap", GapRange, Settings.Conversion.LoaderGap);
+  SetNumber(Raw.BodyGap, "--body-gap", GapRange, Settings.Conversion.BodyGap);
   Settings.InvertLevels = Raw.Invert;
 
   if (Raw.Info) {
@@ -155,6 +181,9 @@ std::string VersionText() {
 }
 
 std::string HelpText() {
+  const std::string Half = RangeHint(PulseHalfRange);
+  const std::string Gap = RangeHint(GapRange);
+  const std::string Gaps = std::to_string(DefaultGap);
   return "Turns an MZF tape image of a Sharp MZ computer into a 44100 Hz 8-bit mono WAV:\n"
          "a loader file at standard tape timing, then the body at a fast pulse timing.\n"
          "\n"
@@ -166,13 +195,16 @@ std::string HelpText() {
          "An existing OUTPUT.wav is replaced.\n"
          "\n"
          "Options (counts in samples at 44100 Hz; defaults in brackets):\n"
-         "  --zero LO,HI     short pulse (bit 0): LO samples of 0x30, then HI of 0xD0;\n"
-         "                   each 1..128                                        [3,1]\n"
-         "  --one LO,HI      long pulse (bit 1); each 1..128                    [3,2]\n"
-         "  --constant N     monitor constant that the loader writes to 0x0A4B,\n"
-         "                   1..255                                             [1]\n"
-         "  --loader-gap N   short pulses before the loader file, 0 or more     [5000]\n"
-         "  --body-gap N     short pulses before each body, 0 or more           [5000]\n"
+         "  --zero LO,HI     short pulse (bit 0): LO samples of 0x30, then HI of 0xD0;\n" +
+         WithDefault("                   each " + Half,
+                     PulseDefault(DefaultTiming.Log0Lo, DefaultTiming.Log0Hi)) +
+         WithDefault("  --one LO,HI      long pulse (bit 1); each " + Half,
+                     PulseDefault(DefaultTiming.Log1Lo, DefaultTiming.Log1Hi)) +
+         "  --constant N     monitor constant that the loader writes to 0x0A4B,\n" +
+         WithDefault("                   " + RangeHint(MonitorConstantRange),
+                     std::to_string(DefaultMonitorConstant)) +
+         WithDefault("  --loader-gap N   short pulses before the loader file, " + Gap, Gaps) +
+         WithDefault("  --body-gap N     short pulses before each body, " + Gap, Gaps) +
          "  --invert         swap the two sample levels, for players or cables that\n"
          "                   invert the signal\n"
          "  --info           print what INPUT holds and how long the sound would play;\n"

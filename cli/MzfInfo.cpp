@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "tape/ConversionPlan.h"
 #include "tape/RunMessages.h"
 #include "tape/SettingsCheck.h"
 
@@ -60,7 +61,8 @@ TMzfInfo DescribeMzf(const TMzfImage& Image, const TConversionSettings& Settings
   std::ostringstream Out;
   if (Image.FileLength() < TMzfImage::HeaderSize) {
     Field(Out, "Header in the file:",
-          std::to_string(Image.FileLength()) + " of 128 bytes (the rest read as zeros)");
+          std::to_string(Image.FileLength()) + " of " + std::to_string(TMzfImage::HeaderSize) +
+              " bytes (the rest read as zeros)");
   }
   Field(Out, "File type:", Hex(Image.ByteAt(0), 2));
   std::string QuotedName = HeaderFileName(Image);

@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "tape/ConversionPlan.h"
+#include "tape/ConversionSettings.h"
 #include "tape/MzfImage.h"
 
 namespace kvetro {

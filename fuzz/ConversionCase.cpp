@@ -11,6 +11,14 @@ constexpr std::array<TimingBox, 4> kBoxes = {TimingBox::Log0Lo, TimingBox::Log0H
 constexpr std::uint8_t kInvertFlag = 0x01;
 constexpr std::uint8_t kFillUpFlag = 0x02;
 
+// A byte taken into a range, and the byte that gives a value of the range.
+std::int32_t Within(TSettingRange Range, std::uint8_t Byte) {
+  return Range.Min + Byte % (Range.Max - Range.Min + 1);
+}
+std::uint8_t ByteFor(TSettingRange Range, std::int32_t Value) {
+  return static_cast<std::uint8_t>((Value - Range.Min) % (Range.Max - Range.Min + 1));
+}
+
 std::uint16_t Le16(const std::uint8_t* At) {
   return static_cast<std::uint16_t>(At[0] | (At[1] << 8));
 }
@@ -30,9 +38,9 @@ TConversionCase TConversionCase::Decode(const std::uint8_t* Data, std::size_t Si
   }
   TConversionCase Case;
   for (std::size_t I = 0; I < kBoxes.size(); ++I) {
-    Case.Settings.UserTiming.Set(kBoxes[I], 1 + S[I] % 128);
+    Case.Settings.UserTiming.Set(kBoxes[I], Within(PulseHalfRange, S[I]));
   }
-  Case.Settings.MonitorConstant = 1 + S[4] % 255;
+  Case.Settings.MonitorConstant = Within(MonitorConstantRange, S[4]);
   Case.Settings.LoaderGap = Le16(&S[5]) % (MaxGap + 1);
   Case.Settings.BodyGap = Le16(&S[7]) % (MaxGap + 1);
   Case.InvertLevels = (S[9] & kInvertFlag) != 0;
@@ -47,9 +55,9 @@ TConversionCase TConversionCase::Decode(const std::uint8_t* Data, std::size_t Si
 std::vector<std::uint8_t> TConversionCase::Encode() const {
   std::vector<std::uint8_t> Out(SettingsSize, 0);
   for (std::size_t I = 0; I < kBoxes.size(); ++I) {
-    Out[I] = static_cast<std::uint8_t>((Settings.UserTiming.Get(kBoxes[I]) - 1) % 128);
+    Out[I] = ByteFor(PulseHalfRange, Settings.UserTiming.Get(kBoxes[I]));
   }
-  Out[4] = static_cast<std::uint8_t>((Settings.MonitorConstant - 1) % 255);
+  Out[4] = ByteFor(MonitorConstantRange, Settings.MonitorConstant);
   StoreLe16(Out, 5, static_cast<std::uint16_t>(Settings.LoaderGap));
   StoreLe16(Out, 7, static_cast<std::uint16_t>(Settings.BodyGap));
   Out[9] = static_cast<std::uint8_t>((InvertLevels ? kInvertFlag : 0) | (FillUp ? kFillUpFlag : 0));

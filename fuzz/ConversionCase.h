@@ -3,15 +3,15 @@
 #include <cstdint>
 #include <vector>
 
-#include "tape/ConversionPlan.h"
+#include "tape/ConversionSettings.h"
 
 namespace kvetro {
 
 // One conversion to try, as a fuzzer input lays it out: a 12-byte settings
 // block, then the MZF file itself.
 //
-//   0-3   the four pulse counts, each taken into 1..128
-//   4     the monitor constant, taken into 1..255
+//   0-3   the four pulse counts, each taken into PulseHalfRange
+//   4     the monitor constant, taken into MonitorConstantRange
 //   5-6   loader gap, 7-8 body gap: little-endian, taken into 0..MaxGap
 //   9     flags: bit 0 inverts the levels, bit 1 makes the output fill up
 //   10-11 where the output fills up, as a fraction of its size (of 65535)

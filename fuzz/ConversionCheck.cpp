@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+#include "tape/ConversionPlan.h"
 #include "tape/ConversionRun.h"
 #include "tape/ConversionUser.h"
 #include "tape/FastLoaderFile.h"

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "fuzz/ConversionCase.h"
+#include "tape/ConversionSettings.h"
 #include "tape/MzfImage.h"
 #include "wave/LittleEndian.h"
 #include "wave/MemoryStream.h"
@@ -64,7 +65,7 @@ TBytes Mzf(std::uint16_t Size, std::size_t Present, std::uint8_t First = 0) {
   return Out;
 }
 
-TSeed Case(std::string Name, TBytes File, PulseTiming Timing = PulseTiming::Defaults(),
+TSeed Case(std::string Name, TBytes File, PulseTiming Timing = DefaultTiming,
            std::int32_t LoaderGap = 100, std::int32_t BodyGap = 50, bool Invert = false,
            bool FillUp = false, std::uint16_t FillPoint = 0) {
   TConversionCase C;
@@ -144,9 +145,8 @@ std::vector<TSeed> ConversionSeeds() {
                        TConversionCase::MaxGap, TConversionCase::MaxGap));
   Seeds.push_back(Case("inverted", Mzf(64, 64, 0x55), PulseTiming{1, 1, 2, 2}, 0, 0, true));
   Seeds.push_back(
-      Case("fills-up-half-way", Mzf(32, 32), PulseTiming::Defaults(), 10, 10, false, true, 0x8000));
-  Seeds.push_back(
-      Case("fills-up-in-header", Mzf(8, 8), PulseTiming::Defaults(), 0, 0, false, true, 1));
+      Case("fills-up-half-way", Mzf(32, 32), DefaultTiming, 10, 10, false, true, 0x8000));
+  Seeds.push_back(Case("fills-up-in-header", Mzf(8, 8), DefaultTiming, 0, 0, false, true, 1));
   return Seeds;
 }
 

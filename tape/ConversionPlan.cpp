@@ -22,7 +22,7 @@ TConversionPlan PlanConversion(const TMzfImage& Image, const TConversionSettings
 }
 
 std::string PlayingTime(std::uint64_t Samples) {
-  constexpr std::uint64_t SampleRate = 44100;
+  constexpr std::uint64_t SampleRate = TConversionPlan::SampleRate;
   // Whole milliseconds, rounded half up, without floating point.
   const std::uint64_t Milliseconds = (Samples * 1000 + SampleRate / 2) / SampleRate;
   char Text[40];

@@ -3,28 +3,20 @@
 #include <cstdint>
 #include <string>
 
+#include "tape/ConversionSettings.h"
 #include "tape/MzfImage.h"
-#include "tape/PulseTiming.h"
+#include "wave/Stream.h"
 
 namespace kvetro {
-
-// What a conversion is run with: the user's pulse timing for the body, the
-// monitor constant and the two gaps.
-struct TConversionSettings {
-  PulseTiming UserTiming = PulseTiming::Defaults();
-  std::int32_t MonitorConstant = 1;
-  std::int32_t LoaderGap = 5000;
-  std::int32_t BodyGap = 5000;
-};
 
 // The size of a conversion's output, known before anything is written: the
 // loader file at the standard timing, then the user's body at the user's
 // timing, behind the 46-byte RIFF/WAVE header.
 struct TConversionPlan {
   static constexpr std::uint64_t WaveHeaderSize = 46;
-  // Kept below 2^31 so that readers which treat RIFF sizes as signed
-  // 32-bit values still accept the file.
-  static constexpr std::uint64_t MaxFileSize = 0x7FFFFFFF;
+  static constexpr std::int32_t SampleRate = 44100;
+  // The wave file is written through a stream, which stops below 2 GiB.
+  static constexpr std::uint64_t MaxFileSize = MaxStreamSize;
 
   std::uint64_t LoaderSamples = 0;
   std::uint64_t BodySamples = 0;

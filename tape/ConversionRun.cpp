@@ -5,6 +5,7 @@
 #include <optional>
 #include <string>
 
+#include "tape/ConversionPlan.h"
 #include "tape/FastLoaderFile.h"
 #include "tape/InOutError.h"
 #include "tape/ReplacingOutput.h"
@@ -139,7 +140,7 @@ TRunOutcome TConversionRun::Execute(TConversionUser& User, TOutputOpener& Output
 void TConversionRun::WriteWave(TConversionUser& User, const TConversionSettings& Settings,
                                TStream& Output, std::uint64_t DataSize, bool& ShowingStandard) {
   TWaveStream Wave(Output);
-  Wave.SetPCMFormat(44100, 8, 1);
+  Wave.SetPCMFormat(TConversionPlan::SampleRate, 8, 1);
   Wave.AnnounceDataSize(static_cast<std::int32_t>(DataSize));
   Wave.Open(true);
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "tape/ConversionPlan.h"
 #include "tape/ConversionOutput.h"
+#include "tape/ConversionSettings.h"
 #include "tape/ConversionUser.h"
 #include "tape/MzfImage.h"
 #include "tape/TapeSignal.h"

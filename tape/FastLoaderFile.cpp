@@ -19,7 +19,7 @@ std::uint16_t BuildFastLoaderFile(TMzfImage& Image, std::int32_t MonitorConstant
 
   // The user's size, load and execution address go to the target through the
   // parameter block; copy them before the header is rewritten below.
-  for (std::int32_t I = 0; I < 6; ++I) {
+  for (std::int32_t I = 0; I < FastLoaderUserFieldsSize; ++I) {
     Image.SetByte(BodyOffset(FastLoaderUserFieldsOffset + I),
                   Image.ByteAt(TMzfImage::BodySizeOffset + I));
   }

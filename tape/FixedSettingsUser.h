@@ -5,7 +5,7 @@
 #include <utility>
 #include <vector>
 
-#include "tape/ConversionPlan.h"
+#include "tape/ConversionSettings.h"
 #include "tape/ConversionUser.h"
 
 namespace kvetro {

@@ -12,10 +12,10 @@ enum class TimingBox : int { Log0Lo = 0, Log0Hi = 1, Log1Lo = 2, Log1Hi = 3 };
 enum class PulseKind { Short, Long };
 
 struct PulseTiming {
-  std::int32_t Log0Lo = 3;
-  std::int32_t Log0Hi = 1;
-  std::int32_t Log1Lo = 3;
-  std::int32_t Log1Hi = 2;
+  std::int32_t Log0Lo = 0;
+  std::int32_t Log0Hi = 0;
+  std::int32_t Log1Lo = 0;
+  std::int32_t Log1Hi = 0;
 
   std::int32_t Get(TimingBox Box) const;
   void Set(TimingBox Box, std::int32_t Value);
@@ -24,8 +24,6 @@ struct PulseTiming {
   // The timing at which the monitor ROM reads a tape: the loader file goes
   // out at this speed.
   static constexpr PulseTiming Standard() { return PulseTiming{9, 11, 18, 19}; }
-  // What the window starts with.
-  static constexpr PulseTiming Defaults() { return PulseTiming{3, 1, 3, 2}; }
 };
 
 // Where the encoder takes its counts from. Each is asked for at the moment

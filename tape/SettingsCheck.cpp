@@ -10,7 +10,7 @@ namespace kvetro {
 std::optional<std::string> SettingsRefusal(const TConversionSettings& Settings) {
   // The encoder's pulse counter is unsigned: a negative gap would mean no
   // gap at best.
-  if (Settings.LoaderGap < 0 || Settings.BodyGap < 0) {
+  if (Settings.LoaderGap < GapRange.Min || Settings.BodyGap < GapRange.Min) {
     return NegativeGapText;
   }
   const PulseTiming& Timing = Settings.UserTiming;

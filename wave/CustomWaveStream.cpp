@@ -1,7 +1,6 @@
 #include "wave/CustomWaveStream.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "wave/LittleEndian.h"
 
@@ -10,7 +9,6 @@ namespace kvetro {
 namespace {
 constexpr std::int32_t kPcmFormatSize = 18;
 constexpr std::uint16_t kPcmFormatTag = 1;
-constexpr std::int64_t kMaxPosition = std::numeric_limits<std::int32_t>::max();
 }  // namespace
 
 void TCustomWaveStream::SetSize(std::int32_t /*NewSize*/) {}
@@ -44,7 +42,7 @@ std::int32_t TCustomWaveStream::Seek(std::int32_t Offset, std::uint16_t Origin) 
   std::int64_t Target = SeekTarget(Offset, Origin, FPosition, DataSize);
   Target = std::max<std::int64_t>(Target, 0);
   // A data size of -1 has no end to clamp to.
-  Target = std::min<std::int64_t>(Target, DataSize >= 0 ? DataSize : kMaxPosition);
+  Target = std::min<std::int64_t>(Target, DataSize >= 0 ? DataSize : MaxStreamSize);
   FPosition = static_cast<std::int32_t>(Target);
   return FPosition;
 }
@@ -85,7 +83,7 @@ void TCustomWaveStream::SetPCMFormat(std::int32_t SamplesPerSec, std::int32_t Bi
 
 void TCustomWaveStream::Advance(std::int32_t Moved) {
   FPosition = static_cast<std::int32_t>(
-      std::clamp<std::int64_t>(static_cast<std::int64_t>(FPosition) + Moved, 0, kMaxPosition));
+      std::clamp<std::int64_t>(static_cast<std::int64_t>(FPosition) + Moved, 0, MaxStreamSize));
 }
 
 }  // namespace kvetro

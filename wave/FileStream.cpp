@@ -3,15 +3,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <limits>
 
 #include "wave/PlatformFile.h"
 
 namespace kvetro {
 
 namespace {
-
-constexpr std::int64_t kMaxStreamSize = std::numeric_limits<std::int32_t>::max();
 
 const char* PlatformMode(std::uint16_t Mode) {
   if (Mode == fmCreate) {
@@ -75,7 +72,7 @@ std::int32_t TFileStream::Write(const void* Buffer, std::int32_t Count) {
   // takes the same way as below, with the checks that it passes skipped.
   if (FBufferLength != 0 && FPosition == FBufferStart + FBufferLength && Count > 0 &&
       FBufferLength + Count <= static_cast<std::int64_t>(BufferCapacity) &&
-      FPosition + Count <= kMaxStreamSize) {
+      FPosition + Count <= MaxStreamSize) {
     std::memcpy(FBuffer.data() + FBufferLength, Buffer, static_cast<std::size_t>(Count));
     FBufferLength += Count;
     FPosition += Count;
@@ -85,7 +82,7 @@ std::int32_t TFileStream::Write(const void* Buffer, std::int32_t Count) {
     return 0;
   }
   const auto Length = static_cast<std::int64_t>(Count);
-  if (FPosition + Length > kMaxStreamSize) {
+  if (FPosition + Length > MaxStreamSize) {
     return 0;
   }
   const auto Capacity = static_cast<std::int64_t>(BufferCapacity);
@@ -163,7 +160,7 @@ std::int32_t TFileStream::Seek(std::int32_t Offset, std::uint16_t Origin) {
   const std::int64_t Target = SeekTarget(Offset, Origin, FPosition, LogicalSize());
   // The platform refuses a position before the start; one past what 32 bits
   // can answer is refused too. The stream stays where it was.
-  if (Target >= 0 && Target <= kMaxStreamSize) {
+  if (Target >= 0 && Target <= MaxStreamSize) {
     FPosition = Target;
   }
   return static_cast<std::int32_t>(FPosition);

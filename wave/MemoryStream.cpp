@@ -2,13 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 
 namespace kvetro {
-
-namespace {
-constexpr std::int64_t kMaxStreamSize = std::numeric_limits<std::int32_t>::max();
-}
 
 void TMemoryStream::SetSize(std::int32_t NewSize) {
   FBytes.resize(static_cast<std::size_t>(std::max<std::int32_t>(NewSize, 0)));
@@ -30,7 +25,7 @@ std::int32_t TMemoryStream::Write(const void* Buffer, std::int32_t Count) {
   if (Count <= 0) {
     return 0;
   }
-  const std::int64_t Limit = FWriteLimit < 0 ? kMaxStreamSize : FWriteLimit;
+  const std::int64_t Limit = FWriteLimit < 0 ? MaxStreamSize : FWriteLimit;
   const std::int64_t N = std::min<std::int64_t>(Count, Limit - FPosition);
   if (N <= 0) {
     return 0;
@@ -49,7 +44,7 @@ std::int32_t TMemoryStream::Seek(std::int32_t Offset, std::uint16_t Origin) {
       SeekTarget(Offset, Origin, FPosition, static_cast<std::int64_t>(FBytes.size()));
   // A position before the start or beyond what 32 bits can answer is refused;
   // the stream stays where it was.
-  if (Target >= 0 && Target <= kMaxStreamSize) {
+  if (Target >= 0 && Target <= MaxStreamSize) {
     FPosition = Target;
   }
   return static_cast<std::int32_t>(FPosition);

@@ -1,8 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 
 namespace kvetro {
+
+// The largest position or size of any stream. Positions are signed 32-bit,
+// so every stream, and with it every wave file, stays below 2 GiB.
+inline constexpr std::int64_t MaxStreamSize = std::numeric_limits<std::int32_t>::max();
 
 // Where a Seek counts from.
 inline constexpr std::uint16_t soFromBeginning = 0;
@@ -27,8 +32,7 @@ constexpr std::int64_t SeekTarget(std::int32_t Offset, std::uint16_t Origin, std
 }
 
 // The byte-stream base that the encoder writes through and that the wave
-// streams wrap. Positions and sizes are signed 32-bit, so every stream stays
-// below 2 GiB.
+// streams wrap; positions and sizes go up to MaxStreamSize.
 class TStream {
  public:
   TStream() = default;

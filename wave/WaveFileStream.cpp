@@ -1,13 +1,8 @@
 #include "wave/WaveFileStream.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace kvetro {
-
-namespace {
-constexpr std::int64_t kMaxPosition = std::numeric_limits<std::int32_t>::max();
-}
 
 TWaveFileStream::TWaveFileStream(const std::string& FileName, std::uint16_t Mode)
     : FFileStream(std::make_unique<TFileStream>(FileName, Mode)) {
@@ -33,8 +28,7 @@ std::int32_t TWaveFileStream::Write(const void* Buffer, std::int32_t Count) {
     if (static_cast<std::int64_t>(FPosition) + FDataOffset == End &&
         FFileStream->KnownPosition() == End) {
       const std::int32_t Moved = FFileStream->Write(Buffer, Count);
-      FPosition = static_cast<std::int32_t>(
-          std::clamp<std::int64_t>(static_cast<std::int64_t>(FPosition) + Moved, 0, kMaxPosition));
+      Advance(Moved);
       return Moved;
     }
   }

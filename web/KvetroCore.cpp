@@ -9,6 +9,7 @@
 #include "cli/CliSettings.h"
 #include "cli/MzfInfo.h"
 #include "tape/ConversionPlan.h"
+#include "tape/ConversionSettings.h"
 #include "tape/MzfImage.h"
 #include "web/WebConversion.h"
 
@@ -48,6 +49,25 @@ val Defaults() {
   return Object;
 }
 
+val RangeObject(TSettingRange Range) {
+  val Object = val::object();
+  Object.set("min", Range.Min);
+  Object.set("max", Range.Max);
+  return Object;
+}
+
+// What each number input may hold, by the same names as the settings.
+val Ranges() {
+  val Object = val::object();
+  for (const char* Half : {"zeroLo", "zeroHi", "oneLo", "oneHi"}) {
+    Object.set(Half, RangeObject(PulseHalfRange));
+  }
+  Object.set("constant", RangeObject(MonitorConstantRange));
+  Object.set("loaderGap", RangeObject(GapRange));
+  Object.set("bodyGap", RangeObject(GapRange));
+  return Object;
+}
+
 std::vector<std::uint8_t> BytesFrom(const val& Array) {
   return emscripten::convertJSArrayToNumberVector<std::uint8_t>(Array);
 }
@@ -70,7 +90,7 @@ val Convert(const val& Bytes, const val& Settings) {
     const auto View = emscripten::typed_memory_view(Conversion.Wave.size(), Conversion.Wave.data());
     Object.set("wave", val::global("Uint8Array").new_(View));
     Object.set("samplesOffset", static_cast<double>(TConversionPlan::WaveHeaderSize));
-    Object.set("sampleRate", 44100);
+    Object.set("sampleRate", TConversionPlan::SampleRate);
   } else {
     Object.set("wave", val::null());
   }
@@ -83,6 +103,7 @@ val Convert(const val& Bytes, const val& Settings) {
 
 EMSCRIPTEN_BINDINGS(kvetro_core) {
   emscripten::function("defaults", &kvetro::Defaults);
+  emscripten::function("ranges", &kvetro::Ranges);
   // The longest file that is converted; a longer one is refused.
   emscripten::constant("largestInput", kvetro::TMzfImage::MaxFileSize);
   emscripten::function("describe", &kvetro::Describe);

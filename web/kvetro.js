@@ -211,13 +211,21 @@
   function start(loaded) {
     core = loaded;
     const defaults = core.defaults();
+    const ranges = core.ranges();
     for (const [name, id] of Object.entries(numberInputs)) {
       const input = byId(id);
+      input.min = ranges[name].min;
+      input.max = ranges[name].max;
       input.value = defaults[name];
       input.addEventListener('change', () => {
         input.value = readNumber(input);
         describe();
       });
+    }
+    // The ranges the page's texts name, as "1 to 128".
+    for (const text of document.querySelectorAll('[data-range-of]')) {
+      const range = ranges[text.dataset.rangeOf];
+      text.textContent = `${range.min} to ${range.max}`;
     }
     invertInput.checked = defaults.invert;
     invertInput.addEventListener('change', describe);

@@ -55,6 +55,19 @@ TEST(CommandLine, ValueErrorsSayWhatIsWanted) {
             "--constant wants a whole number from 1 to 255, not '300'");
 }
 
+TEST(CommandLine, HelpShowsEachRangeAndDefaultInItsColumn) {
+  const std::string Help = HelpText();
+  for (const char* Line : {
+           "                   each 1..128                                        [3,1]\n",
+           "  --one LO,HI      long pulse (bit 1); each 1..128                    [3,2]\n",
+           "                   1..255                                             [1]\n",
+           "  --loader-gap N   short pulses before the loader file, 0 or more     [5000]\n",
+           "  --body-gap N     short pulses before each body, 0 or more           [5000]\n",
+       }) {
+    EXPECT_NE(Help.find(Line), std::string::npos) << Line;
+  }
+}
+
 TEST(NumberArgument, OnlyPlainDecimalsInRange) {
   EXPECT_EQ(ParseDecimal("010", 0, 100), 10) << "decimal, not octal";
   EXPECT_EQ(ParseDecimal("128", 1, 128), 128);

@@ -12,7 +12,7 @@
 namespace kvetro::test {
 namespace {
 
-constexpr PulseTiming kDefault = PulseTiming::Defaults();
+constexpr PulseTiming kDefault{3, 1, 3, 2};
 
 TEST(TapeEncoderFaults, WriteFailureInACountedPhaseKeepsThePulseTakenOff) {
   TMzfImage Image;

@@ -14,7 +14,7 @@
 namespace kvetro::test {
 namespace {
 
-constexpr PulseTiming kDefault = PulseTiming::Defaults();
+constexpr PulseTiming kDefault{3, 1, 3, 2};
 constexpr PulseTiming kStandard = PulseTiming::Standard();
 
 // What a run from phase 6 must send, built from the order of the tape file:
