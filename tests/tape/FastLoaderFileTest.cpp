@@ -209,7 +209,7 @@ TEST(FastLoaderFile, HeaderAndParameterBlockCarryTheLoaderAndTheUsersValues) {
 // body: it copies the monitor into RAM, patches the copy at 0x0A4B and 0x0512,
 // copies the 13 bytes from body offset 77 to 0x1102-0x110E, calls the monitor
 // at 0x002A and leaves by one of its two exits.
-TEST(FastLoaderFile, TheLoaderDoesOnTheMachineWhatItsListingSays) {
+TEST(FastLoaderFile, TheLoaderPatchesTheMonitorAndHandsItTheUsersFile) {
   for (const TCase& Case : kCases) {
     SCOPED_TRACE(Case.Name);
     auto Image = std::make_unique<TMzfImage>();
