@@ -42,10 +42,10 @@ void PrintTo(const TRunCase& Case, std::ostream* Out) {
 
 // A header that is zero but for its size field, then Body.
 TBytes Tape(const TBytes& Body) {
-  TBytes File(128, 0);
+  TBytes File(128 + Body.size(), 0);
   File[0x12] = static_cast<std::uint8_t>(Body.size() & 0xFF);
   File[0x13] = static_cast<std::uint8_t>((Body.size() >> 8) & 0xFF);
-  File.insert(File.end(), Body.begin(), Body.end());
+  std::copy(Body.begin(), Body.end(), File.begin() + 128);
   return File;
 }
 
