@@ -8,7 +8,10 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
-#include <vector>
+#include <algorithm>
+#include <functional>
+#include <limits>
+#include <utility>
 
 #include "app/CaptionFit.h"
 #include "app/DefaultHandler.h"
@@ -16,83 +19,73 @@
 #include "app/Form1.h"
 #include "app/MessageBoxes.h"
 #include "app/SpinEdit.h"
+#include "tests/app/ShownBoxes.h"
 #include "wave/StreamErrors.h"
 
 using namespace kvetro;
 
 namespace {
 
-struct TComponent {
-  const char* Name;
-  const char* Parent;
-  const char* Kind;
-  QRect Geometry;
-  const char* Caption;  // caption or value text
-};
-
-// The window's components in their order of creation.
-const std::vector<TComponent>& Components() {
-  static const std::vector<TComponent> Table = {
-      {"OpenDialog1", "Form1", "kvetro::TFileDialog", {}, ""},
-      {"SaveDialog1", "Form1", "kvetro::TFileDialog", {}, ""},
-      {"Button1", "Form1", "QPushButton", {104, 296, 97, 25}, "Spustit konverzi"},
-      {"GroupBox1",
-       "Form1",
-       "QGroupBox",
-       {8, 8, 289, 129},
-       "Časování log. úrovní [v samplech při 44100 Hz]"},
-      {"Label1", "GroupBox1", "QLabel", {8, 56, 30, 13}, "Log. 0"},
-      {"Label2", "GroupBox1", "QLabel", {8, 96, 30, 13}, "Log. 1"},
-      {"SpinEdit1", "GroupBox1", "kvetro::TSpinEdit", {64, 48, 49, 22}, "3"},
-      {"SpinEdit2", "GroupBox1", "kvetro::TSpinEdit", {192, 48, 49, 22}, "1"},
-      {"SpinEdit3", "GroupBox1", "kvetro::TSpinEdit", {64, 88, 49, 22}, "3"},
-      {"SpinEdit4", "GroupBox1", "kvetro::TSpinEdit", {192, 88, 49, 22}, "2"},
-      {"Label3", "GroupBox1", "QLabel", {152, 56, 6, 13}, "+"},
-      {"Label4", "GroupBox1", "QLabel", {152, 96, 6, 13}, "+"},
-      {"Label5", "GroupBox1", "QLabel", {72, 24, 14, 13}, "LO"},
-      {"Label6", "GroupBox1", "QLabel", {200, 24, 11, 13}, "HI"},
-      {"GroupBox2", "Form1", "QGroupBox", {8, 144, 289, 137}, "Ostatní parametry"},
-      {"Label7", "GroupBox2", "QLabel", {8, 32, 135, 13}, "Konstanta v monitoru [0A4B]"},
-      {"SpinEdit5", "GroupBox2", "kvetro::TSpinEdit", {192, 24, 49, 22}, "1"},
-      {"Label8", "GroupBox2", "QLabel", {16, 72, 72, 13}, "LGAP zavadec"},
-      {"Label9", "GroupBox2", "QLabel", {16, 96, 48, 13}, "LGAP telo"},
-      {"SpinEdit6", "GroupBox2", "kvetro::TSpinEdit", {168, 64, 73, 22}, "5000"},
-      {"SpinEdit7", "GroupBox2", "kvetro::TSpinEdit", {168, 88, 73, 22}, "5000"},
-      {"Label10", "Form1", "QLabel", {96, 336, 118, 11}, nullptr},
-  };
-  return Table;
+// The controls directly inside Parent (not the dialogs, which are windows).
+QList<QWidget*> ControlsIn(const QWidget& Parent) {
+  QList<QWidget*> Controls;
+  for (QWidget* Child : Parent.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+    if (!Child->isWindow() && !Child->objectName().isEmpty()) {
+      Controls << Child;
+    }
+  }
+  return Controls;
 }
 
-QString CaptionOf(const QObject& Object) {
-  if (const auto* Label = qobject_cast<const QLabel*>(&Object)) {
+// The window and its group boxes: every control stands in one of them.
+QList<const QWidget*> Parents(const TForm1& Form) {
+  QList<const QWidget*> Parents{&Form};
+  for (const QGroupBox* Box : Form.findChildren<QGroupBox*>()) {
+    Parents << Box;
+  }
+  return Parents;
+}
+
+// What a person reads off a control: its caption, its title or, for a box,
+// its number (here after the name the box keeps).
+QString TextOf(const QWidget& Control) {
+  if (const auto* Label = qobject_cast<const QLabel*>(&Control)) {
     return Label->text();
   }
-  if (const auto* Box = qobject_cast<const QGroupBox*>(&Object)) {
+  if (const auto* Box = qobject_cast<const QGroupBox*>(&Control)) {
     return Box->title();
   }
-  if (const auto* Button = qobject_cast<const QPushButton*>(&Object)) {
+  if (const auto* Button = qobject_cast<const QPushButton*>(&Control)) {
     return Button->text();
   }
-  if (const auto* Edit = qobject_cast<const TSpinEdit*>(&Object)) {
-    return Edit->findChild<QLineEdit*>()->text();
-  }
-  return QString();
+  return Control.objectName() + u'=' + Control.findChild<QLineEdit*>()->text();
 }
 
-// The components in creation order: the window's children, and inside each
-// group box its own children.
-QStringList NamesInOrder(const QObject& Parent) {
-  QStringList Names;
-  for (const QObject* Child : Parent.children()) {
-    if (Child->objectName().isEmpty() || Child->objectName().startsWith(u"qt_")) {
-      continue;
+// The window as it is read: rows from top to bottom, where controls whose
+// heights overlap share a row, each row from left to right; a group box is
+// its title, then its own rows.
+QList<QStringList> Reading(const QWidget& Parent) {
+  QList<QWidget*> Controls = ControlsIn(Parent);
+  const auto Above = [](const QWidget* A, const QWidget* B) { return A->y() < B->y(); };
+  const auto LeftOf = [](const QWidget* A, const QWidget* B) { return A->x() < B->x(); };
+  std::sort(Controls.begin(), Controls.end(), Above);
+  QList<QStringList> Rows;
+  for (auto Row = Controls.begin(); Row != Controls.end();) {
+    auto End = Row + 1;
+    for (int Bottom = (*Row)->geometry().bottom(); End != Controls.end() && (*End)->y() <= Bottom;
+         ++End) {
+      Bottom = std::max(Bottom, (*End)->geometry().bottom());
     }
-    Names << Child->objectName();
-    if (qobject_cast<const QGroupBox*>(Child) != nullptr) {
-      Names << NamesInOrder(*Child);
+    std::sort(Row, End, LeftOf);
+    Rows.append(QStringList());
+    for (; Row != End; ++Row) {
+      Rows.back() << TextOf(**Row);
+    }
+    if (const auto* Box = qobject_cast<const QGroupBox*>(*(End - 1))) {
+      Rows << Reading(*Box);
     }
   }
-  return Names;
+  return Rows;
 }
 
 QString FocusedName() {
@@ -111,28 +104,67 @@ class Form1LayoutTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void EveryComponentHasItsNameParentGeometryAndCaption() {
+  // Two group boxes, the start button and a footer line, one under the
+  // other; in the boxes each label stands left of its box, and "LO" and "HI"
+  // head the columns of the pulse timings.
+  void CaptionsAndValuesReadInTheirOrder() {
     TForm1 Form;
-    QStringList Expected;
-    for (const TComponent& Component : Components()) {
-      Expected << QString::fromLatin1(Component.Name);
-      auto* Object = Form.findChild<QObject*>(QString::fromLatin1(Component.Name));
-      QVERIFY2(Object != nullptr, Component.Name);
-      QCOMPARE(Object->parent()->objectName(), QString::fromLatin1(Component.Parent));
-      QCOMPARE(QString::fromLatin1(Object->metaObject()->className()),
-               QString::fromLatin1(Component.Kind));
-      if (auto* Widget = qobject_cast<QWidget*>(Object); !Component.Geometry.isNull()) {
-        QCOMPARE(Widget->geometry(), Component.Geometry);
-      }
-      if (Component.Caption != nullptr) {
-        QCOMPARE(CaptionOf(*Object), QString::fromUtf8(Component.Caption));
+    const QString Footer = TextOf(*Form.findChild<QLabel*>("Label10"));
+    QVERIFY(!Footer.isEmpty() && !Footer.contains(u'\n'));
+    QCOMPARE(Reading(Form), (QList<QStringList>{
+                                {"Časování log. úrovní [v samplech při 44100 Hz]"},
+                                {"LO", "HI"},
+                                {"Log. 0", "SpinEdit1=3", "+", "SpinEdit2=1"},
+                                {"Log. 1", "SpinEdit3=3", "+", "SpinEdit4=2"},
+                                {"Ostatní parametry"},
+                                {"Konstanta v monitoru [0A4B]", "SpinEdit5=1"},
+                                {"LGAP zavadec", "SpinEdit6=5000"},
+                                {"LGAP telo", "SpinEdit7=5000"},
+                                {"Spustit konverzi"},
+                                {Footer},
+                            }));
+    for (const QLabel* Heading : Form.findChildren<QLabel*>()) {
+      const QStringList Column = Heading->text() == u"LO"   ? QStringList{"SpinEdit1", "SpinEdit3"}
+                                 : Heading->text() == u"HI" ? QStringList{"SpinEdit2", "SpinEdit4"}
+                                                            : QStringList();
+      for (const QString& Name : Column) {
+        const QRect Box = Form.findChild<QWidget*>(Name)->geometry();
+        QVERIFY(Box.left() <= Heading->geometry().center().x() &&
+                Heading->geometry().center().x() <= Box.right());
       }
     }
-    QCOMPARE(NamesInOrder(Form), Expected);
-    // The footer is ours: one line, and not empty.
-    const QString Footer = CaptionOf(*Form.findChild<QLabel*>("Label10"));
-    QVERIFY(!Footer.isEmpty());
-    QVERIFY(!Footer.contains(u'\n'));
+  }
+
+  // What the run reads and writes through the window is what the boxes
+  // show, each box within its range.
+  void EachBoxIsTheSettingBesideItsLabelWithItsRange() {
+    TForm1 Form;
+    constexpr std::int32_t Least = std::numeric_limits<std::int32_t>::min();
+    constexpr std::int32_t Most = std::numeric_limits<std::int32_t>::max();
+    const struct {
+      const char* Name;
+      std::int32_t Min, Max;
+      std::function<std::int32_t()> Read;
+    } Boxes[] = {
+        {"SpinEdit1", 1, 128, [&] { return Form.ReadTiming(TimingBox::Log0Lo); }},
+        {"SpinEdit2", 1, 128, [&] { return Form.ReadTiming(TimingBox::Log0Hi); }},
+        {"SpinEdit3", 1, 128, [&] { return Form.ReadTiming(TimingBox::Log1Lo); }},
+        {"SpinEdit4", 1, 128, [&] { return Form.ReadTiming(TimingBox::Log1Hi); }},
+        {"SpinEdit5", 1, 255, [&] { return Form.MonitorConstant(); }},
+        {"SpinEdit6", Least, Most, [&] { return Form.LoaderGap(); }},
+        {"SpinEdit7", Least, Most, [&] { return Form.BodyGap(); }},
+    };
+    for (const auto& Box : Boxes) {
+      auto* Edit = Form.findChild<TSpinEdit*>(Box.Name);
+      for (const auto& [Written, Read] :
+           {std::pair(Least, Box.Min), std::pair(Most, Box.Max), std::pair(77, 77)}) {
+        Edit->SetValue(Written);
+        QCOMPARE(Box.Read(), Read);
+      }
+    }
+    Form.WriteTiming(TimingBox::Log1Lo, 44);
+    QCOMPARE(Form.findChild<TSpinEdit*>("SpinEdit3")->Value(), 44);
+    QVERIFY(Form.findChild<QPushButton*>("Button1")->isEnabled());
   }
 
   void TheWindowIsFixedCentredAndTitled() {
@@ -157,28 +189,39 @@ class Form1LayoutTest : public QObject {
     QCOMPARE(Form.size(), QSize(308, 349));
   }
 
-  void FontsAreAskedForByNameAndEveryCaptionFits() {
+  // Each control lies inside its parent and apart from the others, asks for
+  // its font by name, and its caption fits.
+  void EveryControlStandsApartAndItsCaptionFits() {
     TForm1 Form;
-    for (const TComponent& Component : Components()) {
-      auto* Widget = Form.findChild<QWidget*>(QString::fromLatin1(Component.Name));
-      if (Component.Geometry.isNull()) {
-        continue;  // the dialogs
+    QList<QWidget*> Controls;
+    for (const QWidget* Parent : Parents(Form)) {
+      const QList<QWidget*> Siblings = ControlsIn(*Parent);
+      for (const QWidget* Control : Siblings) {
+        QVERIFY2(Parent->rect().contains(Control->geometry()), qPrintable(Control->objectName()));
+        for (const QWidget* Other : Siblings) {
+          QVERIFY2(Control == Other || !Control->geometry().intersects(Other->geometry()),
+                   qPrintable(Control->objectName() + u' ' + Other->objectName()));
+        }
       }
+      Controls << Siblings;
+    }
+    for (const QWidget* Widget : Controls) {
       const QFont Font = Widget->font();
+      const QByteArray Name = Widget->objectName().toLatin1();
       const bool Footer = Widget->objectName() == u"Label10";
-      const bool Title = qobject_cast<QGroupBox*>(Widget) != nullptr;
+      const bool Title = qobject_cast<const QGroupBox*>(Widget) != nullptr;
       QCOMPARE(Font.family(),
                Footer ? QStringLiteral("MS Serif") : QStringLiteral("MS Sans Serif"));
       QCOMPARE(Font.bold(), Title);
-      QVERIFY2(Font.pixelSize() <= (Footer ? 9 : 11), Component.Name);
-      QVERIFY2(Font.pixelSize() >= TCaptionFit::SmallestPixelSize, Component.Name);
+      QVERIFY2(Font.pixelSize() <= (Footer ? 9 : 11), Name);
+      QVERIFY2(Font.pixelSize() >= TCaptionFit::SmallestPixelSize, Name);
 
-      if (const auto* Label = qobject_cast<QLabel*>(Widget)) {
+      if (const auto* Label = qobject_cast<const QLabel*>(Widget)) {
         const QFontMetrics Metrics(Font);
-        QVERIFY2(Metrics.horizontalAdvance(Label->text()) <= Widget->width(), Component.Name);
-        QVERIFY2(Metrics.height() <= Widget->height(), Component.Name);
-      } else if (Title || qobject_cast<QPushButton*>(Widget) != nullptr) {
-        QVERIFY2(TCaptionFit::Fits(*Widget), Component.Name);
+        QVERIFY2(Metrics.horizontalAdvance(Label->text()) <= Widget->width(), Name);
+        QVERIFY2(Metrics.height() <= Widget->height(), Name);
+      } else if (Title || qobject_cast<const QPushButton*>(Widget) != nullptr) {
+        QVERIFY2(TCaptionFit::Fits(*Widget), Name);
       }
     }
     // Text of one kind has one size.
@@ -189,64 +232,6 @@ class Form1LayoutTest : public QObject {
     }
     QCOMPARE(Form.findChild<QWidget*>("GroupBox1")->font().pixelSize(),
              Form.findChild<QWidget*>("GroupBox2")->font().pixelSize());
-  }
-
-  void SpinBoxesStartWithTheirDefaultsAndRanges() {
-    TForm1 Form;
-    struct TRange {
-      const char* Name;
-      std::int32_t Value, Min, Max;
-      bool Bounded;
-    };
-    const TRange Ranges[] = {
-        {"SpinEdit1", 3, 1, 128, true},   {"SpinEdit2", 1, 1, 128, true},
-        {"SpinEdit3", 3, 1, 128, true},   {"SpinEdit4", 2, 1, 128, true},
-        {"SpinEdit5", 1, 1, 255, true},   {"SpinEdit6", 5000, 0, 0, false},
-        {"SpinEdit7", 5000, 0, 0, false},
-    };
-    for (const TRange& Range : Ranges) {
-      const auto* Edit = Form.findChild<TSpinEdit*>(Range.Name);
-      QCOMPARE(Edit->Value(), Range.Value);
-      QCOMPARE(Edit->MinValue(), Range.Min);
-      QCOMPARE(Edit->MaxValue(), Range.Max);
-      QCOMPARE(Edit->HasBounds(), Range.Bounded);
-    }
-    // What the conversion reads through the window.
-    QCOMPARE(Form.ReadTiming(TimingBox::Log0Lo), 3);
-    QCOMPARE(Form.ReadTiming(TimingBox::Log0Hi), 1);
-    QCOMPARE(Form.ReadTiming(TimingBox::Log1Lo), 3);
-    QCOMPARE(Form.ReadTiming(TimingBox::Log1Hi), 2);
-    QCOMPARE(Form.MonitorConstant(), 1);
-    QCOMPARE(Form.LoaderGap(), 5000);
-    QCOMPARE(Form.BodyGap(), 5000);
-    Form.WriteTiming(TimingBox::Log1Hi, 500);
-    QCOMPARE(Form.findChild<TSpinEdit*>("SpinEdit4")->Value(), 128);
-    QVERIFY(Form.findChild<QPushButton*>("Button1")->isEnabled());
-  }
-
-  void TypingIntoTheWindowsBoxesClampsOnLeaving() {
-    TForm1 Form;
-    Form.show();
-    Form.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&Form));
-    auto* SpinEdit1 = Form.findChild<TSpinEdit*>("SpinEdit1");
-    auto* SpinEdit6 = Form.findChild<TSpinEdit*>("SpinEdit6");
-    auto* Button1 = Form.findChild<QPushButton*>("Button1");
-
-    SpinEdit1->setFocus(Qt::TabFocusReason);
-    QTest::keyClicks(SpinEdit1, QStringLiteral("200"));
-    Button1->setFocus(Qt::TabFocusReason);
-    QCOMPARE(SpinEdit1->Value(), 128);
-    SpinEdit1->setFocus(Qt::TabFocusReason);
-    QTest::keyClicks(SpinEdit1, QStringLiteral("0"));
-    Button1->setFocus(Qt::TabFocusReason);
-    QCOMPARE(SpinEdit1->Value(), 1);
-
-    SpinEdit6->setFocus(Qt::TabFocusReason);
-    QTest::keyClicks(SpinEdit6, QStringLiteral("-40"));
-    Button1->setFocus(Qt::TabFocusReason);
-    QCOMPARE(SpinEdit6->Value(), -40);
-    QCOMPARE(Form.LoaderGap(), -40);
   }
 
   void TabGoesFromTheButtonThroughTheBoxesInOrder() {
@@ -332,11 +317,8 @@ class Form1LayoutTest : public QObject {
     const QPoint ScreenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
     QVERIFY((Seen.Centre - ScreenCentre).manhattanLength() <= 2);
 
-    QCOMPARE(Boxes.Shown().size(), std::size_t{2});
-    QCOMPARE(Boxes.Shown()[0].Icon, QMessageBox::NoIcon);
-    QCOMPARE(Boxes.Shown()[0].Title, QStringLiteral("Kvetro"));
-    QCOMPARE(Boxes.Shown()[0].Text, QStringLiteral("File must be smaller than 64KB"));
-    QCOMPARE(Boxes.Shown()[1].Icon, QMessageBox::Critical);
+    QCOMPARE(test::ShownBoxes(Boxes), (QStringList{"plain Kvetro: File must be smaller than 64KB",
+                                                   "stop Kvetro: Stream write error."}));
   }
 
   void TheDefaultHandlerAddsAFullStopAfterCharactersAboveIt() {
@@ -367,11 +349,8 @@ class Form1LayoutTest : public QObject {
     Boxes.QueueAnswer();
     Handler.Handle(EWriteError());
     Handler.Handle(std::runtime_error("bad thing"));
-    QCOMPARE(Boxes.Shown().size(), std::size_t{2});
-    QCOMPARE(Boxes.Shown()[0].Icon, QMessageBox::Critical);
-    QCOMPARE(Boxes.Shown()[0].Title, QStringLiteral("Kvetro"));
-    QCOMPARE(Boxes.Shown()[0].Text, QStringLiteral("Stream write error."));
-    QCOMPARE(Boxes.Shown()[1].Text, QStringLiteral("bad thing."));
+    QCOMPARE(test::ShownBoxes(Boxes),
+             (QStringList{"stop Kvetro: Stream write error.", "stop Kvetro: bad thing."}));
   }
 };
 

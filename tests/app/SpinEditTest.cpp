@@ -62,6 +62,31 @@ QPoint ArrowCentre(TSpinEdit& Edit, QStyle::SubControl Arrow) {
   return Edit.style()->subControlRect(QStyle::CC_SpinBox, &Option, Arrow, &Edit).center();
 }
 
+// The ways to step a box: the arrow keys (with Ctrl, too), a page key, and
+// clicks on its arrow buttons.
+enum class TInput { Up, Down, CtrlUp, PageUp, ClickUp, ClickDown };
+
+void Press(TSpinEdit& Edit, TInput Input) {
+  switch (Input) {
+    case TInput::Up:
+      return QTest::keyClick(&Edit, Qt::Key_Up);
+    case TInput::Down:
+      return QTest::keyClick(&Edit, Qt::Key_Down);
+    case TInput::CtrlUp:
+      return QTest::keyClick(&Edit, Qt::Key_Up, Qt::ControlModifier);
+    case TInput::PageUp:
+      return QTest::keyClick(&Edit, Qt::Key_PageUp);
+    case TInput::ClickUp:
+      return QTest::mouseClick(&Edit, Qt::LeftButton, {}, ArrowCentre(Edit, QStyle::SC_SpinBoxUp));
+    case TInput::ClickDown:
+      break;
+  }
+  QTest::mouseClick(&Edit, Qt::LeftButton, {}, ArrowCentre(Edit, QStyle::SC_SpinBoxDown));
+}
+
+constexpr std::int32_t kLeast = std::numeric_limits<std::int32_t>::min();
+constexpr std::int32_t kMost = std::numeric_limits<std::int32_t>::max();
+
 }  // namespace
 
 class SpinEditTest : public QObject {
@@ -89,12 +114,11 @@ class SpinEditTest : public QObject {
         {"+", 1, 0},
         {"-", 1, 0},
         {"2147483647", 2147483647, 2147483647},
-        {"-2147483648", std::numeric_limits<std::int32_t>::min(),
-         std::numeric_limits<std::int32_t>::min()},
+        {"-2147483648", kLeast, kLeast},
         // Digits too large for 32 bits: the nearest end of the range.
-        {"2147483648", 128, 2147483647},
-        {"99999999999", 128, 2147483647},
-        {"-99999999999", 1, std::numeric_limits<std::int32_t>::min()},
+        {"2147483648", 128, kMost},
+        {"99999999999", 128, kMost},
+        {"-99999999999", 1, kLeast},
         {"+000000000000000000000000000007", 7, 7},
     };
     for (const TCase& Case : Cases) {
@@ -110,135 +134,97 @@ class SpinEditTest : public QObject {
   void WritingClampsToTheRangeUnlessMinimumEqualsMaximum() {
     THost Host;
     QVERIFY(Host.Active);
-    Host.Bounded->SetValue(200);
-    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("128"));
-    Host.Bounded->SetValue(0);
-    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("1"));
-    Host.Bounded->SetValue(-50);
-    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("1"));
-    Host.Bounded->SetValue(77);
-    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("77"));
-
     QVERIFY(!Host.Unbounded->HasBounds());
-    Host.Unbounded->SetValue(0);
-    QCOMPARE(TextOf(*Host.Unbounded), QStringLiteral("0"));
-    Host.Unbounded->SetValue(-1234);
-    QCOMPARE(TextOf(*Host.Unbounded), QStringLiteral("-1234"));
-    Host.Unbounded->SetValue(std::numeric_limits<std::int32_t>::max());
-    QCOMPARE(TextOf(*Host.Unbounded), QStringLiteral("2147483647"));
-
+    const struct {
+      bool Unbounded;
+      std::int32_t Value;
+      const char* Shown;
+    } Cases[] = {
+        {false, 200, "128"}, {false, 0, "1"},        {false, -50, "1"},           {false, 77, "77"},
+        {true, 0, "0"},      {true, -1234, "-1234"}, {true, kMost, "2147483647"},
+    };
+    for (const auto& Case : Cases) {
+      TSpinEdit& Edit = Case.Unbounded ? *Host.Unbounded : *Host.Bounded;
+      Edit.SetValue(Case.Value);
+      QCOMPARE(TextOf(Edit), QString::fromLatin1(Case.Shown));
+    }
     // Equal bounds other than zero are no bounds either.
     Host.Unbounded->SetRange(5, 5);
     Host.Unbounded->SetValue(9);
     QCOMPARE(TextOf(*Host.Unbounded), QStringLiteral("9"));
   }
 
+  // Not while typing: when the focus goes, by the keyboard or the mouse.
   void LeavingTheBoxClampsWhatWasTyped() {
     THost Host;
     QVERIFY(Host.Active);
-    Type(*Host.Bounded, QStringLiteral("200"));
-    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("200"));  // not while typing
-    Host.Elsewhere->setFocus(Qt::TabFocusReason);
-    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("128"));
-
-    Type(*Host.Bounded, QStringLiteral("0"));
-    Host.Elsewhere->setFocus(Qt::TabFocusReason);
-    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("1"));
-
-    Type(*Host.Bounded, QStringLiteral("-5"));
-    Host.Elsewhere->setFocus(Qt::MouseFocusReason);
-    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("1"));
-
-    // Digits beyond 32 bits show as what they read as, in both kinds of box.
-    Type(*Host.Bounded, QStringLiteral("99999999999"));
-    Host.Elsewhere->setFocus(Qt::TabFocusReason);
-    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("128"));
-    Type(*Host.Unbounded, QStringLiteral("99999999999"));
-    Host.Elsewhere->setFocus(Qt::TabFocusReason);
-    QCOMPARE(TextOf(*Host.Unbounded), QStringLiteral("2147483647"));
-
-    // In range, or not a number at all (which reads as the minimum): kept.
-    Type(*Host.Bounded, QStringLiteral("064"));
-    Host.Elsewhere->setFocus(Qt::TabFocusReason);
-    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("064"));
-    Type(*Host.Bounded, QStringLiteral("+-"));
-    Host.Elsewhere->setFocus(Qt::TabFocusReason);
-    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("+-"));
-    QCOMPARE(Host.Bounded->Value(), 1);
-
-    // The unbounded box takes zero and negative values as typed.
-    Type(*Host.Unbounded, QStringLiteral("0"));
-    Host.Elsewhere->setFocus(Qt::TabFocusReason);
-    QCOMPARE(TextOf(*Host.Unbounded), QStringLiteral("0"));
-    QCOMPARE(Host.Unbounded->Value(), 0);
-    Type(*Host.Unbounded, QStringLiteral("-250"));
-    Host.Elsewhere->setFocus(Qt::TabFocusReason);
-    QCOMPARE(TextOf(*Host.Unbounded), QStringLiteral("-250"));
-    QCOMPARE(Host.Unbounded->Value(), -250);
+    const struct {
+      bool Unbounded;
+      const char* Typed;
+      Qt::FocusReason Leaving;
+      const char* Shown;
+      std::int32_t Value;
+    } Cases[] = {
+        {false, "200", Qt::TabFocusReason, "128", 128},
+        {false, "0", Qt::TabFocusReason, "1", 1},
+        {false, "-5", Qt::MouseFocusReason, "1", 1},
+        // Digits beyond 32 bits show as what they read as, in both kinds of box.
+        {false, "99999999999", Qt::TabFocusReason, "128", 128},
+        {true, "99999999999", Qt::TabFocusReason, "2147483647", kMost},
+        // In range, or not a number at all (which reads as the minimum): kept.
+        {false, "064", Qt::TabFocusReason, "064", 64},
+        {false, "+-", Qt::TabFocusReason, "+-", 1},
+        // The unbounded box takes zero and negative values as typed.
+        {true, "0", Qt::TabFocusReason, "0", 0},
+        {true, "-250", Qt::TabFocusReason, "-250", -250},
+    };
+    for (const auto& Case : Cases) {
+      TSpinEdit& Edit = Case.Unbounded ? *Host.Unbounded : *Host.Bounded;
+      Type(Edit, QString::fromLatin1(Case.Typed));
+      QCOMPARE(TextOf(Edit), QString::fromLatin1(Case.Typed));
+      Host.Elsewhere->setFocus(Case.Leaving);
+      QCOMPARE(TextOf(Edit), QString::fromLatin1(Case.Shown));
+      QCOMPARE(Edit.Value(), Case.Value);
+    }
   }
 
-  void ArrowKeysStepByOneThroughReadAddWrite() {
+  // A step reads the value, adds or takes 1 and writes it, so the result is
+  // clamped; without bounds the steps go through zero and stop at the
+  // 32-bit ends.
+  void ArrowsStepByOneThroughReadAddWrite() {
     THost Host;
     QVERIFY(Host.Active);
-    Host.Bounded->setFocus(Qt::TabFocusReason);
-    QTest::keyClick(Host.Bounded, Qt::Key_Up);
-    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("4"));
-    QTest::keyClick(Host.Bounded, Qt::Key_Down);
-    QTest::keyClick(Host.Bounded, Qt::Key_Down);
-    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("2"));
-    // Ctrl does not make a step larger.
-    QTest::keyClick(Host.Bounded, Qt::Key_Up, Qt::ControlModifier);
-    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("3"));
-    // Page keys do not step.
-    QTest::keyClick(Host.Bounded, Qt::Key_PageUp);
-    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("3"));
-
-    // At and beyond the bounds the write clamps.
-    Host.Bounded->SetValue(1);
-    QTest::keyClick(Host.Bounded, Qt::Key_Down);
-    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("1"));
-    Host.Bounded->SetValue(128);
-    QTest::keyClick(Host.Bounded, Qt::Key_Up);
-    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("128"));
-    SetText(*Host.Bounded, QStringLiteral("300"));
-    QTest::keyClick(Host.Bounded, Qt::Key_Down);
-    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("128"));
-    // Text that is no number reads as the minimum, so Up gives minimum + 1.
-    SetText(*Host.Bounded, QStringLiteral("abc"));
-    QTest::keyClick(Host.Bounded, Qt::Key_Up);
-    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("2"));
-
-    // Without bounds the steps go through zero, and stop at the 32-bit ends.
-    Host.Unbounded->setFocus(Qt::TabFocusReason);
-    Host.Unbounded->SetValue(1);
-    QTest::keyClick(Host.Unbounded, Qt::Key_Down);
-    QTest::keyClick(Host.Unbounded, Qt::Key_Down);
-    QCOMPARE(TextOf(*Host.Unbounded), QStringLiteral("-1"));
-    Host.Unbounded->SetValue(std::numeric_limits<std::int32_t>::max());
-    QTest::keyClick(Host.Unbounded, Qt::Key_Up);
-    QCOMPARE(TextOf(*Host.Unbounded), QStringLiteral("2147483647"));
-    Host.Unbounded->SetValue(std::numeric_limits<std::int32_t>::min());
-    QTest::keyClick(Host.Unbounded, Qt::Key_Down);
-    QCOMPARE(TextOf(*Host.Unbounded), QStringLiteral("-2147483648"));
-  }
-
-  void ArrowButtonsStepAndClamp() {
-    THost Host;
-    QVERIFY(Host.Active);
-    const QPoint Up = ArrowCentre(*Host.Bounded, QStyle::SC_SpinBoxUp);
-    const QPoint Down = ArrowCentre(*Host.Bounded, QStyle::SC_SpinBoxDown);
-    QVERIFY(Up != Down);
-    QTest::mouseClick(Host.Bounded, Qt::LeftButton, {}, Up);
-    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("4"));
-    QTest::mouseClick(Host.Bounded, Qt::LeftButton, {}, Down);
-    QTest::mouseClick(Host.Bounded, Qt::LeftButton, {}, Down);
-    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("2"));
-    Host.Bounded->SetValue(128);
-    QTest::mouseClick(Host.Bounded, Qt::LeftButton, {}, Up);
-    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("128"));
-    SetText(*Host.Bounded, QStringLiteral("0"));
-    QTest::mouseClick(Host.Bounded, Qt::LeftButton, {}, Down);
-    QCOMPARE(TextOf(*Host.Bounded), QStringLiteral("1"));
+    QVERIFY(ArrowCentre(*Host.Bounded, QStyle::SC_SpinBoxUp) !=
+            ArrowCentre(*Host.Bounded, QStyle::SC_SpinBoxDown));
+    const struct {
+      bool Unbounded;
+      const char* Start;
+      TInput Input;
+      const char* Shown;
+    } Cases[] = {
+        {false, "3", TInput::Up, "4"},
+        {false, "3", TInput::Down, "2"},
+        {false, "3", TInput::CtrlUp, "4"},  // Ctrl does not make a step larger
+        {false, "3", TInput::PageUp, "3"},  // page keys do not step
+        {false, "1", TInput::Down, "1"},
+        {false, "128", TInput::Up, "128"},
+        {false, "300", TInput::Down, "128"},
+        {false, "abc", TInput::Up, "2"},  // no number reads as the minimum
+        {false, "3", TInput::ClickUp, "4"},
+        {false, "3", TInput::ClickDown, "2"},
+        {false, "128", TInput::ClickUp, "128"},
+        {false, "0", TInput::ClickDown, "1"},
+        {true, "0", TInput::Down, "-1"},
+        {true, "2147483647", TInput::Up, "2147483647"},
+        {true, "-2147483648", TInput::Down, "-2147483648"},
+    };
+    for (const auto& Case : Cases) {
+      TSpinEdit& Edit = Case.Unbounded ? *Host.Unbounded : *Host.Bounded;
+      Edit.setFocus(Qt::TabFocusReason);
+      SetText(Edit, QString::fromLatin1(Case.Start));
+      Press(Edit, Case.Input);
+      QCOMPARE(TextOf(Edit), QString::fromLatin1(Case.Shown));
+    }
   }
 
   void TypingTakesDigitsSignsAndTheDecimalSeparatorOnly() {

@@ -3,13 +3,13 @@
 #include <filesystem>
 #include <memory>
 
-#include "ExpectedWave.h"
-#include "SameBytes.h"
 #include "ScriptedUser.h"
 #include "tape/ConversionRun.h"
 #include "tape/InOutError.h"
 #include "tests/support/MachineFeatures.h"
 #include "tests/support/MzfBuilder.h"
+#include "tests/support/ReferenceSignal.h"
+#include "tests/support/SameBytes.h"
 #include "tests/support/ScratchFolder.h"
 #include "wave/StreamErrors.h"
 

@@ -7,11 +7,11 @@
 #include <memory>
 #include <random>
 
-#include "ExpectedWave.h"
-#include "SameBytes.h"
 #include "ScriptedUser.h"
 #include "tape/ConversionPlan.h"
 #include "tests/support/MzfBuilder.h"
+#include "tests/support/ReferenceSignal.h"
+#include "tests/support/SameBytes.h"
 #include "tests/support/ScratchFolder.h"
 #include "wave/WaveStreamError.h"
 

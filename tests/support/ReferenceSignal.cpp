@@ -1,0 +1,105 @@
+#include "tests/support/ReferenceSignal.h"
+
+#include <algorithm>
+#include <bitset>
+#include <iterator>
+
+#include "tape/FastLoaderFile.h"
+#include "tests/support/WaveBytes.h"
+
+namespace kvetro::expected {
+
+std::string Repeat(char Pulse, int Count) {
+  return std::string(Count > 0 ? static_cast<std::size_t>(Count) : 0, Pulse);
+}
+
+std::string Framed(std::uint8_t Byte) {
+  // The start pulse is bit 8, always set.
+  return std::bitset<9>(0x100U | Byte).to_string();
+}
+
+std::string Block(const TBytes& Bytes) {
+  std::string Pulses;
+  unsigned Ones = 0;
+  for (const std::uint8_t Byte : Bytes) {
+    Pulses += Framed(Byte);
+    Ones += static_cast<unsigned>(std::bitset<8>(Byte).count());
+  }
+  return Pulses + Framed(static_cast<std::uint8_t>((Ones >> 8) & 0xFF)) +
+         Framed(static_cast<std::uint8_t>(Ones & 0xFF));
+}
+
+std::string BodyTapeFile(const TBytes& Body, int BodyGap) {
+  return "1" + Repeat('0', 1000) + Repeat('0', BodyGap) + Repeat('1', 20) + Repeat('0', 20) + "1" +
+         Block(Body) + "11";
+}
+
+std::string FullTapeFile(const TBytes& Header, const TBytes& Body, int LeadGap, int BodyGap) {
+  return Repeat('0', LeadGap) + Repeat('1', 40) + Repeat('0', 40) + "1" + Block(Header) +
+         BodyTapeFile(Body, BodyGap);
+}
+
+TBytes Samples(const std::string& Pulses, const Timing& T, bool Inverted) {
+  const std::uint8_t Lo = Inverted ? 0xD0 : 0x30;
+  const std::uint8_t Hi = Inverted ? 0x30 : 0xD0;
+  const auto Count = [](int Samples) {
+    return static_cast<std::size_t>(Samples > 0 ? Samples : 0);
+  };
+  TBytes Out;
+  for (const char Pulse : Pulses) {
+    const bool Long = Pulse == '1';
+    Out.insert(Out.end(), Count(Long ? T.Log1Lo : T.Log0Lo), Lo);
+    Out.insert(Out.end(), Count(Long ? T.Log1Hi : T.Log0Hi), Hi);
+  }
+  return Out;
+}
+
+std::uint8_t FileByte(const TBytes& File, std::size_t Position) {
+  return Position < File.size() ? File[Position] : 0;
+}
+
+TBytes Slice(const TBytes& File, std::size_t Start, std::size_t Count) {
+  TBytes Bytes;
+  for (std::size_t I = 0; I < Count; ++I) {
+    Bytes.push_back(FileByte(File, Start + I));
+  }
+  return Bytes;
+}
+
+TBytes LoaderHeader(const TBytes& File) {
+  TBytes Header = Slice(File, 0, 128);
+  const std::uint8_t Fields[6] = {0x5A, 0x00, 0x00, 0xD4, 0x00, 0xD4};
+  std::copy(std::begin(Fields), std::end(Fields), Header.begin() + 0x12);
+  return Header;
+}
+
+TBytes LoaderBody(const TBytes& File, int MonitorConstant) {
+  // The code itself is checked against the machine in the loader's tests.
+  TBytes Body(FastLoaderCode.begin(), FastLoaderCode.end());
+  Body.push_back(static_cast<std::uint8_t>(MonitorConstant & 0xFF));
+  Body.push_back(0x01);
+  const TBytes Fields = Slice(File, 0x12, 6);
+  const TBytes Tail = Slice(File, 128 + 83, 7);
+  Body.insert(Body.end(), Fields.begin(), Fields.end());
+  Body.insert(Body.end(), Tail.begin(), Tail.end());
+  return Body;
+}
+
+TBytes UserBody(const TBytes& File) {
+  return Slice(File, 128, FileByte(File, 0x12) + 256u * FileByte(File, 0x13));
+}
+
+TBytes WaveFile(const TBytes& Data) {
+  return test::ExpectedMonoWave(Data);
+}
+
+TBytes ConvertedFile(const TBytes& File, const Conversion& C) {
+  TBytes Data = Samples(
+      FullTapeFile(LoaderHeader(File), LoaderBody(File, C.MonitorConstant), C.LoaderGap, C.BodyGap),
+      kStandardTiming, C.Inverted);
+  const TBytes Body = Samples(BodyTapeFile(UserBody(File), C.BodyGap), C.User, C.Inverted);
+  Data.insert(Data.end(), Body.begin(), Body.end());
+  return WaveFile(Data);
+}
+
+}  // namespace kvetro::expected
