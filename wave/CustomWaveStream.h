@@ -34,10 +34,10 @@ class TCustomWaveStream : public TStream {
   void SetPCMFormat(std::int32_t SamplesPerSec, std::int32_t BitsPerSample, std::int32_t Channels);
 
  protected:
-  std::int32_t FPosition = 0;
-
- private:
+  // Moves the position on by what a transfer moved, within [0, 2^31 - 1].
   void Advance(std::int32_t Moved);
+
+  std::int32_t FPosition = 0;
 };
 
 }  // namespace kvetro

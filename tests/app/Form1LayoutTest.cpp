@@ -16,7 +16,7 @@
 #include "app/Form1.h"
 #include "app/MessageBoxes.h"
 #include "app/SpinEdit.h"
-#include "wave/StreamErrors.h"
+#include "io/StreamErrors.h"
 
 using namespace kvetro;
 

@@ -6,12 +6,12 @@
 #include "ExpectedWave.h"
 #include "SameBytes.h"
 #include "ScriptedUser.h"
+#include "io/InOutError.h"
+#include "io/StreamErrors.h"
 #include "tape/ConversionRun.h"
-#include "tape/InOutError.h"
 #include "tests/support/MachineFeatures.h"
 #include "tests/support/MzfBuilder.h"
 #include "tests/support/ScratchFolder.h"
-#include "wave/StreamErrors.h"
 
 namespace kvetro {
 namespace {

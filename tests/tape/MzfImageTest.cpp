@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tape/InOutError.h"
+#include "io/InOutError.h"
 #include "tape/MzfImage.h"
 
 namespace kvetro::test {

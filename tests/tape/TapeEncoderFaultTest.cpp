@@ -4,10 +4,10 @@
 #include <vector>
 
 #include "SignalRecorder.h"
+#include "io/StreamErrors.h"
 #include "tape/MzfImage.h"
 #include "tape/TapeEncoder.h"
 #include "wave/MemoryStream.h"
-#include "wave/StreamErrors.h"
 
 namespace kvetro::test {
 namespace {
