@@ -75,11 +75,12 @@ std::int32_t TWaveStream::Write(const void* Buffer, std::int32_t Count) {
   if (FPosition != FUnderlyingAt) {
     return TCustomWaveStream::Write(Buffer, Count);
   }
-  const std::int32_t Here = FPosition;
-  FUnderlyingAt = -1;  // not known should the write raise
+  // The sum stays below 2^31: the underlying stream's position is larger.
   const std::int32_t Moved = FStream->Write(Buffer, Count);
-  Advance(Moved);
-  Follow(Here, Moved);
+  if (Moved > 0) {
+    FPosition += Moved;
+    FUnderlyingAt = FPosition;
+  }
   return Moved;
 }
 
@@ -92,7 +93,6 @@ std::int32_t TWaveStream::ReadWaveData(void* Buffer, std::int32_t Count) {
   }
   const std::int32_t Here = Position();
   FStream->SetPosition(Here + FDataOffset);
-  FUnderlyingAt = -1;
   const std::int32_t Moved = FStream->Read(Buffer, Count);
   Follow(Here, Moved);
   return Moved;
@@ -113,7 +113,6 @@ std::int32_t TWaveStream::WriteWaveData(const void* Buffer, std::int32_t Count) 
     Count = FDataSize - Here;
   }
   FStream->SetPosition(Here + FDataOffset);
-  FUnderlyingAt = -1;
   const std::int32_t Moved = FStream->Write(Buffer, Count);
   Follow(Here, Moved);
   return Moved;
