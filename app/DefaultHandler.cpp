@@ -1,6 +1,6 @@
 #include "app/DefaultHandler.h"
 
-#include "wave/Exception.h"
+#include "io/Exception.h"
 
 namespace kvetro {
 

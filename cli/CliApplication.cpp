@@ -8,10 +8,10 @@
 #include "cli/MzfInfo.h"
 #include "cli/StandardOutput.h"
 #include "cli/TerminalRefusal.h"
+#include "io/Exception.h"
+#include "io/PlatformFile.h"
 #include "tape/MzfImage.h"
 #include "tape/RunMessages.h"
-#include "wave/Exception.h"
-#include "wave/PlatformFile.h"
 
 namespace kvetro {
 

@@ -1,9 +1,7 @@
 #include "cli/StandardOutput.h"
 
-#include <system_error>
-
+#include "io/PlatformFile.h"
 #include "wave/FileStream.h"
-#include "wave/PlatformFile.h"
 
 namespace kvetro {
 
@@ -24,9 +22,7 @@ class TStandardOutput : public TConversionOutput {
     }
   }
   EWriteError WriteFailure() const override {
-    const int Code = FStream.ErrorCode();
-    return EWriteError(std::string("Cannot write ") + kName +
-                       (Code == 0 ? "" : ": " + std::generic_category().message(Code)));
+    return EWriteError::CannotWrite(kName, FStream.ErrorCode());
   }
 
  private:

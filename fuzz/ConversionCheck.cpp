@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+#include "io/StreamErrors.h"
 #include "tape/ConversionPlan.h"
 #include "tape/ConversionRun.h"
 #include "tape/ConversionUser.h"
@@ -21,7 +22,6 @@
 #include "tape/TapeEncoder.h"
 #include "wave/LittleEndian.h"
 #include "wave/MemoryStream.h"
-#include "wave/StreamErrors.h"
 #include "wave/WaveStream.h"
 
 namespace kvetro {

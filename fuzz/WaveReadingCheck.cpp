@@ -4,8 +4,8 @@
 #include <cstring>
 #include <vector>
 
+#include "io/StreamErrors.h"
 #include "wave/MemoryStream.h"
-#include "wave/StreamErrors.h"
 #include "wave/WaveStream.h"
 #include "wave/WaveStreamError.h"
 

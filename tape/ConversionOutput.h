@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "io/StreamErrors.h"
 #include "wave/Stream.h"
-#include "wave/StreamErrors.h"
 
 namespace kvetro {
 

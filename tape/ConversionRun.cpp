@@ -5,15 +5,15 @@
 #include <optional>
 #include <string>
 
+#include "io/InOutError.h"
+#include "io/PlatformFile.h"
+#include "io/StreamErrors.h"
 #include "tape/ConversionPlan.h"
 #include "tape/FastLoaderFile.h"
-#include "tape/InOutError.h"
 #include "tape/ReplacingOutput.h"
 #include "tape/RunMessages.h"
 #include "tape/SettingsCheck.h"
 #include "tape/SignalRenderer.h"
-#include "wave/PlatformFile.h"
-#include "wave/StreamErrors.h"
 #include "wave/WaveStream.h"
 
 namespace kvetro {

@@ -2,26 +2,16 @@
 
 #include <cstring>
 
-#include "tape/InOutError.h"
-#include "tape/RunMessages.h"
-#include "wave/PlatformInputFile.h"
+#include "io/PlatformInputFile.h"
 
 namespace kvetro {
 
 TMzfImage::LoadResult TMzfImage::LoadFromFile(const std::string& FileName) {
-  const TWholeFileRead File =
-      PlatformReadWholeFile(FileName, static_cast<std::size_t>(MaxFileSize));
-  switch (File.Status) {
-    case TWholeFileRead::TStatus::Read:
-      break;
-    case TWholeFileRead::TStatus::TooLarge:
-      return LoadResult::TooLarge;
-    case TWholeFileRead::TStatus::NotRegularFile:
-      throw EInOutError(FileName, NotRegularFileReason);
-    case TWholeFileRead::TStatus::Failed:
-      throw EInOutError(FileName, File.Error);
+  const auto Bytes = ReadWholeFile(FileName, static_cast<std::size_t>(MaxFileSize));
+  if (!Bytes) {
+    return LoadResult::TooLarge;
   }
-  return Assign(File.Bytes.data(), File.Bytes.size());
+  return Assign(Bytes->data(), Bytes->size());
 }
 
 TMzfImage::LoadResult TMzfImage::Assign(const std::uint8_t* Data, std::size_t Length) {

@@ -1,7 +1,5 @@
 #include "tape/ReplacingOutput.h"
 
-#include <system_error>
-
 namespace kvetro {
 
 TReplacingOutput::TReplacingOutput(const std::string& ChosenName)
@@ -17,11 +15,7 @@ void TReplacingOutput::Commit() {
 }
 
 EWriteError TReplacingOutput::WriteFailure() const {
-  const int Code = FStream.ErrorCode();
-  if (Code == 0) {
-    return EWriteError("Cannot write " + FChosenName);
-  }
-  return EWriteError("Cannot write " + FChosenName + ": " + std::generic_category().message(Code));
+  return EWriteError::CannotWrite(FChosenName, FStream.ErrorCode());
 }
 
 std::unique_ptr<TConversionOutput> TFileOutputOpener::Open(const std::string& Name,

@@ -2,9 +2,9 @@
 
 #include <string>
 
+#include "io/PlatformOutput.h"
 #include "tape/ConversionOutput.h"
 #include "wave/FileStream.h"
-#include "wave/PlatformOutput.h"
 
 namespace kvetro {
 

@@ -16,14 +16,6 @@ inline constexpr const char* NegativeGapText = "Gap length must not be negative"
 inline constexpr const char* OutputTooLargeText = "Output would be larger than 2 GB";
 inline constexpr const char* SameFileText = "Output file must not be the input file";
 
-// Why an input could not be read, when the system gives no reason of its
-// own: a pipe or a device would never end or would wait for a writer.
-inline constexpr const char* NotRegularFileReason = "Not a regular file";
-
-inline std::string CannotReadText(const std::string& FileName, const std::string& Reason) {
-  return "Cannot read " + FileName + ": " + Reason;
-}
-
 inline std::string PulseText(std::int32_t Lo, std::int32_t Hi) {
   return std::to_string(Lo) + " + " + std::to_string(Hi) + " samples";
 }

@@ -4,11 +4,13 @@
 #include <cerrno>
 #include <cstring>
 
-#include "wave/PlatformFile.h"
+#include "io/PlatformFile.h"
 
 namespace kvetro {
 
 namespace {
+
+constexpr auto kCapacity = static_cast<std::int64_t>(TFileStream::BufferCapacity);
 
 const char* PlatformMode(std::uint16_t Mode) {
   if (Mode == fmCreate) {
@@ -39,7 +41,7 @@ TFileStream::TFileStream(const std::string& FileName, std::uint16_t Mode)
 }
 
 TFileStream::TFileStream(std::FILE* OpenFile, bool CloseFile)
-    : FFile(OpenFile), FWritable(true), FCloseFile(CloseFile) {
+    : FFile(OpenFile), FWritable(OpenFile != nullptr), FCloseFile(CloseFile) {
   FBuffer.resize(BufferCapacity);
 }
 
@@ -67,38 +69,24 @@ std::int32_t TFileStream::Read(void* Buffer, std::int32_t Count) {
   return static_cast<std::int32_t>(Got);
 }
 
+// Every write takes this one way. The buffer takes a write that continues
+// or overwrites what it holds and stays within it; anything else writes the
+// buffer out first and starts it again at the position. A write as large as
+// the buffer would only be copied on its way, so it goes straight to the file.
 std::int32_t TFileStream::Write(const void* Buffer, std::int32_t Count) {
-  // The common case first: a small piece right after what is buffered. It
-  // takes the same way as below, with the checks that it passes skipped.
-  if (FBufferLength != 0 && FPosition == FBufferStart + FBufferLength && Count > 0 &&
-      FBufferLength + Count <= static_cast<std::int64_t>(BufferCapacity) &&
-      FPosition + Count <= MaxStreamSize) {
-    std::memcpy(FBuffer.data() + FBufferLength, Buffer, static_cast<std::size_t>(Count));
-    FBufferLength += Count;
-    FPosition += Count;
-    return Count;
-  }
-  if (!FFile || !FWritable || Count <= 0) {
-    return 0;
-  }
   const auto Length = static_cast<std::int64_t>(Count);
-  if (FPosition + Length > MaxStreamSize) {
+  if (!FWritable || Length <= 0 || FPosition + Length > MaxStreamSize) {
     return 0;
   }
-  const auto Capacity = static_cast<std::int64_t>(BufferCapacity);
-  if (Length >= Capacity) {
-    // A large piece goes straight to the file, after what is buffered.
-    if (!Flush()) {
-      return 0;
-    }
-    return WriteThrough(Buffer, Count);
-  }
-  const std::int64_t BufferEnd = FBufferStart + FBufferLength;
-  const bool Fits = FPosition >= FBufferStart && FPosition <= BufferEnd &&
-                    FPosition + Length <= FBufferStart + Capacity;
+  const bool Fits = Length < kCapacity && FPosition >= FBufferStart &&
+                    FPosition <= FBufferStart + FBufferLength &&
+                    FPosition + Length <= FBufferStart + kCapacity;
   if (!Fits) {
     if (!Flush()) {
       return 0;
+    }
+    if (Length >= kCapacity) {
+      return WriteThrough(Buffer, Count);
     }
     FBufferStart = FPosition;
   }
@@ -172,6 +160,7 @@ void TFileStream::Close() {
   }
   const bool Flushed = Flush();
   errno = 0;
+  FWritable = false;
   const bool Closed =
       FCloseFile ? std::fclose(FFile.release()) == 0 : std::fflush(FFile.release()) == 0;
   if (!Closed) {

@@ -3,12 +3,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
+#include "io/PlatformFile.h"
+#include "io/StreamErrors.h"
 #include "wave/Stream.h"
-#include "wave/StreamErrors.h"
 
 namespace kvetro {
 
@@ -19,13 +19,6 @@ inline constexpr std::uint16_t fmCreate = 0xFFFF;
 inline constexpr std::uint16_t fmOpenRead = 0x0000;
 inline constexpr std::uint16_t fmOpenWrite = 0x0001;
 inline constexpr std::uint16_t fmOpenReadWrite = 0x0002;
-
-// An existing file that cannot be opened.
-class EFOpenError : public EStreamError {
- public:
-  explicit EFOpenError(const std::string& FileName)
-      : EStreamError("Cannot open file " + FileName) {}
-};
 
 // A byte stream over a file of the platform. Read and Write answer 0 when
 // the platform's call fails; Seek may go past the end of the file, and a
@@ -40,7 +33,7 @@ class EFOpenError : public EStreamError {
 // later takes only part of the buffer, that is the first moment the loss can
 // be known: the size falls back to what reached the file, the write that
 // needed the room answers 0 (so WriteBuffer raises "Stream write error"),
-// and Close raises EWriteError. A write larger than the buffer goes straight
+// and Close raises EWriteError. A write as large as the buffer goes straight
 // to the file and answers the count the platform took.
 class TFileStream : public TStream {
  public:
@@ -64,19 +57,11 @@ class TFileStream : public TStream {
   // the file is released all the same. Afterwards Read and Write answer 0.
   void Close();
 
-  // The answer of Size, without the three seeks.
-  std::int32_t KnownSize() const { return static_cast<std::int32_t>(LogicalSize()); }
-  // The answer of Position, without a seek.
-  std::int32_t KnownPosition() const { return static_cast<std::int32_t>(FPosition); }
   // The platform's reason (an errno value) for the first write or close that
   // failed; 0 while none did or the platform gave none.
   int ErrorCode() const { return FErrorCode; }
 
  private:
-  struct FileCloser {
-    void operator()(std::FILE* File) const { std::fclose(File); }
-  };
-
   // Answers false when the platform took fewer bytes than were buffered.
   bool Flush();
   // Moves the platform's position to Where, unless it stands there already:
@@ -95,8 +80,8 @@ class TFileStream : public TStream {
     return FBufferLength == 0 ? FFileSize : std::max(FFileSize, FBufferStart + FBufferLength);
   }
 
-  std::unique_ptr<std::FILE, FileCloser> FFile;
-  bool FWritable = false;
+  TFileHandle FFile;
+  bool FWritable = false;  // and open: cleared by Close
   bool FCloseFile = true;
   std::vector<std::uint8_t> FBuffer;  // BufferCapacity bytes, allocated once
   std::int64_t FBufferStart = 0;      // where the buffered bytes go in the file

@@ -1,6 +1,6 @@
 #include "wave/Stream.h"
 
-#include "wave/StreamErrors.h"
+#include "io/StreamErrors.h"
 
 namespace kvetro {
 

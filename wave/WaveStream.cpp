@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
+#include "io/StreamErrors.h"
 #include "wave/LittleEndian.h"
-#include "wave/StreamErrors.h"
 #include "wave/WaveStreamError.h"
 
 namespace kvetro {
@@ -37,9 +37,17 @@ TWaveStream::~TWaveStream() {
   CloseQuietly();
 }
 
-void TWaveStream::Attach(TStream& AStream) {
+void TWaveStream::Attach(TStream& AStream, bool Owned) {
   FStream = &AStream;
+  FOwnsStream = Owned;
   FStartOffset = AStream.Position();
+}
+
+// Only a wave opened for writing: one opened for reading may not be
+// extended, so its writes always take the general way.
+void TWaveStream::Follow(std::int32_t Here, std::int32_t Moved) {
+  const bool Known = !FReadMode && (FOwnsStream || FAnnouncedSize >= 0);
+  FUnderlyingAt = Known ? Here + std::max(Moved, 0) : -1;
 }
 
 void TWaveStream::CloseQuietly() noexcept {
@@ -64,28 +72,30 @@ std::int32_t TWaveStream::GetDataSize() {
 }
 
 std::int32_t TWaveStream::Write(const void* Buffer, std::int32_t Count) {
-  if (FAppending && FPosition == FAppended) {
-    const std::int32_t Moved = FStream->Write(Buffer, Count);
-    if (Moved > 0) {
-      FPosition += Moved;
-      FAppended += Moved;
-    }
-    return Moved;
+  if (FPosition != FUnderlyingAt) {
+    return TCustomWaveStream::Write(Buffer, Count);
   }
-  FAppending = false;
-  return TCustomWaveStream::Write(Buffer, Count);
+  // The sum stays below 2^31: the underlying stream's position is larger.
+  const std::int32_t Moved = FStream->Write(Buffer, Count);
+  if (Moved > 0) {
+    FPosition += Moved;
+    FUnderlyingAt = FPosition;
+  }
+  return Moved;
 }
 
 std::int32_t TWaveStream::ReadWaveData(void* Buffer, std::int32_t Count) {
-  FAppending = false;
   if (!FOpened) {
     throw EWaveStreamError("Stream not opend");
   }
   if (!DataPlaced()) {
     return 0;
   }
-  FStream->SetPosition(Position() + FDataOffset);
-  return FStream->Read(Buffer, Count);
+  const std::int32_t Here = Position();
+  FStream->SetPosition(Here + FDataOffset);
+  const std::int32_t Moved = FStream->Read(Buffer, Count);
+  Follow(Here, Moved);
+  return Moved;
 }
 
 std::int32_t TWaveStream::WriteWaveData(const void* Buffer, std::int32_t Count) {
@@ -103,7 +113,9 @@ std::int32_t TWaveStream::WriteWaveData(const void* Buffer, std::int32_t Count) 
     Count = FDataSize - Here;
   }
   FStream->SetPosition(Here + FDataOffset);
-  return FStream->Write(Buffer, Count);
+  const std::int32_t Moved = FStream->Write(Buffer, Count);
+  Follow(Here, Moved);
+  return Moved;
 }
 
 void TWaveStream::Open(bool WriteMode) {
@@ -142,7 +154,7 @@ void TWaveStream::OpenForWriting() {
       ChunkHeader("data", Announced ? static_cast<std::uint32_t>(FAnnouncedSize) : 0);
   FStream->WriteBuffer(DataHeader.data(), kChunkHeaderSize);
   FDataOffset = FStream->Position();
-  FAppending = Announced;
+  Follow(0, 0);
 }
 
 void TWaveStream::OpenForReading() {
@@ -200,6 +212,7 @@ void TWaveStream::Close() {
     return;
   }
   FClosed = true;
+  FUnderlyingAt = -1;  // completing the header moves it
   if (FOpened && !FReadMode && DataPlaced()) {
     if (FAnnouncedSize >= 0) {
       CheckAnnouncedSize();

@@ -29,9 +29,12 @@ class TWaveStream : public TCustomWaveStream2 {
   std::int32_t GetDataSize() override;
   std::int32_t ReadWaveData(void* Buffer, std::int32_t Count) override;
   std::int32_t WriteWaveData(const void* Buffer, std::int32_t Count) final;
-  // An announced wave is written forward: a write at the end of what has
-  // been appended goes straight to the underlying stream, which stands there
-  // already (the encoder writes every pulse this way).
+  // A write where the underlying stream already stands goes straight to it:
+  // the general way would only clamp a position that is inside the data and
+  // move the underlying stream to where it is. That is every write of a wave
+  // written forward (the renderer's blocks, the encoder's pulses), as long
+  // as nothing but this stream moves the underlying one: it owns it, or the
+  // size was announced.
   std::int32_t Write(const void* Buffer, std::int32_t Count) override;
 
   // The number of sample bytes that will be written, told before Open(true).
@@ -50,9 +53,9 @@ class TWaveStream : public TCustomWaveStream2 {
 
  protected:
   // For a derived class that makes its underlying stream in its own
-  // constructor and attaches it right after.
+  // constructor and attaches it right after; Owned: nothing else moves it.
   TWaveStream() = default;
-  void Attach(TStream& AStream);
+  void Attach(TStream& AStream, bool Owned = false);
   void CloseQuietly() noexcept;
   // The data chunk header is in place: FDataOffset is set. Until then there
   // is nowhere to put samples.
@@ -71,12 +74,15 @@ class TWaveStream : public TCustomWaveStream2 {
   void OpenForReading();
   void CompleteHeader();
   void CheckAnnouncedSize();
+  // After a transfer at Here that moved Moved bytes: where the underlying
+  // stream now stands, if this stream is the only one that moves it.
+  void Follow(std::int32_t Here, std::int32_t Moved);
   bool FClosed = false;
+  bool FOwnsStream = false;
   std::int32_t FAnnouncedSize = -1;  // -1: the sizes are filled in by Close
-  // The underlying stream stands at the end of the FAppended data bytes;
-  // false for good once anything else moved it.
-  bool FAppending = false;
-  std::int32_t FAppended = 0;
+  // The data position at which the underlying stream stands; -1 when that
+  // is not known.
+  std::int32_t FUnderlyingAt = -1;
 };
 
 }  // namespace kvetro

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "wave/Exception.h"
+#include "io/Exception.h"
 
 namespace kvetro {
 

@@ -8,11 +8,11 @@
 
 #include "cli/CommandLineUser.h"
 #include "cli/MzfInfo.h"
+#include "io/Exception.h"
 #include "tape/ConversionRun.h"
 #include "tape/MemoryOutput.h"
 #include "tape/MzfImage.h"
 #include "tape/RunMessages.h"
-#include "wave/Exception.h"
 
 namespace kvetro {
 

@@ -19,8 +19,8 @@
 #include "app/Form1.h"
 #include "app/MessageBoxes.h"
 #include "app/SpinEdit.h"
+#include "io/StreamErrors.h"
 #include "tests/app/ShownBoxes.h"
-#include "wave/StreamErrors.h"
 
 using namespace kvetro;
 

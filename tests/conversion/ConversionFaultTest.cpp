@@ -4,14 +4,14 @@
 #include <memory>
 
 #include "ScriptedUser.h"
+#include "io/InOutError.h"
+#include "io/StreamErrors.h"
 #include "tape/ConversionRun.h"
-#include "tape/InOutError.h"
 #include "tests/support/MachineFeatures.h"
 #include "tests/support/MzfBuilder.h"
 #include "tests/support/ReferenceSignal.h"
 #include "tests/support/SameBytes.h"
 #include "tests/support/ScratchFolder.h"
-#include "wave/StreamErrors.h"
 
 namespace kvetro {
 namespace {

@@ -11,10 +11,10 @@
 
 #include <array>
 
-#include "tests/support/MzfBuilder.h"
+#include "io/Exception.h"
 #include "tape/ConversionRun.h"
+#include "tests/support/MzfBuilder.h"
 #include "tests/support/ScratchFolder.h"
-#include "wave/Exception.h"
 
 namespace kvetro::test {
 

@@ -6,7 +6,8 @@
 #include <algorithm>
 #include <string>
 
-#include "tape/InOutError.h"
+#include "io/InOutError.h"
+#include "tape/MzfImage.h"
 #include "tests/support/MzfBuilder.h"
 #include "tests/support/ScratchFolder.h"
 

@@ -10,7 +10,7 @@
 #include "tests/support/SameBytes.h"
 #include "tests/tape/EncoderSteps.h"
 #include "wave/MemoryStream.h"
-#include "wave/StreamErrors.h"
+#include "io/StreamErrors.h"
 
 namespace kvetro::test {
 namespace {

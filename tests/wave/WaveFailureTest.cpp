@@ -3,11 +3,11 @@
 #include <filesystem>
 #include <vector>
 
+#include "io/StreamErrors.h"
 #include "tests/support/MachineFeatures.h"
-#include "tests/wave/TempFile.h"
 #include "tests/support/WaveBytes.h"
+#include "tests/wave/TempFile.h"
 #include "wave/MemoryStream.h"
-#include "wave/StreamErrors.h"
 #include "wave/WaveFileStream.h"
 #include "wave/WaveStreamError.h"
 

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "io/StreamErrors.h"
 #include "tests/support/MzfBuilder.h"
-#include "tests/wave/TempFile.h"
 #include "tests/support/WaveBytes.h"
+#include "tests/wave/TempFile.h"
 #include "wave/MemoryStream.h"
-#include "wave/StreamErrors.h"
 #include "wave/WaveFileStream.h"
 #include "wave/WaveStreamError.h"
 

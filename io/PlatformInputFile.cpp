@@ -1,13 +1,15 @@
-#include "wave/PlatformInputFile.h"
+#include "io/PlatformInputFile.h"
 
 #include <cerrno>
+#include <system_error>
+
+#include "io/InOutError.h"
 
 #ifdef _WIN32
 #include <cstdio>
 #include <filesystem>
-#include <memory>
 
-#include "wave/PlatformFile.h"
+#include "io/PlatformFile.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -18,32 +20,26 @@ namespace kvetro {
 
 namespace {
 
-using TStatus = TWholeFileRead::TStatus;
+using TBytes = std::optional<std::vector<std::uint8_t>>;
 
-TWholeFileRead Failure(int Errno) {
-  TWholeFileRead Result;
-  Result.Status = TStatus::Failed;
-  Result.Error = std::error_code(Errno, std::generic_category());
-  return Result;
-}
+// A pipe or a device would never end or would wait for a writer; the system
+// has no reason of its own for refusing it.
+constexpr const char* kNotRegularFile = "Not a regular file";
 
-TWholeFileRead WithStatus(TStatus Status) {
-  TWholeFileRead Result;
-  Result.Status = Status;
-  return Result;
+[[noreturn]] void Fail(const std::string& Utf8Name, int Errno) {
+  throw EInOutError(Utf8Name, std::error_code(Errno, std::generic_category()));
 }
 
 // Reads until the end of the file, one byte past the limit at most, so that
 // a file that grew after it was measured still shows as too large.
 template <typename ReadSome>
-TWholeFileRead ReadToEnd(std::size_t MaxLength, ReadSome Read) {
-  TWholeFileRead Result;
-  Result.Bytes.resize(MaxLength + 1);
+TBytes ReadToEnd(const std::string& Utf8Name, std::size_t MaxLength, ReadSome Read) {
+  std::vector<std::uint8_t> Bytes(MaxLength + 1);
   std::size_t Got = 0;
-  while (Got < Result.Bytes.size()) {
-    const long Count = Read(Result.Bytes.data() + Got, Result.Bytes.size() - Got);
+  while (Got < Bytes.size()) {
+    const long Count = Read(Bytes.data() + Got, Bytes.size() - Got);
     if (Count < 0) {
-      return Failure(errno != 0 ? errno : EIO);
+      Fail(Utf8Name, errno != 0 ? errno : EIO);
     }
     if (Count == 0) {
       break;
@@ -51,38 +47,34 @@ TWholeFileRead ReadToEnd(std::size_t MaxLength, ReadSome Read) {
     Got += static_cast<std::size_t>(Count);
   }
   if (Got > MaxLength) {
-    return WithStatus(TStatus::TooLarge);
+    return std::nullopt;
   }
-  Result.Bytes.resize(Got);
-  Result.Status = TStatus::Read;
-  return Result;
+  Bytes.resize(Got);
+  return Bytes;
 }
 
 }  // namespace
 
 #ifdef _WIN32
 
-TWholeFileRead PlatformReadWholeFile(const std::string& Utf8Name, std::size_t MaxLength) {
+TBytes ReadWholeFile(const std::string& Utf8Name, std::size_t MaxLength) {
   // Windows has no named pipes in its file system: asking first is safe.
   std::error_code Error;
   const auto Status = std::filesystem::status(PlatformPath(Utf8Name), Error);
   if (Status.type() == std::filesystem::file_type::directory) {
-    return Failure(EISDIR);
+    Fail(Utf8Name, EISDIR);
   }
   const bool Exists = Status.type() != std::filesystem::file_type::not_found &&
                       Status.type() != std::filesystem::file_type::none;
   if (Exists && Status.type() != std::filesystem::file_type::regular) {
-    return WithStatus(TStatus::NotRegularFile);
+    throw EInOutError(Utf8Name, kNotRegularFile);
   }
   errno = 0;
-  struct Closer {
-    void operator()(std::FILE* File) const { std::fclose(File); }
-  };
-  const std::unique_ptr<std::FILE, Closer> File(OpenPlatformFile(Utf8Name, "rb"));
+  const TFileHandle File = OpenPlatformFile(Utf8Name, "rb");
   if (!File) {
-    return Failure(errno != 0 ? errno : ENOENT);
+    Fail(Utf8Name, errno != 0 ? errno : ENOENT);
   }
-  return ReadToEnd(MaxLength, [&File](std::uint8_t* Into, std::size_t Count) -> long {
+  return ReadToEnd(Utf8Name, MaxLength, [&File](std::uint8_t* Into, std::size_t Count) -> long {
     errno = 0;
     const std::size_t Got = std::fread(Into, 1, Count, File.get());
     return Got == 0 && std::ferror(File.get()) ? -1 : static_cast<long>(Got);
@@ -91,13 +83,13 @@ TWholeFileRead PlatformReadWholeFile(const std::string& Utf8Name, std::size_t Ma
 
 #else
 
-TWholeFileRead PlatformReadWholeFile(const std::string& Utf8Name, std::size_t MaxLength) {
+TBytes ReadWholeFile(const std::string& Utf8Name, std::size_t MaxLength) {
   // Opening without waiting and then asking the open file what it is: a
   // named pipe opened for reading would otherwise wait for a writer, and a
   // check of the name before opening could be answered by another file.
   const int Descriptor = ::open(Utf8Name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (Descriptor < 0) {
-    return Failure(errno);
+    Fail(Utf8Name, errno);
   }
   struct TClose {
     int Descriptor;
@@ -106,25 +98,26 @@ TWholeFileRead PlatformReadWholeFile(const std::string& Utf8Name, std::size_t Ma
 
   struct stat Info {};
   if (::fstat(Descriptor, &Info) != 0) {
-    return Failure(errno);
+    Fail(Utf8Name, errno);
   }
   if (S_ISDIR(Info.st_mode)) {
-    return Failure(EISDIR);
+    Fail(Utf8Name, EISDIR);
   }
   if (!S_ISREG(Info.st_mode)) {
-    return WithStatus(TStatus::NotRegularFile);
+    throw EInOutError(Utf8Name, kNotRegularFile);
   }
   if (static_cast<std::uintmax_t>(Info.st_size) > MaxLength) {
-    return WithStatus(TStatus::TooLarge);
+    return std::nullopt;
   }
-  return ReadToEnd(MaxLength, [Descriptor](std::uint8_t* Into, std::size_t Count) -> long {
-    for (;;) {
-      const ssize_t Got = ::read(Descriptor, Into, Count);
-      if (Got >= 0 || errno != EINTR) {
-        return static_cast<long>(Got);
-      }
-    }
-  });
+  return ReadToEnd(Utf8Name, MaxLength,
+                   [Descriptor](std::uint8_t* Into, std::size_t Count) -> long {
+                     for (;;) {
+                       const ssize_t Got = ::read(Descriptor, Into, Count);
+                       if (Got >= 0 || errno != EINTR) {
+                         return static_cast<long>(Got);
+                       }
+                     }
+                   });
 }
 
 #endif

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <string>
 
+#include "io/PlatformFile.h"
+
 namespace kvetro {
 
 // The platform's part of writing an output file so that its name never holds
@@ -33,7 +35,7 @@ class TPlatformOutput {
   TPlatformOutput& operator=(const TPlatformOutput&) = delete;
 
   // Unbuffered and owned by this object; write to it, then Commit.
-  std::FILE* File() const { return FFile; }
+  std::FILE* File() const { return FFile.get(); }
   // Gets what was written to the disk and gives it the name. Raises
   // EWriteError ("Cannot write NAME: reason") or EFCreateError.
   void Commit();
@@ -45,20 +47,13 @@ class TPlatformOutput {
   void OpenHidden();
   void Adopt(int Descriptor);
   void LinkUnnamed();
-  [[noreturn]] void FailWrite(int Code) const;
-  void CloseFile();
 
   std::string FUserName;
   std::string FFinalName;  // the file at the end of the links
   std::string FHiddenName;
   TWay FWay = TWay::Direct;
-  std::FILE* FFile = nullptr;
+  TFileHandle FFile;
   bool FCommitted = false;
 };
-
-// Removes the hidden file of an unfinished output at once, if there is one:
-// for a window that is closed while a run is going, right before it quits.
-// Async-signal-safe; the signal handlers use it too.
-void RemoveUnfinishedOutput() noexcept;
 
 }  // namespace kvetro

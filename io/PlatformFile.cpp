@@ -1,4 +1,4 @@
-#include "wave/PlatformFile.h"
+#include "io/PlatformFile.h"
 
 #include <filesystem>
 #include <system_error>
@@ -22,14 +22,14 @@ std::string PlatformUtf8Name(const std::filesystem::path& Path) {
   return std::string(reinterpret_cast<const char*>(Name.data()), Name.size());
 }
 
-std::FILE* OpenPlatformFile(const std::string& Utf8Name, const char* Mode) {
+TFileHandle OpenPlatformFile(const std::string& Utf8Name, const char* Mode) {
 #ifdef _WIN32
   const std::filesystem::path Path = PlatformPath(Utf8Name);
   const std::string NarrowMode(Mode);
   const std::wstring WideMode(NarrowMode.begin(), NarrowMode.end());
-  return _wfopen(Path.c_str(), WideMode.c_str());
+  return TFileHandle(_wfopen(Path.c_str(), WideMode.c_str()));
 #else
-  return std::fopen(Utf8Name.c_str(), Mode);
+  return TFileHandle(std::fopen(Utf8Name.c_str(), Mode));
 #endif
 }
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <system_error>
 
-#include "wave/Exception.h"
+#include "io/Exception.h"
 
 namespace kvetro {
 

@@ -2,14 +2,22 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 namespace kvetro {
 
+// Closes the file it owns; what fclose answers is lost, so a file whose
+// closing matters is closed by hand first (release, then fclose).
+struct FileCloser {
+  void operator()(std::FILE* File) const noexcept { std::fclose(File); }
+};
+using TFileHandle = std::unique_ptr<std::FILE, FileCloser>;
+
 // The one place that knows how the platform opens a file by name. Names are
 // UTF-8 everywhere in the program; on Windows they are widened here.
 // Answers null and leaves errno set when the file cannot be opened.
-std::FILE* OpenPlatformFile(const std::string& Utf8Name, const char* Mode);
+TFileHandle OpenPlatformFile(const std::string& Utf8Name, const char* Mode);
 
 // A UTF-8 name as the platform's path, and a path back as UTF-8.
 std::filesystem::path PlatformPath(const std::string& Utf8Name);

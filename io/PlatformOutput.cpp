@@ -1,4 +1,4 @@
-#include "wave/PlatformOutput.h"
+#include "io/PlatformOutput.h"
 
 #include <atomic>
 #include <cerrno>
@@ -9,8 +9,8 @@
 #include <string>
 #include <system_error>
 
-#include "wave/PlatformFile.h"
-#include "wave/StreamErrors.h"
+#include "io/PlatformFile.h"
+#include "io/StreamErrors.h"
 
 #ifndef _WIN32
 #include <fcntl.h>
@@ -73,6 +73,15 @@ bool Arm(const std::string& Name) noexcept {
   return true;
 }
 
+// Removes the hidden file of an unfinished output, if there is one.
+// Async-signal-safe: the signal handlers call it.
+void RemoveUnfinishedOutput() noexcept {
+  if (PendingRemoval.Armed != 0) {
+    PendingRemoval.Armed = 0;
+    unlink(PendingRemoval.Name);
+  }
+}
+
 // Removes the hidden file, then ends the process as the signal would have.
 extern "C" void RemoveAndReraise(int Signal) {
   RemoveUnfinishedOutput();
@@ -126,17 +135,6 @@ std::string FollowLinks(std::string Name) {
 
 }  // namespace
 
-void RemoveUnfinishedOutput() noexcept {
-  if (PendingRemoval.Armed != 0) {
-    PendingRemoval.Armed = 0;
-#ifdef _WIN32
-    std::remove(PendingRemoval.Name);
-#else
-    unlink(PendingRemoval.Name);
-#endif
-  }
-}
-
 #ifndef _WIN32
 
 TPlatformOutput::TPlatformOutput(const std::string& UserName) : FUserName(UserName) {
@@ -178,11 +176,11 @@ TPlatformOutput::TPlatformOutput(const std::string& UserName) : FUserName(UserNa
   // The new file is to look like the one it replaces. Only root may give a
   // file away, and a group is limited to the user's own: failures of the
   // owner are accepted, and the mode goes after it (chown clears set-id bits).
-  if (fchown(fileno(FFile), Status.st_uid, Status.st_gid) != 0) {
+  if (fchown(fileno(FFile.get()), Status.st_uid, Status.st_gid) != 0) {
     [[maybe_unused]] const int Ignored =
-        fchown(fileno(FFile), static_cast<uid_t>(-1), Status.st_gid);
+        fchown(fileno(FFile.get()), static_cast<uid_t>(-1), Status.st_gid);
   }
-  fchmod(fileno(FFile), Status.st_mode & 07777);
+  fchmod(fileno(FFile.get()), Status.st_mode & 07777);
 }
 
 void TPlatformOutput::OpenNew() {
@@ -231,32 +229,31 @@ void TPlatformOutput::OpenHidden() {
 }
 
 void TPlatformOutput::Adopt(int Descriptor) {
-  FFile = fdopen(Descriptor, "wb");
-  if (FFile == nullptr) {
+  FFile.reset(fdopen(Descriptor, "wb"));
+  if (!FFile) {
     const int Code = errno;
     close(Descriptor);
     throw EFCreateError(FUserName, Reason(Code));
   }
-  std::setvbuf(FFile, nullptr, _IONBF, 0);
+  std::setvbuf(FFile.get(), nullptr, _IONBF, 0);
 }
 
 void TPlatformOutput::Commit() {
-  if (FCommitted || FFile == nullptr) {
+  if (FCommitted || !FFile) {
     return;
   }
   errno = 0;
-  if (std::fflush(FFile) != 0) {
-    FailWrite(errno);
+  if (std::fflush(FFile.get()) != 0) {
+    throw EWriteError::CannotWrite(FUserName, errno);
   }
   if (FWay == TWay::Unnamed) {
     LinkUnnamed();
     FWay = TWay::Hidden;  // from here on it has a name to remove on failure
   }
   errno = 0;
-  const bool Closed = std::fclose(FFile) == 0;
-  FFile = nullptr;
+  const bool Closed = std::fclose(FFile.release()) == 0;
   if (!Closed) {
-    FailWrite(errno);
+    throw EWriteError::CannotWrite(FUserName, errno);
   }
   if (FWay != TWay::Direct) {
     if (std::rename(FHiddenName.c_str(), FFinalName.c_str()) != 0) {
@@ -273,7 +270,7 @@ void TPlatformOutput::Commit() {
 void TPlatformOutput::LinkUnnamed() {
   InstallCleanup();
   const std::string Folder = FolderOf(FFinalName);
-  const std::string Self = "/proc/self/fd/" + std::to_string(fileno(FFile));
+  const std::string Self = "/proc/self/fd/" + std::to_string(fileno(FFile.get()));
   for (unsigned Try = 1; Try <= kMaxTries; ++Try) {
     FHiddenName = HiddenName(Folder, Try, static_cast<long>(getpid()));
     Arm(FHiddenName);
@@ -283,7 +280,7 @@ void TPlatformOutput::LinkUnnamed() {
     int Code = errno;
 #ifdef AT_EMPTY_PATH
     if (Code != EEXIST &&
-        linkat(fileno(FFile), "", AT_FDCWD, FHiddenName.c_str(), AT_EMPTY_PATH) == 0) {
+        linkat(fileno(FFile.get()), "", AT_FDCWD, FHiddenName.c_str(), AT_EMPTY_PATH) == 0) {
       return;
     }
     Code = Code == EEXIST ? Code : errno;
@@ -310,7 +307,7 @@ TPlatformOutput::TPlatformOutput(const std::string& UserName)
   if (std::filesystem::exists(Status) && !std::filesystem::is_regular_file(Status)) {
     FWay = TWay::Direct;
     FFile = OpenPlatformFile(FFinalName, "wb");
-    if (FFile == nullptr) {
+    if (!FFile) {
       throw EFCreateError(FUserName, Reason(errno));
     }
     return;
@@ -329,9 +326,9 @@ void TPlatformOutput::OpenHidden() {
   for (unsigned Try = 1; Try <= kMaxTries; ++Try) {
     FHiddenName = HiddenName(Folder, Try, 0);
     FFile = OpenPlatformFile(FHiddenName, "wbx");
-    if (FFile != nullptr) {
+    if (FFile) {
       FWay = TWay::Hidden;
-      std::setvbuf(FFile, nullptr, _IONBF, 0);
+      std::setvbuf(FFile.get(), nullptr, _IONBF, 0);
       return;
     }
   }
@@ -342,14 +339,13 @@ void TPlatformOutput::Adopt(int /*Descriptor*/) {}
 void TPlatformOutput::LinkUnnamed() {}
 
 void TPlatformOutput::Commit() {
-  if (FCommitted || FFile == nullptr) {
+  if (FCommitted || !FFile) {
     return;
   }
   errno = 0;
-  const bool Closed = std::fclose(FFile) == 0;
-  FFile = nullptr;
+  const bool Closed = std::fclose(FFile.release()) == 0;
   if (!Closed) {
-    FailWrite(errno);
+    throw EWriteError::CannotWrite(FUserName, errno);
   }
   if (FWay == TWay::Hidden) {
     std::error_code Error;
@@ -364,26 +360,12 @@ void TPlatformOutput::Commit() {
 #endif
 
 TPlatformOutput::~TPlatformOutput() {
-  CloseFile();
+  FFile.reset();  // closed before its hidden name goes: Windows removes no open file
   if (!FCommitted && FWay == TWay::Hidden) {
     std::error_code Error;
     std::filesystem::remove(PlatformPath(FHiddenName), Error);
     Disarm();
   }
-}
-
-void TPlatformOutput::CloseFile() {
-  if (FFile != nullptr) {
-    std::fclose(FFile);
-    FFile = nullptr;
-  }
-}
-
-void TPlatformOutput::FailWrite(int Code) const {
-  if (Code == 0) {
-    throw EWriteError("Cannot write " + FUserName);
-  }
-  throw EWriteError("Cannot write " + FUserName + ": " + Reason(Code));
 }
 
 }  // namespace kvetro

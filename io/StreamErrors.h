@@ -1,12 +1,14 @@
 #pragma once
 
 #include <string>
+#include <system_error>
 
-#include "wave/Exception.h"
+#include "io/Exception.h"
 
 namespace kvetro {
 
-// Failures of the byte streams. The texts are the ones the user sees.
+// Failures of the byte streams and the files under them. The texts are the
+// ones the user sees.
 class EStreamError : public Exception {
  public:
   using Exception::Exception;
@@ -23,6 +25,13 @@ class EWriteError : public EStreamError {
   // A failure whose file and reason are known, e.g.
   // "Cannot write game.wav: No space left on device".
   explicit EWriteError(const std::string& Message) : EStreamError(Message) {}
+
+  // The failure of writing the named output; Code is the platform's reason
+  // (an errno value), 0 when it gave none.
+  static EWriteError CannotWrite(const std::string& Name, int Code) {
+    return EWriteError("Cannot write " + Name +
+                       (Code == 0 ? "" : ": " + std::generic_category().message(Code)));
+  }
 };
 
 class EFCreateError : public EStreamError {
@@ -31,6 +40,13 @@ class EFCreateError : public EStreamError {
       : EStreamError("Cannot create file " + FileName) {}
   EFCreateError(const std::string& FileName, const std::string& Reason)
       : EStreamError("Cannot create file " + FileName + ": " + Reason) {}
+};
+
+// An existing file that cannot be opened.
+class EFOpenError : public EStreamError {
+ public:
+  explicit EFOpenError(const std::string& FileName)
+      : EStreamError("Cannot open file " + FileName) {}
 };
 
 // An existing output that its user has made read-only: replacing it would go

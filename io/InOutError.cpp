@@ -1,10 +1,8 @@
-#include "tape/InOutError.h"
-
-#include "tape/RunMessages.h"
+#include "io/InOutError.h"
 
 namespace kvetro {
 
 EInOutError::EInOutError(const std::string& FileName, const std::string& Reason)
-    : Exception(CannotReadText(FileName, Reason)) {}
+    : Exception("Cannot read " + FileName + ": " + Reason) {}
 
 }  // namespace kvetro

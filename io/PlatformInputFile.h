@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kvetro {
+
+// Reads the named file whole, if it is a regular file of at most MaxLength
+// bytes; answers nothing for a longer one. Never waits: a named pipe without
+// a writer is refused at once, as is any other file that is not a regular
+// one. Raises EInOutError naming the file and the reason ("Is a directory",
+// "Not a regular file", or the system's own).
+std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& Utf8Name,
+                                                       std::size_t MaxLength);
+
+}  // namespace kvetro
