@@ -3,7 +3,7 @@
 #include <random>
 #include <vector>
 
-#include "tests/wave/TempFile.h"
+#include "tests/support/ScratchFolder.h"
 #include "wave/MemoryStream.h"
 #include "wave/WaveFileStream.h"
 #include "wave/WaveStream.h"
@@ -12,7 +12,7 @@
 namespace kvetro {
 namespace {
 
-using test::TTempFile;
+using test::ReadFile;
 
 // The wave stream's own Write takes a shorter way than the inherited one; both
 // must give the same answers and leave the same bytes, including when the
@@ -100,9 +100,11 @@ TEST(WaveWritePath, AnswersAsTheInheritedWriteBeforeOpeningAndOverAFile) {
     EXPECT_THROW(Inherited.TCustomWaveStream::Write(&Byte, 1), EWaveStreamError);
   }
 
-  TTempFile ShortFile, InheritedFile;
+  const test::TScratchFolder Folder("wave-write-path");
+  const std::string ShortFile = Folder.PathOf("short.wav");
+  const std::string InheritedFile = Folder.PathOf("inherited.wav");
   {
-    TWaveFileStream Short(ShortFile.Name(), fmCreate), Inherited(InheritedFile.Name(), fmCreate);
+    TWaveFileStream Short(ShortFile, fmCreate), Inherited(InheritedFile, fmCreate);
     Short.SetPCMFormat(44100, 8, 1);
     Inherited.SetPCMFormat(44100, 8, 1);
     Short.Open(true);
@@ -116,8 +118,8 @@ TEST(WaveWritePath, AnswersAsTheInheritedWriteBeforeOpeningAndOverAFile) {
     Short.Close();
     Inherited.Close();
   }
-  EXPECT_EQ(ShortFile.Bytes(), InheritedFile.Bytes());
-  EXPECT_GT(ShortFile.Bytes().size(), TFileStream::BufferCapacity);
+  EXPECT_EQ(ReadFile(ShortFile), ReadFile(InheritedFile));
+  EXPECT_GT(ReadFile(ShortFile).size(), TFileStream::BufferCapacity);
 }
 
 }  // namespace
