@@ -35,6 +35,19 @@ class ConversionRun : public ::testing::Test {
     return FUser;
   }
 
+  // A user who converts in.mzf into out.wav with the settings of C.
+  TScriptedUser UserFor(const expected::Conversion& C) const {
+    TScriptedUser U;
+    U.InputFile = Folder.PathOf("in.mzf");
+    U.OutputFile = Folder.PathOf("out.wav");
+    U.BoxText = {std::to_string(C.User.Log0Lo), std::to_string(C.User.Log0Hi),
+                 std::to_string(C.User.Log1Lo), std::to_string(C.User.Log1Hi)};
+    U.Constant = C.MonitorConstant;
+    U.LeadGap = C.LoaderGap;
+    U.Gap = C.BodyGap;
+    return U;
+  }
+
   expected::Conversion ExpectedSettings() const {
     expected::Conversion C;
     C.LoaderGap = FUser.LeadGap;
@@ -179,18 +192,11 @@ TEST_F(ConversionRun, WholeWaveEqualsTheSignalTable) {
     SCOPED_TRACE(Case.Name);
     const auto File = test::RandomMzf(Case.BodySize, Case.BodyBytes, ++Seed);
     Folder.Write("in.mzf", File);
-    TScriptedUser U;
-    U.InputFile = Folder.PathOf("in.mzf");
-    U.OutputFile = Folder.PathOf("out.wav");
-    U.BoxText = {std::to_string(Case.Timing.Log0Lo), std::to_string(Case.Timing.Log0Hi),
-                 std::to_string(Case.Timing.Log1Lo), std::to_string(Case.Timing.Log1Hi)};
-    U.Constant = Case.Constant;
-    U.LeadGap = Case.LoaderGap;
-    U.Gap = Case.BodyGap;
+    const expected::Conversion C{Case.Timing, Case.Constant, Case.LoaderGap, Case.BodyGap,
+                                 Case.Inverted};
+    TScriptedUser U = UserFor(C);
     Run->SetInvertLevels(Case.Inverted);
     ASSERT_EQ(Run->Execute(U), TRunOutcome::Written);
-
-    expected::Conversion C{Case.Timing, Case.Constant, Case.LoaderGap, Case.BodyGap, Case.Inverted};
     const auto Written = ReadFile(Folder.PathOf("out.wav"));
     EXPECT_TRUE(SameBytes(Written, expected::ConvertedFile(File, C)));
     EXPECT_EQ(Folder.Names(), (std::vector<std::string>{"in.mzf", "out.wav"}));
@@ -225,38 +231,26 @@ TEST_F(ConversionRun, PlannedSizeEqualsTheBytesWritten) {
     const auto File = test::RandomMzf(BodySize, BodyBytes, Random());
     Folder.Write("in.mzf", File);
 
-    TConversionSettings Settings;
-    for (const TimingBox Box :
-         {TimingBox::Log0Lo, TimingBox::Log0Hi, TimingBox::Log1Lo, TimingBox::Log1Hi}) {
-      Settings.UserTiming.Set(Box, static_cast<std::int32_t>(1 + Random() % 128));
-    }
-    Settings.MonitorConstant = static_cast<std::int32_t>(1 + Random() % 255);
-    Settings.LoaderGap = static_cast<std::int32_t>(Random() % 3000);
-    Settings.BodyGap = static_cast<std::int32_t>(Random() % 3000);
+    const auto Half = [&Random] { return static_cast<int>(1 + Random() % 128); };
+    const expected::Conversion C{{Half(), Half(), Half(), Half()},
+                                 static_cast<int>(1 + Random() % 255),
+                                 static_cast<int>(Random() % 3000),
+                                 static_cast<int>(Random() % 3000),
+                                 false};
+    const TConversionSettings Settings{{C.User.Log0Lo, C.User.Log0Hi, C.User.Log1Lo, C.User.Log1Hi},
+                                       C.MonitorConstant,
+                                       C.LoaderGap,
+                                       C.BodyGap};
 
     auto Loaded = std::make_unique<TMzfImage>();
     ASSERT_EQ(Loaded->LoadFromFile(Folder.PathOf("in.mzf")), TMzfImage::LoadResult::Loaded);
     const TConversionPlan Plan = PlanConversion(*Loaded, Settings);
 
-    TScriptedUser U;
-    U.InputFile = Folder.PathOf("in.mzf");
-    U.OutputFile = Folder.PathOf("out.wav");
-    U.BoxText = {
-        std::to_string(Settings.UserTiming.Log0Lo), std::to_string(Settings.UserTiming.Log0Hi),
-        std::to_string(Settings.UserTiming.Log1Lo), std::to_string(Settings.UserTiming.Log1Hi)};
-    U.Constant = Settings.MonitorConstant;
-    U.LeadGap = Settings.LoaderGap;
-    U.Gap = Settings.BodyGap;
+    TScriptedUser U = UserFor(C);
     ASSERT_EQ(Run->Execute(U), TRunOutcome::Written);
 
     const auto Written = ReadFile(Folder.PathOf("out.wav"));
     EXPECT_EQ(Plan.FileSize(), Written.size()) << "round " << Round;
-    const expected::Conversion C{{Settings.UserTiming.Log0Lo, Settings.UserTiming.Log0Hi,
-                                  Settings.UserTiming.Log1Lo, Settings.UserTiming.Log1Hi},
-                                 Settings.MonitorConstant,
-                                 Settings.LoaderGap,
-                                 Settings.BodyGap,
-                                 false};
     const auto Expected = expected::ConvertedFile(File, C);
     EXPECT_EQ(Plan.LoaderSamples + Plan.BodySamples + 46, Expected.size());
     EXPECT_TRUE(SameBytes(Written, Expected)) << "round " << Round;
