@@ -92,8 +92,6 @@ TEST_F(CliCatalogue, EveryRefusalSaysWhyAndWritesNothing) {
        "--loader-gap wants a whole number of 0 or more, not '-1'" + Hint},
       {{"-x", "@/in.mzf", "@/out.wav"}, 2, "The following argument was not expected: -x" + Hint},
       {{"--info", "@/in.mzf", "@/out.wav"}, 2, "--info expects one file: INPUT.mzf" + Hint},
-      // A pipe or a device is refused at once: a pipe without a writer must
-      // not keep the program waiting.
       {{"@/missing.mzf", "@/new.wav"}, 1, "Cannot read @/missing.mzf: No such file or directory\n"},
       {{"--info", "@/missing.mzf"}, 1, "Cannot read @/missing.mzf: No such file or directory\n"},
       {{"@/folder.mzf", "@/out.wav"}, 1, "Cannot read @/folder.mzf: Is a directory\n"},
@@ -101,6 +99,8 @@ TEST_F(CliCatalogue, EveryRefusalSaysWhyAndWritesNothing) {
        1,
        "Cannot read @/loop-a.mzf: Too many levels of symbolic links\n"},
       {{"@/in.mzf/x.mzf", "@/out.wav"}, 1, "Cannot read @/in.mzf/x.mzf: Not a directory\n"},
+      // A pipe or a device is refused at once: a pipe without a writer must
+      // not keep the program waiting.
       {{"@/pipe.mzf", "@/out.wav"}, 1, "Cannot read @/pipe.mzf: Not a regular file\n"},
       {{"/dev/null", "@/out.wav"}, 1, "Cannot read /dev/null: Not a regular file\n"},
       // What a short file leaves out of the header reads as zero.
