@@ -47,12 +47,39 @@ TEST(CommandLine, NamesAfterADoubleDashMayLookLikeOptions) {
   EXPECT_EQ(Line.Settings.OutputName, "-x.wav");
 }
 
-TEST(CommandLine, ValueErrorsSayWhatIsWanted) {
-  const TCommandLine Line = ParseCommandLine({"--zero", "0,1", "a.mzf", "b.wav"});
-  EXPECT_EQ(Line.Kind, TCommandKind::UsageError);
-  EXPECT_EQ(Line.Text, "--zero wants LO,HI, two whole numbers from 1 to 128, not '0,1'");
-  EXPECT_EQ(ParseCommandLine({"--constant", "300", "a.mzf", "b.wav"}).Text,
-            "--constant wants a whole number from 1 to 255, not '300'");
+// Each says in one line what is wanted; kvetro-cli prints it with a hint to
+// --help.
+TEST(CommandLine, UsageErrorsSayWhatIsWanted) {
+  const std::string Files =
+      "Expected two files: INPUT.mzf and OUTPUT.wav (or - for standard output)";
+  const std::string Halves = " wants LO,HI, two whole numbers from 1 to 128, not '";
+  const std::string Gap = " wants a whole number of 0 or more, not '";
+  const std::string Constant = "--constant wants a whole number from 1 to 255, not '";
+  const std::pair<std::vector<std::string>, std::string> Cases[] = {
+      {{}, Files},
+      {{"a"}, Files},
+      {{"a", "b", "c"}, Files},
+      {{"--info"}, "--info expects one file: INPUT.mzf"},
+      {{"--info", "a", "b"}, "--info expects one file: INPUT.mzf"},
+      {{"--speed", "9", "a", "b"}, "The following argument was not expected: --speed"},
+      {{"-x", "a", "b"}, "The following argument was not expected: -x"},
+      {{"a", "b", "--body-gap"}, "--body-gap: 1 required N missing"},
+      {{"--zero", "0,1", "a", "b"}, "--zero" + Halves + "0,1'"},
+      {{"--zero", "3,129", "a", "b"}, "--zero" + Halves + "3,129'"},
+      {{"--zero", "3", "a", "b"}, "--zero" + Halves + "3'"},
+      {{"--one", "129,1", "a", "b"}, "--one" + Halves + "129,1'"},
+      {{"--one", "2,0", "a", "b"}, "--one" + Halves + "2,0'"},
+      {{"--constant", "0", "a", "b"}, Constant + "0'"},
+      {{"--constant", "256", "a", "b"}, Constant + "256'"},
+      {{"--loader-gap", "-1", "a", "b"}, "--loader-gap" + Gap + "-1'"},
+      {{"--loader-gap", "2147483648", "a", "b"}, "--loader-gap" + Gap + "2147483648'"},
+      {{"--body-gap=-1", "a", "b"}, "--body-gap" + Gap + "-1'"},
+  };
+  for (const auto& [Arguments, Text] : Cases) {
+    const TCommandLine Line = ParseCommandLine(Arguments);
+    EXPECT_EQ(Line.Kind, TCommandKind::UsageError) << Text;
+    EXPECT_EQ(Line.Text, Text);
+  }
 }
 
 TEST(CommandLine, HelpShowsEachRangeAndDefaultInItsColumn) {

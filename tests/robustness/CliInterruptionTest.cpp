@@ -10,9 +10,8 @@
 #include <string>
 #include <thread>
 
-#include "ChildProcess.h"
+#include "tests/support/CliRunner.h"
 #include "tests/support/MzfBuilder.h"
-#include "tests/support/ScratchFolder.h"
 
 namespace kvetro::test {
 
@@ -43,11 +42,11 @@ TEST_F(CliInterruption, FailedWriteLeavesTheExistingWave) {
         WriteFile(Output, kOldWave);
       }
       const std::vector<std::string> Before = Scratch.Names();
-      TChildOptions Options{100000, {}, -1};
+      TCliOptions Options{.FileSizeLimit = 100000};
       if (Hidden) {
         Options.Environment = {"KVETRO_NO_TMPFILE=1"};
       }
-      const TChildResult Result = RunCli({Input, Output}, Options);
+      const TCliResult Result = RunCli({Input, Output}, Options);
       EXPECT_EQ(Result.ExitCode, 1);
       EXPECT_EQ(Result.Errors, "Cannot write " + Output + ": File too large\n");
       EXPECT_EQ(Scratch.Names(), Before) << "no partial WAV or temporary file is left";
@@ -91,7 +90,7 @@ TEST_P(CliSignal, LeavesNothingSlow) {
     GTEST_SKIP() << "no /proc to watch the run's output";
   }
   const TSignalCase Case = GetParam();
-  TChildOptions Options;
+  TCliOptions Options;
   if (!Case.Unnamed) {
     Options.Environment = {"KVETRO_NO_TMPFILE=1"};
   }

@@ -1,7 +1,7 @@
 // What the output name stands for, through kvetro-cli as a real process:
 // two runs on one name, a name at the system's length limit, write-protected
-// and shared files, symbolic links, a FIFO and standard output. Each run's
-// WAV must equal the one the same options write to a plain new file.
+// and shared files, symbolic links and a FIFO. Each run's WAV must equal the
+// one the same options write to a plain new file.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,9 +12,8 @@
 #include <iterator>
 #include <thread>
 
-#include "ChildProcess.h"
+#include "tests/support/CliRunner.h"
 #include "tests/support/MzfBuilder.h"
-#include "tests/support/ScratchFolder.h"
 
 namespace kvetro::test {
 
@@ -39,7 +38,7 @@ class CliOutput : public ::testing::Test {
 
   // Options for a run as an unprivileged user when the test runs as root;
   // false when the system cannot drop privileges.
-  bool AsUnprivilegedUser(TChildOptions& Options) {
+  bool AsUnprivilegedUser(TCliOptions& Options) {
     if (geteuid() != 0) {
       return true;
     }
@@ -61,7 +60,7 @@ TEST_F(CliOutput, TwoRunsOnOneNameEachWriteAWholeWave) {
   const std::vector<std::string> Long = {"--loader-gap", "5000000"};
   TBackgroundCli First({Long[0], Long[1], Input, Output});
   std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  const TChildResult Second = RunCli({Input, Output});
+  const TCliResult Second = RunCli({Input, Output});
   EXPECT_EQ(Second.ExitCode, 0) << Second.Errors;
   int Exit = -1;
   EXPECT_EQ(First.Wait(&Exit), 0);
@@ -80,7 +79,7 @@ TEST_F(CliOutput, ANameNearTheLengthLimit) {
 }
 
 TEST_F(CliOutput, AWriteProtectedFileIsRefused) {
-  TChildOptions Options;
+  TCliOptions Options;
   if (!AsUnprivilegedUser(Options)) {
     GTEST_SKIP() << "cannot run as user " << kNobody << " here";
   }
@@ -89,7 +88,7 @@ TEST_F(CliOutput, AWriteProtectedFileIsRefused) {
     ASSERT_EQ(chown(Output.c_str(), kNobody, kNobody), 0);
   }
   fs::permissions(Output, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-  const TChildResult Result = RunCli({Input, Output}, Options);
+  const TCliResult Result = RunCli({Input, Output}, Options);
   EXPECT_EQ(Result.ExitCode, 1);
   EXPECT_EQ(Result.Errors, "Output file is write-protected: " + Output + "\n");
   EXPECT_EQ(ReadFile(Output), (TBytes{'o', 'l', 'd'}));
@@ -124,7 +123,7 @@ TEST_F(CliOutput, ASharedFileOrALockedFolderIsWrittenInPlace) {
   EXPECT_EQ(ReadFile(Scratch.PathOf("other.wav")), Reference());
   EXPECT_EQ(fs::hard_link_count(Output), 2u);
 
-  TChildOptions Options;
+  TCliOptions Options;
   if (!AsUnprivilegedUser(Options)) {
     GTEST_SKIP() << "cannot run as user " << kNobody << " here";
   }
@@ -133,7 +132,7 @@ TEST_F(CliOutput, ASharedFileOrALockedFolderIsWrittenInPlace) {
   WriteFile(Inside, {'o', 'l', 'd'});
   fs::permissions(Inside, fs::perms(0666));
   fs::permissions(Locked, fs::perms(0555));
-  const TChildResult Result = RunCli({Input, Inside}, Options);
+  const TCliResult Result = RunCli({Input, Inside}, Options);
   fs::permissions(Locked, fs::perms(0755));
   EXPECT_EQ(Result.ExitCode, 0) << Result.Errors;
   EXPECT_EQ(ReadFile(Inside), Reference());
@@ -166,24 +165,10 @@ TEST_F(CliOutput, AFifoGetsTheWaveAsItIsMade) {
     std::ifstream Pipe(Fifo, std::ios::binary);
     Heard.assign(std::istreambuf_iterator<char>(Pipe), {});
   });
-  const TChildResult Result = RunCli({Input, Fifo});
+  const TCliResult Result = RunCli({Input, Fifo});
   Player.join();
   EXPECT_EQ(Result.ExitCode, 0) << Result.Errors;
   EXPECT_EQ(Heard, Reference());
-}
-
-// Standard output, by "-" or by name, into a pipe. "-" needs no temporary
-// file: a TMPDIR where nothing can be made is no obstacle.
-TEST_F(CliOutput, StandardOutputIntoAPipe) {
-  const TBytes Expected = Reference();
-  for (const std::string Name : {"-", "/dev/stdout"}) {
-    SCOPED_TRACE(Name);
-    TChildOptions Options;
-    Options.Environment = {"TMPDIR=/dev/full"};
-    const TChildResult Result = RunCli({Input, Name}, Options);
-    EXPECT_EQ(Result.ExitCode, 0) << Result.Errors;
-    EXPECT_TRUE(TBytes(Result.Out.begin(), Result.Out.end()) == Expected);
-  }
 }
 
 }  // namespace

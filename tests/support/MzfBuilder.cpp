@@ -57,11 +57,4 @@ TBytes RandomMzf(std::uint16_t BodySize, std::size_t BodyBytes, std::uint32_t Se
   return File;
 }
 
-std::uint32_t LittleEndian32(const TBytes& Bytes, std::size_t Offset) {
-  return static_cast<std::uint32_t>(Bytes.at(Offset)) |
-         static_cast<std::uint32_t>(Bytes.at(Offset + 1)) << 8 |
-         static_cast<std::uint32_t>(Bytes.at(Offset + 2)) << 16 |
-         static_cast<std::uint32_t>(Bytes.at(Offset + 3)) << 24;
-}
-
 }  // namespace kvetro::test

@@ -28,7 +28,4 @@ TBytes MakeMzf(std::uint16_t BodySize, std::size_t Present);
 TBytes RandomMzf(std::uint16_t BodySize, std::size_t BodyBytes, std::uint32_t Seed,
                  std::uint16_t Load = 0x1200, std::uint16_t Exec = 0x1200);
 
-// A 32-bit little-endian field of a RIFF file.
-std::uint32_t LittleEndian32(const TBytes& Bytes, std::size_t Offset);
-
 }  // namespace kvetro::test

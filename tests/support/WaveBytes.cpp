@@ -2,47 +2,65 @@
 
 namespace kvetro::test {
 
-void AppendId(std::vector<std::uint8_t>& Bytes, const std::string& Id) {
+void AppendId(TBytes& Bytes, const std::string& Id) {
   Bytes.insert(Bytes.end(), Id.begin(), Id.end());
 }
 
-void AppendLe16(std::vector<std::uint8_t>& Bytes, std::uint16_t Value) {
+void AppendLe16(TBytes& Bytes, std::uint16_t Value) {
   Bytes.push_back(static_cast<std::uint8_t>(Value & 0xFF));
   Bytes.push_back(static_cast<std::uint8_t>(Value >> 8));
 }
 
-void AppendLe32(std::vector<std::uint8_t>& Bytes, std::uint32_t Value) {
+void AppendLe32(TBytes& Bytes, std::uint32_t Value) {
   for (int Shift = 0; Shift < 32; Shift += 8) {
     Bytes.push_back(static_cast<std::uint8_t>((Value >> Shift) & 0xFF));
   }
 }
 
-void AppendChunk(std::vector<std::uint8_t>& Bytes, const std::string& Id,
-                 const std::vector<std::uint8_t>& Body) {
-  AppendId(Bytes, Id);
-  AppendLe32(Bytes, static_cast<std::uint32_t>(Body.size()));
+TBytes ChunkHeader(const std::string& Id, std::uint32_t Size) {
+  TBytes Header;
+  AppendId(Header, Id);
+  AppendLe32(Header, Size);
+  return Header;
+}
+
+void AppendChunk(TBytes& Bytes, const std::string& Id, const TBytes& Body) {
+  const TBytes Header = ChunkHeader(Id, static_cast<std::uint32_t>(Body.size()));
+  Bytes.insert(Bytes.end(), Header.begin(), Header.end());
   Bytes.insert(Bytes.end(), Body.begin(), Body.end());
 }
 
-std::vector<std::uint8_t> ExpectedMonoWave(const std::vector<std::uint8_t>& Samples) {
-  const auto N = static_cast<std::uint32_t>(Samples.size());
-  std::vector<std::uint8_t> Bytes;
-  AppendId(Bytes, "RIFF");
-  AppendLe32(Bytes, 38 + N);
+TBytes RiffHeader(std::uint32_t Size) {
+  TBytes Bytes = ChunkHeader("RIFF", Size);
   AppendId(Bytes, "WAVE");
-  AppendId(Bytes, "fmt ");
-  AppendLe32(Bytes, 18);
-  AppendLe16(Bytes, 1);      // PCM
-  AppendLe16(Bytes, 1);      // channels
-  AppendLe32(Bytes, 44100);  // samples per second
-  AppendLe32(Bytes, 44100);  // average bytes per second
-  AppendLe16(Bytes, 1);      // block align
-  AppendLe16(Bytes, 8);      // bits per sample
-  AppendLe16(Bytes, 0);      // extra size
-  AppendId(Bytes, "data");
-  AppendLe32(Bytes, N);
-  Bytes.insert(Bytes.end(), Samples.begin(), Samples.end());
   return Bytes;
+}
+
+TBytes PcmFormatRecord(std::uint16_t Channels, std::uint32_t Rate, std::uint32_t AverageBytes,
+                       std::uint16_t BlockAlign, std::uint16_t Bits) {
+  TBytes Bytes;
+  AppendLe16(Bytes, 1);  // PCM
+  AppendLe16(Bytes, Channels);
+  AppendLe32(Bytes, Rate);
+  AppendLe32(Bytes, AverageBytes);
+  AppendLe16(Bytes, BlockAlign);
+  AppendLe16(Bytes, Bits);
+  AppendLe16(Bytes, 0);  // extra size
+  return Bytes;
+}
+
+TBytes ExpectedMonoWave(const TBytes& Samples) {
+  TBytes Bytes = RiffHeader(static_cast<std::uint32_t>(38 + Samples.size()));
+  AppendChunk(Bytes, "fmt ", PcmFormatRecord(1, 44100, 44100, 1, 8));
+  AppendChunk(Bytes, "data", Samples);
+  return Bytes;
+}
+
+std::uint32_t LittleEndian32(const TBytes& Bytes, std::size_t Offset) {
+  return static_cast<std::uint32_t>(Bytes.at(Offset)) |
+         static_cast<std::uint32_t>(Bytes.at(Offset + 1)) << 8 |
+         static_cast<std::uint32_t>(Bytes.at(Offset + 2)) << 16 |
+         static_cast<std::uint32_t>(Bytes.at(Offset + 3)) << 24;
 }
 
 }  // namespace kvetro::test

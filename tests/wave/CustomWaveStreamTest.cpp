@@ -31,37 +31,26 @@ std::vector<std::uint8_t> FormatOf(TCustomWaveStream& Stream) {
   return {At, At + Stream.GetFormatSize()};
 }
 
-std::vector<std::uint8_t> PcmRecord(std::uint16_t Channels, std::uint32_t Rate,
-                                    std::uint32_t AvgBytes, std::uint16_t BlockAlign,
-                                    std::uint16_t Bits) {
-  std::vector<std::uint8_t> Bytes;
-  test::AppendLe16(Bytes, 1);
-  test::AppendLe16(Bytes, Channels);
-  test::AppendLe32(Bytes, Rate);
-  test::AppendLe32(Bytes, AvgBytes);
-  test::AppendLe16(Bytes, BlockAlign);
-  test::AppendLe16(Bytes, Bits);
-  test::AppendLe16(Bytes, 0);
-  return Bytes;
-}
+using test::PcmFormatRecord;
 
 TEST(CustomWaveStreamTest, PcmFormatRecordFields) {
   TUnboundedWave Wave;
   EXPECT_EQ(Wave.GetFormat(), nullptr);
   Wave.SetPCMFormat(44100, 8, 1);
   EXPECT_EQ(Wave.GetFormatSize(), 18);
-  EXPECT_EQ(FormatOf(Wave), PcmRecord(1, 44100, 44100, 1, 8));
+  EXPECT_EQ(FormatOf(Wave), PcmFormatRecord(1, 44100, 44100, 1, 8));
 
   Wave.SetPCMFormat(48000, 16, 2);
-  EXPECT_EQ(FormatOf(Wave), PcmRecord(2, 48000, 192000, 4, 16));
+  EXPECT_EQ(FormatOf(Wave), PcmFormatRecord(2, 48000, 192000, 4, 16));
 
   // Only whole bytes per sample count towards the block align.
   for (std::int32_t Bits = 0; Bits < 8; ++Bits) {
     Wave.SetPCMFormat(44100, Bits, 1);
-    EXPECT_EQ(FormatOf(Wave), PcmRecord(1, 44100, 0, 0, static_cast<std::uint16_t>(Bits))) << Bits;
+    EXPECT_EQ(FormatOf(Wave), PcmFormatRecord(1, 44100, 0, 0, static_cast<std::uint16_t>(Bits)))
+        << Bits;
   }
   Wave.SetPCMFormat(44100, 12, 3);
-  EXPECT_EQ(FormatOf(Wave), PcmRecord(3, 44100, 132300, 3, 12));
+  EXPECT_EQ(FormatOf(Wave), PcmFormatRecord(3, 44100, 132300, 3, 12));
 }
 
 TEST(CustomWaveStreamTest, PcmFormatCutsToTheWidthOfEachField) {
@@ -69,10 +58,10 @@ TEST(CustomWaveStreamTest, PcmFormatCutsToTheWidthOfEachField) {
   // Channels and bits keep their low 16 bits; the block align product is
   // cut to 16 bits and the average to 32 bits.
   Wave.SetPCMFormat(-1, 0x10010, 0x30002);
-  EXPECT_EQ(FormatOf(Wave), PcmRecord(2, 0xFFFFFFFF, 0xFFFFFFFC, 4, 16));
+  EXPECT_EQ(FormatOf(Wave), PcmFormatRecord(2, 0xFFFFFFFF, 0xFFFFFFFC, 4, 16));
   Wave.SetPCMFormat(100000, 0xFFF8, 0xFFFF);
   // 0xFFFF * 0x1FFF = 0x1FFEE001, cut to 0xE001.
-  EXPECT_EQ(FormatOf(Wave), PcmRecord(0xFFFF, 100000, 0xE001u * 100000u, 0xE001, 0xFFF8));
+  EXPECT_EQ(FormatOf(Wave), PcmFormatRecord(0xFFFF, 100000, 0xE001u * 100000u, 0xE001, 0xFFF8));
 }
 
 TEST(CustomWaveStreamTest, FormatSizeKeepsTheFirstBytesAndZeroFrees) {

@@ -6,23 +6,31 @@
 #include <random>
 #include <vector>
 
+#include "tests/support/ExpectError.h"
 #include "tests/support/MachineFeatures.h"
-#include "tests/wave/TempFile.h"
+#include "tests/support/ScratchFolder.h"
 #include "wave/MemoryStream.h"
+#include "wave/WaveFileStream.h"
 
 namespace kvetro {
 namespace {
 
-using test::TTempFile;
+using test::ExpectError;
+using test::ReadFile;
 
-TEST(FileStreamTest, CreateModeReplacesAnExistingFileByAnEmptyOne) {
-  TTempFile File;
-  File.Fill({1, 2, 3, 4, 5});
+class FileStreamTest : public ::testing::Test {
+ protected:
+  test::TScratchFolder Folder{"file-stream"};
+  std::string Name = Folder.PathOf("file.bin");
+};
+
+TEST_F(FileStreamTest, CreateModeReplacesAnExistingFileByAnEmptyOne) {
+  test::WriteFile(Name, {1, 2, 3, 4, 5});
   {
-    TFileStream Stream(File.Name(), fmCreate);
+    TFileStream Stream(Name, fmCreate);
     EXPECT_EQ(Stream.Size(), 0);
     EXPECT_EQ(Stream.Position(), 0);
-    EXPECT_TRUE(File.Bytes().empty());
+    EXPECT_TRUE(ReadFile(Name).empty());
     const std::uint8_t Bytes[] = {9, 8, 7};
     EXPECT_EQ(Stream.Write(Bytes, 3), 3);
     // Create mode reads as well as writes.
@@ -36,30 +44,23 @@ TEST(FileStreamTest, CreateModeReplacesAnExistingFileByAnEmptyOne) {
     EXPECT_EQ(Back[0], 9);
     Stream.Close();
   }
-  EXPECT_EQ(File.Bytes(), (std::vector<std::uint8_t>{9, 8, 7}));
+  EXPECT_EQ(ReadFile(Name), (std::vector<std::uint8_t>{9, 8, 7}));
 }
 
-TEST(FileStreamTest, FailureToMakeOrOpenNamesTheFile) {
-  const std::string Name =
-      (std::filesystem::temp_directory_path() / "kvetro-no-such-folder" / "out.wav").string();
-  try {
-    TFileStream Stream(Name, fmCreate);
-    FAIL() << "created a file in a missing folder";
-  } catch (const EFCreateError& Error) {
-    EXPECT_EQ(Error.Message(), "Cannot create file " + Name);
-  }
-  try {
-    TFileStream Stream(Name, fmOpenRead);
-    FAIL() << "opened a missing file";
-  } catch (const EFOpenError& Error) {
-    EXPECT_EQ(Error.Message(), "Cannot open file " + Name);
-  }
+// Also through the wave file stream, which makes its file stream itself.
+TEST_F(FileStreamTest, FailureToMakeOrOpenNamesTheFile) {
+  const std::string Missing = Folder.PathOf("no-such-folder/out.wav");
+  ExpectError<EFCreateError>([&] { TFileStream Stream(Missing, fmCreate); },
+                             "Cannot create file " + Missing);
+  ExpectError<EFCreateError>([&] { TWaveFileStream Wave(Missing, fmCreate); },
+                             "Cannot create file " + Missing);
+  ExpectError<EFOpenError>([&] { TFileStream Stream(Missing, fmOpenRead); },
+                           "Cannot open file " + Missing);
 }
 
-TEST(FileStreamTest, SeekPastTheEndAndWriteThereLeavesAHoleOfZeros) {
-  TTempFile File;
+TEST_F(FileStreamTest, SeekPastTheEndAndWriteThereLeavesAHoleOfZeros) {
   {
-    TFileStream Stream(File.Name(), fmCreate);
+    TFileStream Stream(Name, fmCreate);
     const std::uint8_t A = 0x41;
     EXPECT_EQ(Stream.Seek(5, soFromBeginning), 5);
     EXPECT_EQ(Stream.Size(), 0);  // only a write moves the end
@@ -69,14 +70,13 @@ TEST(FileStreamTest, SeekPastTheEndAndWriteThereLeavesAHoleOfZeros) {
     EXPECT_EQ(Stream.Seek(-2, soFromEnd), 4);
     EXPECT_EQ(Stream.Seek(7, 3), 4);  // unknown origin: stays
   }
-  EXPECT_EQ(File.Bytes(), (std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0x41}));
+  EXPECT_EQ(ReadFile(Name), (std::vector<std::uint8_t>{0, 0, 0, 0, 0, 0x41}));
 }
 
-TEST(FileStreamTest, OpenModesReadAnExistingFileAndReadOnlyRefusesWrites) {
-  TTempFile File;
-  File.Fill({10, 20, 30});
+TEST_F(FileStreamTest, OpenModesReadAnExistingFileAndReadOnlyRefusesWrites) {
+  test::WriteFile(Name, {10, 20, 30});
   {
-    TFileStream Stream(File.Name(), fmOpenRead);
+    TFileStream Stream(Name, fmOpenRead);
     EXPECT_EQ(Stream.Size(), 3);
     const std::uint8_t Byte = 1;
     EXPECT_EQ(Stream.Write(&Byte, 1), 0);
@@ -86,24 +86,23 @@ TEST(FileStreamTest, OpenModesReadAnExistingFileAndReadOnlyRefusesWrites) {
     EXPECT_EQ(Stream.Position(), 3);
   }
   {
-    TFileStream Stream(File.Name(), fmOpenReadWrite);
+    TFileStream Stream(Name, fmOpenReadWrite);
     Stream.SetPosition(1);
     const std::uint8_t Byte = 99;
     EXPECT_EQ(Stream.Write(&Byte, 1), 1);
   }
-  EXPECT_EQ(File.Bytes(), (std::vector<std::uint8_t>{10, 99, 30}));
+  EXPECT_EQ(ReadFile(Name), (std::vector<std::uint8_t>{10, 99, 30}));
 }
 
 // The buffer must not show: the same operations on a memory stream and on a
 // file give the same answers and the same bytes. The mix crosses the buffer
 // bounds often: small writes, writes larger than the buffer, overwrites,
 // seeks before, inside and past the end, and reads in between.
-TEST(FileStreamTest, AnswersAndBytesMatchAnUnbufferedStream) {
+TEST_F(FileStreamTest, AnswersAndBytesMatchAnUnbufferedStream) {
   std::mt19937 Random(20240611);
-  TTempFile File;
   TMemoryStream Model;
   {
-    TFileStream Stream(File.Name(), fmCreate);
+    TFileStream Stream(Name, fmCreate);
     std::vector<std::uint8_t> Data(200000);
     std::vector<std::uint8_t> FromFile(200000);
     std::vector<std::uint8_t> FromModel(200000);
@@ -133,22 +132,21 @@ TEST(FileStreamTest, AnswersAndBytesMatchAnUnbufferedStream) {
     }
     Stream.Close();
   }
-  EXPECT_EQ(File.Bytes(), Model.Bytes());
+  EXPECT_EQ(ReadFile(Name), Model.Bytes());
 }
 
-TEST(FileStreamTest, CloseReleasesTheFileOnceAndLaterTransfersAnswerZero) {
-  TTempFile File;
-  TFileStream Stream(File.Name(), fmCreate);
+TEST_F(FileStreamTest, CloseReleasesTheFileOnceAndLaterTransfersAnswerZero) {
+  TFileStream Stream(Name, fmCreate);
   const std::uint8_t Bytes[] = {1, 2};
   EXPECT_EQ(Stream.Write(Bytes, 2), 2);
   Stream.Close();
-  EXPECT_EQ(File.Bytes(), (std::vector<std::uint8_t>{1, 2}));
+  EXPECT_EQ(ReadFile(Name), (std::vector<std::uint8_t>{1, 2}));
   EXPECT_NO_THROW(Stream.Close());
   EXPECT_EQ(Stream.Write(Bytes, 2), 0);
   Stream.SetPosition(0);
   std::uint8_t Back[2] = {};
   EXPECT_EQ(Stream.Read(Back, 2), 0);
-  EXPECT_EQ(File.Bytes(), (std::vector<std::uint8_t>{1, 2}));
+  EXPECT_EQ(ReadFile(Name), (std::vector<std::uint8_t>{1, 2}));
 }
 
 class FullDeviceTest : public ::testing::Test {
@@ -165,12 +163,7 @@ TEST_F(FullDeviceTest, BufferedBytesThatNeverReachTheFileAreReportedByClose) {
   const std::uint8_t Byte = 0x30;
   EXPECT_EQ(Stream.Write(&Byte, 1), 1);
   EXPECT_EQ(Stream.Size(), 1);
-  try {
-    Stream.Close();
-    FAIL() << "a lost write was not reported";
-  } catch (const EWriteError& Error) {
-    EXPECT_EQ(Error.Message(), "Stream write error");
-  }
+  ExpectError<EWriteError>([&] { Stream.Close(); }, "Stream write error");
   EXPECT_NO_THROW(Stream.Close());
 }
 

@@ -3,11 +3,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "tests/wave/TempFile.h"
+#include "tests/support/ScratchFolder.h"
 #include "wave/WaveFileStream.h"
 
 namespace kvetro {
@@ -37,15 +36,23 @@ TEST(WaveInteropTest, PythonWaveModuleReadsTheFile) {
   if (Python.empty()) {
     GTEST_SKIP() << "no python3 found";
   }
+  const test::TScratchFolder Folder("wave-interop");
+  const std::string Wave = Folder.PathOf("out.wav");
+  const std::string Report = Folder.PathOf("report.txt");
+  const std::string Script = Folder.PathOf("read.py");
+  std::ofstream(Script) << "import sys, wave\n"
+                           "w = wave.open(sys.argv[1], 'rb')\n"
+                           "p = w.getparams()\n"
+                           "f = w.readframes(p.nframes)\n"
+                           "print(p.nchannels, p.sampwidth, p.framerate, p.nframes, p.comptype, "
+                           "f.hex())\n";
   for (const std::size_t Count : {std::size_t{0}, std::size_t{1}, std::size_t{70001}}) {
-    test::TTempFile Wave;
-    test::TTempFile Report;
     std::vector<std::uint8_t> Samples(Count);
     for (std::size_t I = 0; I < Count; ++I) {
       Samples[I] = (I / 9) % 2 == 0 ? 0x30 : 0xD0;
     }
     {
-      TWaveFileStream Stream(Wave.Name(), fmCreate);
+      TWaveFileStream Stream(Wave, fmCreate);
       Stream.SetPCMFormat(44100, 8, 1);
       Stream.Open(true);
       for (const std::uint8_t Sample : Samples) {
@@ -53,25 +60,12 @@ TEST(WaveInteropTest, PythonWaveModuleReadsTheFile) {
       }
       Stream.Close();
     }
-    const std::string Script =
-        "import sys, wave\n"
-        "w = wave.open(sys.argv[1], 'rb')\n"
-        "p = w.getparams()\n"
-        "f = w.readframes(p.nframes)\n"
-        "print(p.nchannels, p.sampwidth, p.framerate, p.nframes, p.comptype, f.hex())\n";
-    const std::string ScriptName = Report.Name() + ".py";
-    std::ofstream(ScriptName) << Script;
-    const std::string Command =
-        Python + " " + ScriptName + " " + Wave.Name() + " > " + Report.Name() + " 2>&1";
+    const std::string Command = Python + " " + Script + " " + Wave + " > " + Report + " 2>&1";
     const int Status = std::system(Command.c_str());
-    std::filesystem::remove(ScriptName);
-    std::ifstream In(Report.Name());
-    std::stringstream Output;
-    Output << In.rdbuf();
-    ASSERT_EQ(Status, 0) << Output.str();
-    const std::string Expected =
-        "1 1 44100 " + std::to_string(Count) + " NONE " + HexOf(Samples) + "\n";
-    EXPECT_EQ(Output.str(), Expected) << Count;
+    const test::TBytes Output = test::ReadFile(Report);
+    const std::string Text(Output.begin(), Output.end());
+    ASSERT_EQ(Status, 0) << Text;
+    EXPECT_EQ(Text, "1 1 44100 " + std::to_string(Count) + " NONE " + HexOf(Samples) + "\n");
   }
 }
 

@@ -1,15 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "io/StreamErrors.h"
+#include "tests/support/ExpectError.h"
 #include "tests/support/MzfBuilder.h"
 #include "tests/support/WaveBytes.h"
-#include "tests/wave/TempFile.h"
 #include "wave/MemoryStream.h"
 #include "wave/WaveFileStream.h"
 #include "wave/WaveStreamError.h"
@@ -19,23 +18,13 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 using test::AppendChunk;
-using test::AppendId;
-using test::AppendLe32;
+using test::ChunkHeader;
 using test::CountingBody;
+using test::ExpectError;
 
+// The RIFF size is ignored when reading.
 Bytes RiffHeader() {
-  Bytes Wave;
-  AppendId(Wave, "RIFF");
-  AppendLe32(Wave, 0);  // ignored when reading
-  AppendId(Wave, "WAVE");
-  return Wave;
-}
-
-Bytes ChunkHeader(const std::string& Id, std::uint32_t Size) {
-  Bytes Header;
-  AppendId(Header, Id);
-  AppendLe32(Header, Size);
-  return Header;
+  return test::RiffHeader(0);
 }
 
 Bytes operator+(Bytes Left, const Bytes& Right) {
@@ -48,20 +37,17 @@ Bytes FormatOf(TWaveStream& Wave) {
   return At == nullptr ? Bytes{} : Bytes(At, At + Wave.GetFormatSize());
 }
 
+// A wave over Input in memory, opened for reading.
+struct TReadWave {
+  explicit TReadWave(const Bytes& Input) : Under(Input) { Wave.Open(false); }
+  TMemoryStream Under;
+  TWaveStream Wave{Under};
+};
+
 Bytes ReadAll(TWaveStream& Wave, std::int32_t Count) {
   Bytes Buffer(static_cast<std::size_t>(Count));
   Buffer.resize(static_cast<std::size_t>(Wave.Read(Buffer.data(), Count)));
   return Buffer;
-}
-
-template <typename Error>
-void ExpectError(const std::function<void()>& Action, const std::string& Text) {
-  try {
-    Action();
-    ADD_FAILURE() << "expected \"" << Text << "\"";
-  } catch (const Error& Raised) {
-    EXPECT_EQ(Raised.Message(), Text);
-  }
 }
 
 TEST(WaveReadTest, FormatAndDataChunksAreFound) {
@@ -69,9 +55,8 @@ TEST(WaveReadTest, FormatAndDataChunksAreFound) {
   AppendChunk(Input, "fmt ", CountingBody(16, 0x50));
   AppendChunk(Input, "LIST", CountingBody(6, 0));
   AppendChunk(Input, "data", CountingBody(5, 1));
-  TMemoryStream Under(Input);
-  TWaveStream Wave(Under);
-  Wave.Open(false);
+  TReadWave Read(Input);
+  TWaveStream& Wave = Read.Wave;
   EXPECT_EQ(Wave.GetFormatSize(), 16);
   EXPECT_EQ(FormatOf(Wave), CountingBody(16, 0x50));
   EXPECT_EQ(Wave.Size(), 5);
@@ -81,7 +66,7 @@ TEST(WaveReadTest, FormatAndDataChunksAreFound) {
   EXPECT_EQ(ReadAll(Wave, 100), (Bytes{4, 5}));
   // Reading writes nothing on destruction.
   Wave.Close();
-  EXPECT_EQ(Under.Bytes(), Input);
+  EXPECT_EQ(Read.Under.Bytes(), Input);
 }
 
 TEST(WaveReadTest, NotRiffIsInvalidAndStillCountsAsOpened) {
@@ -113,24 +98,22 @@ TEST(WaveReadTest, FewerThanTwelveBytesIsAReadError) {
 TEST(WaveReadTest, WithoutDataChunkTheSizeIsZero) {
   Bytes Input = RiffHeader();
   AppendChunk(Input, "fmt ", CountingBody(18, 0));
-  TMemoryStream Under(Input);
-  TWaveStream Wave(Under);
-  Wave.Open(false);
+  TReadWave Read(Input);
+  TWaveStream& Wave = Read.Wave;
   EXPECT_EQ(Wave.Size(), 0);
   EXPECT_EQ(FormatOf(Wave), CountingBody(18, 0));
   std::uint8_t Buffer[4] = {};
   EXPECT_EQ(Wave.Read(Buffer, 4), 0);
   EXPECT_EQ(Wave.Write(Buffer, 4), 0);
-  EXPECT_EQ(Under.Bytes(), Input);
+  EXPECT_EQ(Read.Under.Bytes(), Input);
 }
 
 TEST(WaveReadTest, DataChunkFollowedByAnotherChunkEndsAtItsSize) {
   Bytes Input = RiffHeader();
   AppendChunk(Input, "data", CountingBody(10, 100));
   AppendChunk(Input, "junk", CountingBody(30, 0));
-  TMemoryStream Under(Input);
-  TWaveStream Wave(Under);
-  Wave.Open(false);
+  TReadWave Read(Input);
+  TWaveStream& Wave = Read.Wave;
   EXPECT_EQ(Wave.Size(), 10);
   Wave.SetPosition(0);
   EXPECT_EQ(ReadAll(Wave, 20), CountingBody(10, 100));
@@ -144,9 +127,8 @@ TEST(WaveReadTest, LaterChunksReplaceEarlierOnesAndAZeroIdEndsTheWalk) {
   AppendChunk(Input, "data", CountingBody(4, 20));
   Input = Input + Bytes(8, 0);
   AppendChunk(Input, "data", CountingBody(9, 30));
-  TMemoryStream Under(Input);
-  TWaveStream Wave(Under);
-  Wave.Open(false);
+  TReadWave Read(Input);
+  TWaveStream& Wave = Read.Wave;
   EXPECT_EQ(FormatOf(Wave), CountingBody(2, 7));
   EXPECT_EQ(ReadAll(Wave, 100), CountingBody(4, 20));
 }
@@ -158,9 +140,8 @@ TEST(WaveReadTest, PadBytesAreNotSkipped) {
   AppendChunk(Input, "odd ", CountingBody(3, 0));
   Input.push_back(0);
   AppendChunk(Input, "data", CountingBody(2, 1));
-  TMemoryStream Under(Input);
-  TWaveStream Wave(Under);
-  Wave.Open(false);
+  TReadWave Read(Input);
+  TWaveStream& Wave = Read.Wave;
   EXPECT_EQ(Wave.Size(), 0);
 }
 
@@ -168,9 +149,8 @@ TEST(WaveReadTest, WaveOpenedForReadingIsOverwrittenInPlaceNotExtended) {
   Bytes Input = RiffHeader();
   AppendChunk(Input, "data", CountingBody(10, 0));
   AppendChunk(Input, "tail", CountingBody(2, 0xE0));
-  TMemoryStream Under(Input);
-  TWaveStream Wave(Under);
-  Wave.Open(false);
+  TReadWave Read(Input);
+  TWaveStream& Wave = Read.Wave;
   Wave.SetPosition(8);
   const Bytes New = {0xA0, 0xA1, 0xA2, 0xA3, 0xA4};
   EXPECT_EQ(Wave.Write(New.data(), 5), 2);
@@ -179,7 +159,7 @@ TEST(WaveReadTest, WaveOpenedForReadingIsOverwrittenInPlaceNotExtended) {
   Bytes Expected = Input;
   Expected[20 + 8] = 0xA0;
   Expected[20 + 9] = 0xA1;
-  EXPECT_EQ(Under.Bytes(), Expected);
+  EXPECT_EQ(Read.Under.Bytes(), Expected);
 }
 
 TEST(WaveReadTest, WaveInsideAStreamIsReadFromWhereThatStreamStood) {
@@ -193,40 +173,24 @@ TEST(WaveReadTest, WaveInsideAStreamIsReadFromWhereThatStreamStood) {
 }
 
 // Forged sizes: every size is read as unsigned 32 bits; one that claims more
-// than the stream still holds ends the walk.
+// than the stream still holds ends the walk and keeps the bytes that are
+// there.
 TEST(WaveReadTest, ForgedChunkSizesEndTheWalk) {
-  {
-    // 0xFFFFFFF8 read as a signed offset would step back onto this header.
-    TMemoryStream Under(RiffHeader() + ChunkHeader("loop", 0xFFFFFFF8) + ChunkHeader("data", 0));
-    TWaveStream Wave(Under);
-    Wave.Open(false);
-    EXPECT_EQ(Wave.Size(), 0);
-  }
-  {
-    // A data chunk of 2^31 or more keeps the bytes that are there.
-    TMemoryStream Under(RiffHeader() + ChunkHeader("data", 0x80000000) + CountingBody(6, 1));
-    TWaveStream Wave(Under);
-    Wave.Open(false);
-    EXPECT_EQ(Wave.Size(), 6);
-    EXPECT_EQ(ReadAll(Wave, 100), CountingBody(6, 1));
-    Wave.SetPosition(0);
-    EXPECT_EQ(Wave.Seek(0, soFromEnd), 6);
-  }
-  {
-    // A smaller size that still runs past the end is cut the same way, and
-    // nothing after it is looked at.
-    TMemoryStream Under(RiffHeader() + ChunkHeader("data", 1000) + CountingBody(4, 9));
-    TWaveStream Wave(Under);
-    Wave.Open(false);
-    EXPECT_EQ(Wave.Size(), 4);
-  }
-  {
-    // The largest size: no offset may wrap.
-    TMemoryStream Under(RiffHeader() + ChunkHeader("data", 2) + Bytes{5, 6} +
-                        ChunkHeader("huge", 0xFFFFFFFF) + ChunkHeader("data", 0));
-    TWaveStream Wave(Under);
-    Wave.Open(false);
-    EXPECT_EQ(ReadAll(Wave, 10), (Bytes{5, 6}));
+  const std::pair<Bytes, Bytes> Cases[] = {
+      // 0xFFFFFFF8 read as a signed offset would step back onto this header.
+      {ChunkHeader("loop", 0xFFFFFFF8) + ChunkHeader("data", 0), {}},
+      {ChunkHeader("data", 0x80000000) + CountingBody(6, 1), CountingBody(6, 1)},
+      {ChunkHeader("data", 1000) + CountingBody(4, 9), CountingBody(4, 9)},
+      // The largest size: no offset may wrap.
+      {ChunkHeader("data", 2) + Bytes{5, 6} + ChunkHeader("huge", 0xFFFFFFFF) +
+           ChunkHeader("data", 0),
+       {5, 6}},
+  };
+  for (const auto& [Chunks, Data] : Cases) {
+    TReadWave Read(RiffHeader() + Chunks);
+    EXPECT_EQ(Read.Wave.Size(), static_cast<std::int32_t>(Data.size()));
+    EXPECT_EQ(ReadAll(Read.Wave, 100), Data);
+    EXPECT_EQ(Read.Wave.Seek(0, soFromEnd), static_cast<std::int32_t>(Data.size()));
   }
 }
 
@@ -265,20 +229,20 @@ TEST(WaveReadTest, ArbitraryBytesAfterTheHeaderAlwaysEndTheWalk) {
 }
 
 TEST(WaveReadTest, FileWrittenByTheWaveFileStreamReadsBack) {
-  test::TTempFile File;
+  const test::TScratchFolder Folder("wave-read");
+  const std::string Name = Folder.PathOf("out.wav");
   const Bytes Samples = CountingBody(301, 0x20);
   {
-    TWaveFileStream Wave(File.Name(), fmCreate);
+    TWaveFileStream Wave(Name, fmCreate);
     Wave.SetPCMFormat(44100, 8, 1);
     Wave.Open(true);
     for (const std::uint8_t Sample : Samples) {
       Wave.WriteBuffer(&Sample, 1);
     }
   }
-  TWaveFileStream Wave(File.Name(), fmOpenRead);
+  TWaveFileStream Wave(Name, fmOpenRead);
   Wave.Open(false);
-  const Bytes Header = test::ExpectedMonoWave({});
-  EXPECT_EQ(FormatOf(Wave), Bytes(Header.begin() + 20, Header.begin() + 38));
+  EXPECT_EQ(FormatOf(Wave), test::PcmFormatRecord(1, 44100, 44100, 1, 8));
   EXPECT_EQ(Wave.Size(), 301);
   EXPECT_EQ(ReadAll(Wave, 1000), Samples);
 }

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "tests/support/MzfBuilder.h"
+#include "tests/support/ScratchFolder.h"
 #include "tests/support/WaveBytes.h"
-#include "tests/wave/TempFile.h"
 #include "wave/MemoryStream.h"
 #include "wave/WaveFileStream.h"
 #include "wave/WaveStream.h"
@@ -14,7 +14,7 @@
 namespace kvetro {
 namespace {
 
-using test::TTempFile;
+using test::ReadFile;
 
 // The wave stream's own Write goes straight to the underlying stream where it
 // already stands; it must give the same answers and leave the same bytes as
@@ -108,9 +108,11 @@ TEST(WaveWritePath, AnswersAsTheInheritedWriteBeforeOpeningAndOverAFile) {
     EXPECT_THROW(Inherited.TCustomWaveStream::Write(&Byte, 1), EWaveStreamError);
   }
 
-  TTempFile ShortFile, InheritedFile;
+  const test::TScratchFolder Folder("wave-write-path");
+  const std::string ShortFile = Folder.PathOf("short.wav");
+  const std::string InheritedFile = Folder.PathOf("inherited.wav");
   {
-    TWaveFileStream Short(ShortFile.Name(), fmCreate), Inherited(InheritedFile.Name(), fmCreate);
+    TWaveFileStream Short(ShortFile, fmCreate), Inherited(InheritedFile, fmCreate);
     Short.SetPCMFormat(44100, 8, 1);
     Inherited.SetPCMFormat(44100, 8, 1);
     Short.Open(true);
@@ -124,8 +126,8 @@ TEST(WaveWritePath, AnswersAsTheInheritedWriteBeforeOpeningAndOverAFile) {
     Short.Close();
     Inherited.Close();
   }
-  EXPECT_EQ(ShortFile.Bytes(), InheritedFile.Bytes());
-  EXPECT_GT(ShortFile.Bytes().size(), TFileStream::BufferCapacity);
+  EXPECT_EQ(ReadFile(ShortFile), ReadFile(InheritedFile));
+  EXPECT_GT(ReadFile(ShortFile).size(), TFileStream::BufferCapacity);
 }
 
 // Opened for reading, a wave is only overwritten in place: the write after a
@@ -137,10 +139,10 @@ TEST(WaveWritePath, WaveFileOpenedForReadingIsNotExtendedWriteAfterWrite) {
   test::AppendId(Input, "WAVE");
   test::AppendChunk(Input, "data", test::CountingBody(10, 0));
   test::AppendChunk(Input, "tail", test::CountingBody(2, 0xE0));
-  TTempFile File;
-  File.Fill(Input);
+  const test::TScratchFolder Folder("wave-read-write");
+  const std::string File = Folder.Write("in-place.wav", Input);
   {
-    TWaveFileStream Wave(File.Name(), fmOpenReadWrite);
+    TWaveFileStream Wave(File, fmOpenReadWrite);
     Wave.Open(false);
     Wave.SetPosition(8);
     const std::uint8_t New[] = {0xA0, 0xA1, 0xA2};
@@ -150,7 +152,7 @@ TEST(WaveWritePath, WaveFileOpenedForReadingIsNotExtendedWriteAfterWrite) {
   }
   Input[20 + 8] = 0xA0;
   Input[20 + 9] = 0xA1;
-  EXPECT_EQ(File.Bytes(), Input);
+  EXPECT_EQ(test::ReadFile(File), Input);
 }
 
 }  // namespace

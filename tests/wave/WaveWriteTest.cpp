@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "tests/wave/TempFile.h"
+#include "tests/support/ExpectError.h"
 #include "tests/support/WaveBytes.h"
 #include "wave/MemoryStream.h"
 #include "wave/WaveFileStream.h"
@@ -14,7 +14,8 @@ namespace kvetro {
 namespace {
 
 using test::ExpectedMonoWave;
-using test::TTempFile;
+using test::LittleEndian32;
+using test::ReadFile;
 
 // Sample by sample, as the tape encoder writes.
 void WriteSamples(TStream& Stream, const std::vector<std::uint8_t>& Samples) {
@@ -31,108 +32,80 @@ std::vector<std::uint8_t> Pattern(std::size_t Count) {
   return Samples;
 }
 
-std::uint32_t Le32At(const std::vector<std::uint8_t>& Bytes, std::size_t At) {
-  return static_cast<std::uint32_t>(Bytes[At]) | static_cast<std::uint32_t>(Bytes[At + 1]) << 8 |
-         static_cast<std::uint32_t>(Bytes[At + 2]) << 16 |
-         static_cast<std::uint32_t>(Bytes[At + 3]) << 24;
-}
-
-void ExpectWaveError(const std::function<void()>& Action, const std::string& Text) {
-  try {
-    Action();
-    ADD_FAILURE() << "expected \"" << Text << "\"";
-  } catch (const EWaveStreamError& Error) {
-    EXPECT_EQ(Error.Message(), Text);
-  }
-}
-
-TEST(WaveWriteTest, FileDestroyedRightAfterOpeningHoldsTheBareHeader) {
-  TTempFile File;
-  {
-    TWaveFileStream Wave(File.Name(), fmCreate);
+// A PCM wave opened for writing over memory.
+struct TOpenedWave {
+  TMemoryStream Under;
+  TWaveStream Wave{Under};
+  TOpenedWave() {
     Wave.SetPCMFormat(44100, 8, 1);
     Wave.Open(true);
-    EXPECT_EQ(Wave.Size(), 0);
-    EXPECT_EQ(Wave.Position(), 0);
   }
-  const auto Bytes = File.Bytes();
-  EXPECT_EQ(Bytes.size(), 46u);
-  EXPECT_EQ(Bytes, ExpectedMonoWave({}));
-}
+};
 
-TEST(WaveWriteTest, OddSampleCountGetsNoPadByte) {
-  TTempFile File;
-  {
-    TWaveFileStream Wave(File.Name(), fmCreate);
-    Wave.SetPCMFormat(44100, 8, 1);
-    Wave.Open(true);
-    WriteSamples(Wave, {0x30, 0xD0, 0x30});
-    EXPECT_EQ(Wave.Size(), 3);
-    EXPECT_EQ(Wave.Position(), 3);
-    Wave.Close();
-  }
-  const auto Bytes = File.Bytes();
-  EXPECT_EQ(Bytes.size(), 49u);
-  EXPECT_EQ(Le32At(Bytes, 4), 41u);
-  EXPECT_EQ(Le32At(Bytes, 42), 3u);
-  EXPECT_EQ(Bytes, ExpectedMonoWave({0x30, 0xD0, 0x30}));
-}
-
-TEST(WaveWriteTest, ManyOneByteSamplesAcrossTheFileBufferLandInOrder) {
-  const auto Samples = Pattern(3 * TFileStream::BufferCapacity + 17);
-  TTempFile File;
-  {
-    TWaveFileStream Wave(File.Name(), fmCreate);
-    Wave.SetPCMFormat(44100, 8, 1);
-    Wave.Open(true);
-    for (std::size_t I = 0; I < Samples.size(); ++I) {
-      ASSERT_EQ(Wave.Write(&Samples[I], 1), 1);
-      if (I % 50000 == 0) {
-        ASSERT_EQ(Wave.Position(), static_cast<std::int32_t>(I + 1));
-        ASSERT_EQ(Wave.Size(), static_cast<std::int32_t>(I + 1));
+// Right after opening the file holds the bare header; an odd count gets no
+// pad byte; many samples cross the file stream's buffer in order. The header
+// is completed by Close or, without it, by destruction.
+TEST(WaveWriteTest, FileHoldsTheHeaderAndEverySampleInOrder) {
+  const test::TScratchFolder Folder("wave-write");
+  const std::string Name = Folder.PathOf("out.wav");
+  const std::pair<std::size_t, bool> Cases[] = {
+      {0, false}, {3, true}, {3 * TFileStream::BufferCapacity + 17, true}};
+  for (const auto& [Count, Close] : Cases) {
+    SCOPED_TRACE(Count);
+    const auto Samples = Pattern(Count);
+    {
+      TWaveFileStream Wave(Name, fmCreate);
+      Wave.SetPCMFormat(44100, 8, 1);
+      Wave.Open(true);
+      for (std::size_t I = 0; I < Samples.size(); ++I) {
+        ASSERT_EQ(Wave.Write(&Samples[I], 1), 1);
+        if (I % 50000 == 0) {
+          ASSERT_EQ(Wave.Position(), static_cast<std::int32_t>(I + 1));
+          ASSERT_EQ(Wave.Size(), static_cast<std::int32_t>(I + 1));
+        }
+      }
+      EXPECT_EQ(Wave.Size(), static_cast<std::int32_t>(Count));
+      if (Close) {
+        Wave.Close();
       }
     }
-    Wave.Close();
+    EXPECT_EQ(ReadFile(Name), ExpectedMonoWave(Samples));
   }
-  EXPECT_EQ(File.Bytes(), ExpectedMonoWave(Samples));
 }
 
 TEST(WaveWriteTest, CreateModeWithoutOpenLeavesAnEmptyFile) {
-  TTempFile File;
-  File.Fill({1, 2, 3});
+  const test::TScratchFolder Folder("wave-write");
+  const std::string Name = Folder.Write("out.wav", {1, 2, 3});
   {
-    TWaveFileStream Wave(File.Name(), fmCreate);
+    TWaveFileStream Wave(Name, fmCreate);
     Wave.SetPCMFormat(44100, 8, 1);
   }
-  EXPECT_TRUE(File.Exists());
-  EXPECT_TRUE(File.Bytes().empty());
+  EXPECT_TRUE(ReadFile(Name).empty());
 }
 
 TEST(WaveWriteTest, SecondOpenInEitherModeRaisesAndChangesNothing) {
-  TMemoryStream Under;
-  TWaveStream Wave(Under);
-  Wave.SetPCMFormat(44100, 8, 1);
-  Wave.Open(true);
+  TOpenedWave Opened;
+  TWaveStream& Wave = Opened.Wave;
   WriteSamples(Wave, {5, 6});
-  const auto Before = Under.Bytes();
-  ExpectWaveError([&] { Wave.Open(true); }, "Stream has already been opened");
-  ExpectWaveError([&] { Wave.Open(false); }, "Stream has already been opened");
-  EXPECT_EQ(Under.Bytes(), Before);
+  const auto Before = Opened.Under.Bytes();
+  test::ExpectError<EWaveStreamError>([&] { Wave.Open(true); }, "Stream has already been opened");
+  test::ExpectError<EWaveStreamError>([&] { Wave.Open(false); }, "Stream has already been opened");
+  EXPECT_EQ(Opened.Under.Bytes(), Before);
   EXPECT_EQ(Wave.Position(), 2);
   EXPECT_EQ(Wave.Size(), 2);
   // Still writing where it was.
   WriteSamples(Wave, {7});
   Wave.Close();
-  EXPECT_EQ(Under.Bytes(), ExpectedMonoWave({5, 6, 7}));
+  EXPECT_EQ(Opened.Under.Bytes(), ExpectedMonoWave({5, 6, 7}));
 }
 
 TEST(WaveWriteTest, OpeningWithoutFormatRaisesUntilAFormatIsSet) {
   TMemoryStream Under;
   TWaveStream Wave(Under);
-  ExpectWaveError([&] { Wave.Open(true); }, "Format is invalid");
+  test::ExpectError<EWaveStreamError>([&] { Wave.Open(true); }, "Format is invalid");
   EXPECT_TRUE(Under.Bytes().empty());
   // Still closed: transfers are refused.
-  ExpectWaveError([&] { WriteSamples(Wave, {1}); }, "Stream not opend");
+  test::ExpectError<EWaveStreamError>([&] { WriteSamples(Wave, {1}); }, "Stream not opend");
   Wave.SetPCMFormat(44100, 8, 1);
   Wave.Open(true);
   WriteSamples(Wave, {1});
@@ -145,10 +118,10 @@ TEST(WaveWriteTest, TransfersBeforeOpeningRaiseNotOpened) {
   TWaveStream Wave(Under);
   Wave.SetPCMFormat(44100, 8, 1);
   // The wave's own error, not the write error of WriteBuffer.
-  ExpectWaveError([&] { WriteSamples(Wave, {0x30}); }, "Stream not opend");
+  test::ExpectError<EWaveStreamError>([&] { WriteSamples(Wave, {0x30}); }, "Stream not opend");
   std::uint8_t Buffer[4] = {};
-  ExpectWaveError([&] { Wave.Read(Buffer, 4); }, "Stream not opend");
-  ExpectWaveError([&] { Wave.Read(Buffer, 0); }, "Stream not opend");
+  test::ExpectError<EWaveStreamError>([&] { Wave.Read(Buffer, 4); }, "Stream not opend");
+  test::ExpectError<EWaveStreamError>([&] { Wave.Read(Buffer, 0); }, "Stream not opend");
   EXPECT_EQ(Wave.Seek(5, soFromBeginning), 0);
   EXPECT_EQ(Wave.Position(), 0);
   EXPECT_EQ(Wave.Size(), 0);
@@ -156,10 +129,8 @@ TEST(WaveWriteTest, TransfersBeforeOpeningRaiseNotOpened) {
 }
 
 TEST(WaveWriteTest, SeekLandsInsideTheDataAndOverwritingKeepsTheSize) {
-  TMemoryStream Under;
-  TWaveStream Wave(Under);
-  Wave.SetPCMFormat(44100, 8, 1);
-  Wave.Open(true);
+  TOpenedWave Opened;
+  TWaveStream& Wave = Opened.Wave;
   WriteSamples(Wave, {1, 2, 3, 4});
   EXPECT_EQ(Wave.Seek(10, soFromBeginning), 4);
   EXPECT_EQ(Wave.Seek(-1, soFromBeginning), 0);
@@ -176,14 +147,12 @@ TEST(WaveWriteTest, SeekLandsInsideTheDataAndOverwritingKeepsTheSize) {
   EXPECT_EQ(Wave.Read(Back, 8), 4);
   EXPECT_EQ(std::vector<std::uint8_t>(Back, Back + 4), (std::vector<std::uint8_t>{9, 8, 3, 4}));
   Wave.Close();
-  EXPECT_EQ(Under.Bytes(), ExpectedMonoWave({9, 8, 3, 4}));
+  EXPECT_EQ(Opened.Under.Bytes(), ExpectedMonoWave({9, 8, 3, 4}));
 }
 
 TEST(WaveWriteTest, SettingTheSizeChangesNeitherDataNorPosition) {
-  TMemoryStream Under;
-  TWaveStream Wave(Under);
-  Wave.SetPCMFormat(44100, 8, 1);
-  Wave.Open(true);
+  TOpenedWave Opened;
+  TWaveStream& Wave = Opened.Wave;
   WriteSamples(Wave, {1, 2, 3});
   Wave.SetPosition(1);
   Wave.SetSize(0);
@@ -192,20 +161,16 @@ TEST(WaveWriteTest, SettingTheSizeChangesNeitherDataNorPosition) {
   Wave.SetSize(100);
   EXPECT_EQ(Wave.Size(), 3);
   Wave.Close();
-  EXPECT_EQ(Under.Bytes(), ExpectedMonoWave({1, 2, 3}));
+  EXPECT_EQ(Opened.Under.Bytes(), ExpectedMonoWave({1, 2, 3}));
 }
 
 TEST(WaveWriteTest, FormatSetAfterOpeningStaysInMemory) {
-  TTempFile File;
-  {
-    TWaveFileStream Wave(File.Name(), fmCreate);
-    Wave.SetPCMFormat(44100, 8, 1);
-    Wave.Open(true);
-    Wave.SetPCMFormat(22050, 16, 2);
-    EXPECT_EQ(Le32At({Wave.GetFormat(), Wave.GetFormat() + 18}, 4), 22050u);
-    WriteSamples(Wave, {0x80, 0x81});
-  }
-  EXPECT_EQ(File.Bytes(), ExpectedMonoWave({0x80, 0x81}));
+  TOpenedWave Opened;
+  Opened.Wave.SetPCMFormat(22050, 16, 2);
+  EXPECT_EQ(LittleEndian32({Opened.Wave.GetFormat(), Opened.Wave.GetFormat() + 18}, 4), 22050u);
+  WriteSamples(Opened.Wave, {0x80, 0x81});
+  Opened.Wave.Close();
+  EXPECT_EQ(Opened.Under.Bytes(), ExpectedMonoWave({0x80, 0x81}));
 }
 
 TEST(WaveWriteTest, WaveInsideAStreamStartsWhereThatStreamStood) {
@@ -225,7 +190,7 @@ TEST(WaveWriteTest, WaveInsideAStreamStartsWhereThatStreamStood) {
   EXPECT_EQ(std::vector<std::uint8_t>(Bytes.begin() + 100, Bytes.end()),
             ExpectedMonoWave({0x11, 0x22, 0x33, 0x44, 0x55}));
   EXPECT_EQ(Bytes[146], 0x11);
-  EXPECT_EQ(Le32At(Bytes, 104), 151u - 108u);
+  EXPECT_EQ(LittleEndian32(Bytes, 104), 151u - 108u);
   EXPECT_EQ(Under.Position(), 151);
 }
 
@@ -239,31 +204,25 @@ TEST(WaveWriteTest, OtherFormatSizesShiftTheDataChunk) {
     Wave.Open(true);
     WriteSamples(Wave, {0x42});
   }
-  std::vector<std::uint8_t> Expected;
-  test::AppendId(Expected, "RIFF");
-  test::AppendLe32(Expected, 4 + 8 + 3 + 8 + 1);
-  test::AppendId(Expected, "WAVE");
+  std::vector<std::uint8_t> Expected = test::RiffHeader(4 + 8 + 3 + 8 + 1);
   test::AppendChunk(Expected, "fmt ", {0xF1, 0x00, 0xF3});
   test::AppendChunk(Expected, "data", {0x42});
   EXPECT_EQ(Under.Bytes(), Expected);
 }
 
 TEST(WaveWriteTest, CloseCompletesOnceAndLeavesTheUnderlyingStreamAtItsEnd) {
-  TMemoryStream Under;
-  TWaveStream Wave(Under);
-  Wave.SetPCMFormat(44100, 8, 1);
-  Wave.Open(true);
-  WriteSamples(Wave, {1, 2});
-  Wave.SetPosition(0);
-  Wave.Close();
-  EXPECT_EQ(Under.Position(), 48);
-  EXPECT_EQ(Under.Bytes(), ExpectedMonoWave({1, 2}));
+  TOpenedWave Opened;
+  WriteSamples(Opened.Wave, {1, 2});
+  Opened.Wave.SetPosition(0);
+  Opened.Wave.Close();
+  EXPECT_EQ(Opened.Under.Position(), 48);
+  EXPECT_EQ(Opened.Under.Bytes(), ExpectedMonoWave({1, 2}));
   // The giver may go on using its stream; the wave touches it no more.
   const std::uint8_t Tail = 0xEE;
-  Under.WriteBuffer(&Tail, 1);
-  Wave.Close();
-  EXPECT_EQ(Under.Bytes().size(), 49u);
-  EXPECT_EQ(Le32At(Under.Bytes(), 42), 2u);
+  Opened.Under.WriteBuffer(&Tail, 1);
+  Opened.Wave.Close();
+  EXPECT_EQ(Opened.Under.Bytes().size(), 49u);
+  EXPECT_EQ(LittleEndian32(Opened.Under.Bytes(), 42), 2u);
 }
 
 }  // namespace

@@ -1,32 +1,33 @@
-#include "ScriptedUser.h"
+#include "tests/support/ScriptedUser.h"
 
 #include <algorithm>
 #include <charconv>
+#include <utility>
 
-namespace kvetro {
+namespace kvetro::test {
 
 std::optional<std::string> TScriptedUser::ChooseInputFile() {
-  Calls.push_back("ChooseInputFile");
+  Record("ChooseInputFile");
   return InputFile;
 }
 
 std::optional<std::string> TScriptedUser::ChooseOutputFile() {
-  Calls.push_back("ChooseOutputFile");
+  Record("ChooseOutputFile");
   return OutputFile;
 }
 
 void TScriptedUser::ShowMessage(const std::string& Text) {
-  Calls.push_back("ShowMessage:" + Text);
+  Record("ShowMessage:" + Text);
   Messages.push_back(Text);
 }
 
 void TScriptedUser::ShowWarning(const std::string& Text) {
-  Calls.push_back("ShowWarning:" + Text);
+  Record("ShowWarning:" + Text);
   Warnings.push_back(Text);
 }
 
 void TScriptedUser::SetStartEnabled(bool Enabled) {
-  Calls.push_back(std::string("SetStartEnabled:") + (Enabled ? "1" : "0"));
+  Record(std::string("SetStartEnabled:") + (Enabled ? "1" : "0"));
   StartEnabled = Enabled;
 }
 
@@ -48,31 +49,34 @@ std::int32_t TScriptedUser::ReadTiming(TimingBox Box) {
 
 void TScriptedUser::WriteTiming(TimingBox Box, std::int32_t Value) {
   const int Index = static_cast<int>(Box);
-  Calls.push_back("WriteTiming:" + std::to_string(Index) + "=" + std::to_string(Value));
+  Record("WriteTiming:" + std::to_string(Index) + "=" + std::to_string(Value));
   BoxText[static_cast<std::size_t>(Index)] = std::to_string(std::clamp(Value, 1, 128));
 }
 
 std::int32_t TScriptedUser::MonitorConstant() {
-  Calls.push_back("MonitorConstant");
+  Record("MonitorConstant");
   return Constant;
 }
 
 std::int32_t TScriptedUser::LoaderGap() {
-  Calls.push_back("LoaderGap");
+  Record("LoaderGap");
   return LeadGap;
 }
 
 std::int32_t TScriptedUser::BodyGap() {
-  Calls.push_back("BodyGap");
+  Record("BodyGap");
   return Gap;
 }
 
 void TScriptedUser::ProcessMessages() {
-  Calls.push_back("ProcessMessages");
   BoxesAtProcessMessages.push_back(BoxValues());
-  ++FProcessCount;
-  if (OnProcessMessages) {
-    OnProcessMessages(FProcessCount);
+  Record("ProcessMessages");
+}
+
+void TScriptedUser::Record(std::string Call) {
+  Calls.push_back(std::move(Call));
+  if (OnCall) {
+    OnCall(Calls.back());
   }
 }
 
@@ -86,4 +90,4 @@ int TScriptedUser::CountOf(const std::string& Name) const {
   }));
 }
 
-}  // namespace kvetro
+}  // namespace kvetro::test

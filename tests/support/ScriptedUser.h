@@ -8,7 +8,7 @@
 
 #include "tape/ConversionUser.h"
 
-namespace kvetro {
+namespace kvetro::test {
 
 // A user that answers from a script and records every call in order, as
 // "Name" or "Name:argument"; timing reads are only counted (a run makes
@@ -23,8 +23,10 @@ class TScriptedUser : public TConversionUser {
   std::int32_t Constant = 1;
   std::int32_t LeadGap = 5000;
   std::int32_t Gap = 5000;
-  // Run inside ProcessMessages, with the call's number (1, 2, ...).
-  std::function<void(int)> OnProcessMessages;
+  // Run at every recorded call, with its record, before the call has any
+  // effect: the way to change things while the run lets messages through, or
+  // to fail as a window could.
+  std::function<void(const std::string&)> OnCall;
 
   std::vector<std::string> Calls;
   long TimingReads = 0;
@@ -52,7 +54,7 @@ class TScriptedUser : public TConversionUser {
 
  private:
   std::int32_t BoxValue(int Index) const;
-  int FProcessCount = 0;
+  void Record(std::string Call);
 };
 
-}  // namespace kvetro
+}  // namespace kvetro::test
