@@ -128,8 +128,7 @@ void RendererIntoMemory(benchmark::State& State, const TBenchInput& Input, TPass
 void RendererIntoWaveOverMemory(benchmark::State& State, const TBenchInput& Input, TPass Pass) {
   const auto Image = ImageFor(Input, Pass);
   TSignalRenderer Renderer;
-  IntoWaveOverMemory(State,
-                     [&](TStream& Wave) { Render(Renderer, Wave, *Image, Input, Pass); });
+  IntoWaveOverMemory(State, [&](TStream& Wave) { Render(Renderer, Wave, *Image, Input, Pass); });
 }
 
 BENCHMARK_CAPTURE(EncoderIntoMemory, worst_body, WorstCaseInput(), TPass::Body)

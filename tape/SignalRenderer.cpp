@@ -114,9 +114,7 @@ class TSignalRenderer::TBlockSink {
 };
 
 TSignalRenderer::TSignalRenderer(TSampleLevels Levels, std::uint64_t OutputOffset)
-    : FLevels(Levels),
-      FOutputOffset(OutputOffset),
-      FBlock(kBlockSize) {}
+    : FLevels(Levels), FOutputOffset(OutputOffset), FBlock(kBlockSize) {}
 
 void TSignalRenderer::FullRun(TStream& Output, const TMzfImage& Image, const PulseTiming& Timing,
                               const TRunValues& Values) {

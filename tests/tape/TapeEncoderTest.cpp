@@ -6,11 +6,11 @@
 #include <utility>
 #include <vector>
 
+#include "io/StreamErrors.h"
 #include "tests/support/ReferenceSignal.h"
 #include "tests/support/SameBytes.h"
 #include "tests/tape/EncoderSteps.h"
 #include "wave/MemoryStream.h"
-#include "io/StreamErrors.h"
 
 namespace kvetro::test {
 namespace {
