@@ -8,6 +8,7 @@
 #include "tape/PulseTiming.h"
 #include "tape/TapeSignal.h"
 #include "wave/Stream.h"
+#include "wave/UninitializedBytes.h"
 
 namespace kvetro {
 
@@ -54,7 +55,7 @@ class TSignalRenderer {
   // is at FByteStart[V] up to FByteStart[V + 1].
   std::vector<std::uint8_t> FByteSamples;
   std::array<std::uint32_t, 257> FByteStart{};
-  std::vector<std::uint8_t> FBlock;  // one block of samples on its way out
+  TUninitializedBytes FBlock;  // one block of samples on its way out
 };
 
 }  // namespace kvetro

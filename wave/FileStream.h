@@ -9,6 +9,7 @@
 #include "io/PlatformFile.h"
 #include "io/StreamErrors.h"
 #include "wave/Stream.h"
+#include "wave/UninitializedBytes.h"
 
 namespace kvetro {
 
@@ -83,9 +84,9 @@ class TFileStream : public TStream {
   TFileHandle FFile;
   bool FWritable = false;  // and open: cleared by Close
   bool FCloseFile = true;
-  std::vector<std::uint8_t> FBuffer;  // BufferCapacity bytes, allocated once
-  std::int64_t FBufferStart = 0;      // where the buffered bytes go in the file
-  std::int64_t FBufferLength = 0;     // how many are buffered
+  TUninitializedBytes FBuffer;     // BufferCapacity bytes, allocated once
+  std::int64_t FBufferStart = 0;   // where the buffered bytes go in the file
+  std::int64_t FBufferLength = 0;  // how many are buffered
   std::int64_t FPosition = 0;
   std::int64_t FFileSize = 0;  // what the file itself holds
   std::int64_t FFileAt = 0;    // where the platform stands; -1 when not known
