@@ -21,8 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kNobody = 65534;
-
 class CliOutput : public ::testing::Test {
  protected:
   void SetUp() override { WriteFile(Input, MakeMzf(300, 300)); }
@@ -34,17 +32,6 @@ class CliOutput : public ::testing::Test {
     TBytes Bytes = ReadFile(Scratch.PathOf("reference.wav"));
     fs::remove(Scratch.PathOf("reference.wav"));
     return Bytes;
-  }
-
-  // Options for a run as an unprivileged user when the test runs as root;
-  // false when the system cannot drop privileges.
-  bool AsUnprivilegedUser(TCliOptions& Options) {
-    if (geteuid() != 0) {
-      return true;
-    }
-    Options.UserId = kNobody;
-    fs::permissions(Scratch.Root(), fs::perms::all);
-    return RunCli({"--version"}, Options).ExitCode == 0;
   }
 
   TScratchFolder Scratch;
@@ -80,7 +67,7 @@ TEST_F(CliOutput, ANameNearTheLengthLimit) {
 
 TEST_F(CliOutput, AWriteProtectedFileIsRefused) {
   TCliOptions Options;
-  if (!AsUnprivilegedUser(Options)) {
+  if (!AsUnprivilegedUser(Options, Scratch)) {
     GTEST_SKIP() << "cannot run as user " << kNobody << " here";
   }
   WriteFile(Output, {'o', 'l', 'd'});
@@ -124,7 +111,7 @@ TEST_F(CliOutput, ASharedFileOrALockedFolderIsWrittenInPlace) {
   EXPECT_EQ(fs::hard_link_count(Output), 2u);
 
   TCliOptions Options;
-  if (!AsUnprivilegedUser(Options)) {
+  if (!AsUnprivilegedUser(Options, Scratch)) {
     GTEST_SKIP() << "cannot run as user " << kNobody << " here";
   }
   const fs::path Locked = Scratch.MakeFolder("locked");

@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <sstream>
 #include <stdexcept>
@@ -255,6 +256,15 @@ int TBackgroundCli::Wait(int* Exit) {
     *Exit = WIFEXITED(FStatus) ? WEXITSTATUS(FStatus) : -1;
   }
   return WIFSIGNALED(FStatus) ? WTERMSIG(FStatus) : 0;
+}
+
+bool AsUnprivilegedUser(TCliOptions& Options, const TScratchFolder& Folder) {
+  if (geteuid() != 0) {
+    return true;
+  }
+  Options.UserId = kNobody;
+  std::filesystem::permissions(Folder.Root(), std::filesystem::perms::all);
+  return RunCli({"--version"}, Options).ExitCode == 0;
 }
 
 }  // namespace kvetro::test

@@ -27,6 +27,13 @@ struct TCliOptions {
   int UserId = -1;
 };
 inline constexpr int kCannotDropPrivileges = 126;
+// The unprivileged user that runs the child when the tests run as root.
+inline constexpr int kNobody = 65534;
+
+// Sets Options to run the child as kNobody when the tests run as root (who
+// may read and write everything) and opens Folder to that user; false when
+// this system cannot drop privileges.
+bool AsUnprivilegedUser(TCliOptions& Options, const TScratchFolder& Folder);
 
 // What one finished run of kvetro-cli left.
 struct TCliResult {
