@@ -11,7 +11,7 @@ by a run of HI samples (0xD0); the bytes are labelled with the bits they send
     waveform.py INPUT.mzf INPUT.wav OUTPUT.png [--loader-gap N] [--body-gap N]
 
 The WAV must have been made from INPUT.mzf with the default pulse timing and
-the given gaps; tests/package/decode_tape_wave.py splits it into pulses.
+the given gaps; tests/packaging/decode_tape_wave.py splits it into pulses.
 """
 
 import argparse

@@ -1,6 +1,6 @@
 # The properties that the fuzzers check, one library for the fuzzers (fuzz
-# preset) and for the robustness tests that replay the seeds through them
-# (normal trees). A found input is kept by adding it to the seeds.
+# preset) and for the tests that replay the seeds through them (tests/fuzz,
+# in normal trees). A found input is kept by adding it to the seeds.
 if(NOT TARGET kvetro_fuzz_checks)
   add_library(kvetro_fuzz_checks STATIC
     ${CMAKE_CURRENT_LIST_DIR}/ConversionCase.cpp
