@@ -23,7 +23,7 @@ import matplotlib
 matplotlib.use("Agg")
 import matplotlib.pyplot as plt  # noqa: E402
 
-sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "package"))
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "packaging"))
 import decode_tape_wave as tape  # noqa: E402
 
 RATE = 44100

@@ -22,7 +22,7 @@ import tempfile
 import time
 import unittest
 
-sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "package"))
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "packaging"))
 from make_sample_mzf import sample_mzf  # noqa: E402
 
 SKIPPED = 77
