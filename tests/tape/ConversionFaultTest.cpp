@@ -70,6 +70,12 @@ TEST(SettingsCheck, RefusalsAndWarnings) {
        "",
        "Log. 1 pulse (1 + 3 samples) is not longer than log. 0 pulse (-10 + 5 samples); the body "
        "may not load"},
+      {0,
+       0,
+       {1, 1, 0, 2},
+       "",
+       "Log. 1 pulse (0 + 2 samples) is not longer than log. 0 pulse (1 + 1 samples); the body may "
+       "not load"},
   };
   for (const TCase& Case : Cases) {
     TConversionSettings Settings;
