@@ -198,6 +198,7 @@ void TWaveStream::OpenForReading() {
     }
     if (IdIs(Header.data(), "data")) {
       FDataSize = static_cast<std::int32_t>(std::min(ChunkSize, Remaining));
+      FClaimedDataSize = ChunkSize;
       FDataOffset = Here;
     }
     if (Truncated) {

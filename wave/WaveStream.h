@@ -43,6 +43,11 @@ class TWaveStream : public TCustomWaveStream2 {
   // sizes than the wave has.
   void AnnounceDataSize(std::int32_t DataSize) { FAnnouncedSize = DataSize; }
 
+  // After Open(false): the size the data chunk's header claims, which is
+  // more than GetDataSize when the file ends inside the chunk (the samples
+  // that are present stay readable); -1 when no data chunk was found.
+  std::int64_t ClaimedDataSize() const { return FClaimedDataSize; }
+
   // True lays down the header for writing; false reads an existing wave.
   // Accepted once in the life of the object.
   void Open(bool WriteMode);
@@ -80,6 +85,7 @@ class TWaveStream : public TCustomWaveStream2 {
   bool FClosed = false;
   bool FOwnsStream = false;
   std::int32_t FAnnouncedSize = -1;  // -1: the sizes are filled in by Close
+  std::int64_t FClaimedDataSize = -1;
   // The data position at which the underlying stream stands; -1 when that
   // is not known.
   std::int32_t FUnderlyingAt = -1;

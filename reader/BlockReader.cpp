@@ -1,0 +1,168 @@
+#include "reader/BlockReader.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "tape/TapeSignal.h"
+
+namespace kvetro {
+
+static_assert(PartOf(TPhase::HeaderMarkLong).Pulses == 40 &&
+              PartOf(TPhase::HeaderMarkShort).Pulses == 40 &&
+              PartOf(TPhase::BodyMarkLong).Pulses == 20 &&
+              PartOf(TPhase::BodyMarkShort).Pulses == 20);
+
+void TBlockReader::Pulse(const TPulse& Pulse) {
+  FHistory[FNext] = Pulse;
+  FNext = (FNext + 1) % History;
+  FStored = std::min(FStored + 1, History);
+  if (FReading && ReadPulse(Pulse)) {
+    return;
+  }
+  Hunt(Pulse);
+}
+
+void TBlockReader::Finish() {
+  if (FReading) {
+    EndBlock(FByteIndex, Back(0).StartSeconds);
+  }
+}
+
+// The last 2N + 1 pulses: N long, N short, one long. Checked only when the
+// latest pulse is longer than the one before, which is rare.
+bool TBlockReader::FindMark(std::int32_t Pulses) {
+  const auto N = static_cast<std::size_t>(Pulses);
+  if (FStored < 2 * N + 1 || Back(0).HighUs <= Back(1).HighUs) {
+    return false;
+  }
+  double ShortMin = Back(1).HighUs, ShortMax = ShortMin, ShortSum = 0;
+  for (std::size_t I = 1; I <= N; ++I) {
+    const double High = Back(I).HighUs;
+    ShortMin = std::min(ShortMin, High);
+    ShortMax = std::max(ShortMax, High);
+    ShortSum += High;
+  }
+  double LongMin = Back(N + 1).HighUs, LongMax = LongMin, LongSum = 0;
+  for (std::size_t I = N + 1; I <= 2 * N; ++I) {
+    const double High = Back(I).HighUs;
+    LongMin = std::min(LongMin, High);
+    LongMax = std::max(LongMax, High);
+    LongSum += High;
+  }
+  const double Separation = LongMin - ShortMax;
+  if (Separation <= 0 || Separation < MinimumMarkSeparation * (LongMax - ShortMin)) {
+    return false;
+  }
+  const double ShortMean = ShortSum / static_cast<double>(N);
+  const double LongMean = LongSum / static_cast<double>(N);
+  if (Back(0).HighUs <= (ShortMean + LongMean) / 2) {
+    return false;
+  }
+  FClassifier.Learn(ShortMean, LongMean);
+  return true;
+}
+
+void TBlockReader::Hunt(const TPulse& Pulse) {
+  for (const std::int32_t N : {HeaderMark, BodyMark}) {
+    if (!FindMark(N)) {
+      continue;
+    }
+    const TBlockKind Kind = N == HeaderMark ? TBlockKind::Header : TBlockKind::Body;
+    const auto Mark = static_cast<std::size_t>(2 * N);
+    StartBlock(Kind, false, Back(Mark).StartSeconds, FConsumer.BlockLength(Kind));
+    for (std::size_t I = Mark + 1; I-- > 0;) {
+      FBlock.Pulses.Add(Back(I), I == 0 || I > static_cast<std::size_t>(N));
+    }
+    if (FBlock.Length < 0) {
+      EndBlock(0, FBlock.StartSeconds);
+    }
+    return;
+  }
+
+  if (!FClassifier.Learned()) {
+    return;
+  }
+  if (!FClassifier.IsLong(Pulse.HighUs)) {
+    if (FShortRun++ == 0) {
+      FShortRunStart = Pulse.StartSeconds;
+    }
+    if (FShortRun > CopyGapPulses + CopyGapTolerance) {
+      FCopyExpected = false;
+    }
+    return;
+  }
+  const bool CopyGap = std::abs(FShortRun - CopyGapPulses) <= CopyGapTolerance;
+  FShortRun = 0;
+  if (FCopyExpected && CopyGap) {
+    // The long pulse that ends the gap is the first byte's start pulse.
+    StartBlock(FLastKind, true, FShortRunStart, FLastLength);
+    FBlock.Pulses.Add(Pulse, true);
+    FBit = 0;
+  }
+}
+
+void TBlockReader::StartBlock(TBlockKind Kind, bool Copy, double StartSeconds,
+                              std::int32_t Length) {
+  FBlock = TBlockRead{};
+  FBlock.Kind = Kind;
+  FBlock.Copy = Copy;
+  FBlock.StartSeconds = StartSeconds;
+  FBlock.Length = Length;
+  FBlock.Bytes.reserve(static_cast<std::size_t>(std::max(Length, 0)));
+  FReading = true;
+  FByteIndex = 0;
+  FBit = -1;
+  FValue = 0;
+  FChecksum = 0;
+  FCopyExpected = false;
+  FShortRun = 0;
+}
+
+bool TBlockReader::ReadPulse(const TPulse& Pulse) {
+  const bool Long = FClassifier.Classify(Pulse.HighUs);
+  if (FBit < 0) {
+    if (!Long) {
+      EndBlock(FByteIndex, Pulse.StartSeconds);
+      return false;
+    }
+    FBlock.Pulses.Add(Pulse, Long);
+    FBit = 0;
+    FValue = 0;
+    return true;
+  }
+  FBlock.Pulses.Add(Pulse, Long);
+  FValue = FValue << 1 | (Long ? 1U : 0U);
+  if (++FBit < 8) {
+    return true;
+  }
+  const auto Byte = static_cast<std::uint8_t>(FValue);
+  if (FByteIndex < FBlock.Length) {
+    FBlock.Bytes.push_back(Byte);
+    FChecksum = static_cast<std::uint16_t>(FChecksum + kOneBits[Byte]);
+  } else if (FByteIndex == FBlock.Length) {
+    FBlock.ChecksumRight = Byte == (FChecksum >> 8);
+  } else {
+    FBlock.ChecksumRight = FBlock.ChecksumRight && Byte == (FChecksum & 0xFF);
+  }
+  FBit = -1;
+  if (++FByteIndex == FBlock.Length + 2) {
+    EndBlock(-1, 0);
+  }
+  return true;
+}
+
+void TBlockReader::EndBlock(std::int32_t BrokenAt, double BrokenSeconds) {
+  FReading = false;
+  FBlock.BrokenAt = BrokenAt;
+  FBlock.BrokenSeconds = BrokenSeconds;
+  if (BrokenAt >= 0) {
+    FBlock.ChecksumRight = false;
+  }
+  FCopyExpected = !FBlock.Copy && FBlock.Length >= 0;
+  FLastKind = FBlock.Kind;
+  FLastLength = FBlock.Length;
+  FShortRun = 0;
+  FConsumer.Block(std::move(FBlock));
+}
+
+}  // namespace kvetro

@@ -1,0 +1,49 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "reader/BlockReader.h"
+#include "reader/TapeReport.h"
+
+namespace kvetro {
+
+// Puts the blocks together into tape files, in the order they come: a
+// header, then its body, each maybe with a copy (the copy is used when the
+// first fails). A header of Kvetro's loader file (size 90, loaded and
+// started at 0xD400) whose body is the loader's code is followed by the
+// user's body alone at another speed: from the two the user's MZF file is
+// rebuilt, with the size and the addresses from the loader's parameter block.
+class TFileAssembler : public TBlockConsumer {
+ public:
+  std::int32_t BlockLength(TBlockKind Kind) override;
+  void Block(TBlockRead Block) override;
+  // The recording has ended: the file under way is complete as far as it
+  // got.
+  void Finish();
+
+  const std::vector<TFileReport>& Files() const { return FFiles; }
+  const std::vector<TReadProblem>& Problems() const { return FProblems; }
+  // How many blocks were read right, first or copy.
+  std::int32_t GoodBlocks() const { return FGoodBlocks; }
+
+ private:
+  struct TFileBlocks {
+    std::optional<TBlockRead> Header;
+    std::optional<TBlockRead> HeaderCopy;
+    std::optional<TBlockRead> Body;
+    std::optional<TBlockRead> BodyCopy;
+    std::optional<TBlockRead> FastBody;
+  };
+  static bool IsLoaderFile(const TFileBlocks& File);
+  TBlockReport BlockReport(const TBlockRead& First, const std::optional<TBlockRead>& Copy);
+  void CompleteFile();
+
+  std::optional<TFileBlocks> FFile;  // the file under way
+  std::vector<TFileReport> FFiles;
+  std::vector<TReadProblem> FProblems;
+  std::int32_t FGoodBlocks = 0;
+};
+
+}  // namespace kvetro

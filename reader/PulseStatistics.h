@@ -1,0 +1,44 @@
+#pragma once
+
+#include <cstdint>
+
+#include "reader/PulseMaker.h"
+#include "reader/TapeReport.h"
+
+namespace kvetro {
+
+// Gathers the HIGH and LOW times of a block's short and long pulses, as the
+// block was read, into the report's figures and read windows.
+class TPulseStatistics {
+ public:
+  void Add(const TPulse& Pulse, bool Long);
+
+  TPulseFigures Short() const { return Figures(FShort); }
+  TPulseFigures Long() const { return Figures(FLong); }
+  TReadWindow Window() const { return {FShort.High.Max, FLong.High.Min}; }
+  // The machine would time the LOW halves if the recording were turned over.
+  TReadWindow OtherPolarityWindow() const { return {FShort.Low.Max, FLong.Low.Min}; }
+
+ private:
+  struct TSums {
+    std::int64_t Count = 0;
+    double Sum = 0;
+    double Squares = 0;
+    double Min = 0;
+    double Max = 0;
+    void Add(double Us);
+    TTimeFigures Figures() const;
+  };
+  struct TKind {
+    TSums High;
+    TSums Low;
+  };
+  static TPulseFigures Figures(const TKind& Kind) {
+    return {Kind.High.Figures(), Kind.Low.Figures()};
+  }
+
+  TKind FShort;
+  TKind FLong;
+};
+
+}  // namespace kvetro

@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "wave/Stream.h"
+#include "wave/WaveFormat.h"
+
+namespace kvetro {
+
+// One channel of a wave's samples as floating point in -1..1, a block at a
+// time: whatever the recording's length, it holds one block of bytes and one
+// of samples. The stream is the wave's data (position 0 is its first sample
+// byte), not owned; a frame cut short by the end of the data is left out.
+class TSampleSource {
+ public:
+  // The bytes read at once: a block is as many whole frames as fit, or one
+  // frame when a frame is larger.
+  static constexpr std::int32_t BlockBytes = 64 * 1024;
+  // How much of a recording the choice of the strongest channel looks at.
+  static constexpr double ChannelScanSeconds = 30;
+
+  // Channel counts from 0 and lies below Format.Channels.
+  TSampleSource(TStream& Data, const TWaveFormat& Format, std::int32_t Channel);
+
+  // The next samples, one block's worth; empty at the end of the data.
+  // Valid until the next call.
+  std::span<const float> NextBlock();
+  // Back to the first sample.
+  void Rewind();
+
+  // Samples read so far that lay at full scale (a sign of a clipped level).
+  std::int64_t ClippedSamples() const { return FClipped; }
+
+  // The channel (from 0) whose samples vary most about their mean over the
+  // first ChannelScanSeconds; leaves Data at the first sample.
+  static std::int32_t StrongestChannel(TStream& Data, const TWaveFormat& Format);
+
+ private:
+  // Reads the next frames into FBytes; answers how many.
+  std::int32_t ReadFrames();
+  // Sample Channel of frame Frame of FBytes, in -1..1; Clipped is set at
+  // full scale.
+  float SampleAt(std::int32_t Frame, std::int32_t Channel, bool& Clipped) const;
+
+  TStream& FData;
+  TWaveFormat FFormat;
+  std::int32_t FChannel;
+  std::vector<std::uint8_t> FBytes;
+  std::vector<float> FSamples;
+  std::int64_t FClipped = 0;
+};
+
+}  // namespace kvetro

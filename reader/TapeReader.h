@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "reader/TapeReport.h"
+#include "wave/Stream.h"
+
+namespace kvetro {
+
+// Reads a recording of tapes (a WAV) back into the MZF files on it, and
+// says for every block how much room the machine has to read it right.
+//
+// The stages, each in a file pair of its own: the samples of one channel
+// (SampleSource), edges from a Schmitt trigger that follows the peaks
+// (EdgeDetector), pulses timed as the machine times them (PulseMaker), bits
+// by a threshold learned from each tape mark (BitClassifier), blocks
+// (BlockReader) and files (FileAssembler). Nothing is printed: all that was
+// found is in the report, which ReportText turns into text.
+//
+// The recording is read as a stream, a block of samples at a time, twice
+// at most (once to find the strongest channel of several), so the memory it
+// takes does not grow with its length.
+
+struct TReadOptions {
+  enum class TPolarity {
+    Either,    // both are tried; the one that reads more wins, normal on a tie
+    Normal,    // rising edges start the pulses
+    Inverted,  // falling edges do
+  };
+  // 0: the channel with the strongest signal; otherwise counted from 1.
+  std::int32_t Channel = 0;
+  TPolarity Polarity = TPolarity::Either;
+};
+
+// Stream holds the WAV from its current position on; it is not owned. Name
+// names it in messages. Raises EWaveFormatError ("Cannot read NAME: why")
+// for an empty file, one that is no WAV, is cut short or whose data chunk
+// runs past its end, one without a format or a data chunk, a format that is
+// not read (see wave/WaveFormat.h), and a channel the recording lacks.
+TTapeReport ReadTape(TStream& Stream, const std::string& Name, const TReadOptions& Options = {});
+// The same for a WAV held in memory (the page has no file).
+TTapeReport ReadTape(std::vector<std::uint8_t> Bytes, const std::string& Name,
+                     const TReadOptions& Options = {});
+
+}  // namespace kvetro
