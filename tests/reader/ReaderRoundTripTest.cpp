@@ -55,25 +55,30 @@ TBytes Wave8(const TBytes& Samples, std::int32_t Rate = 44100) {
 // header and its copy, a shorter gap, the body and its copy.
 struct TMachineLayout {
   bool Copies = true;
-  // Spoils bit Bit (0 is the first data bit) of the first header block.
+  // Spoils that data bit (0 is the first) of the header's first block and
+  // of its copy; -1 spoils none.
   int SpoilHeaderBit = -1;
+  int SpoilCopyBit = -1;
 };
+
+std::string Spoiled(std::string Pulses, int Bit) {
+  if (Bit >= 0) {
+    const auto At = static_cast<std::size_t>(Bit / 8 * 9 + 1 + Bit % 8);
+    Pulses[At] = Pulses[At] == '1' ? '0' : '1';
+  }
+  return Pulses;
+}
 
 std::string MachinePulses(const TBytes& File, const TMachineLayout& Layout) {
   const TBytes Header(File.begin(), File.begin() + 128);
   const TBytes Body(File.begin() + 128, File.end());
-  std::string FirstHeader = Block(Header);
-  if (Layout.SpoilHeaderBit >= 0) {
-    const auto At =
-        static_cast<std::size_t>(Layout.SpoilHeaderBit / 8 * 9 + 1 + Layout.SpoilHeaderBit % 8);
-    FirstHeader[At] = FirstHeader[At] == '1' ? '0' : '1';
-  }
-  const auto Copy = [&Layout](const TBytes& Bytes) {
-    return Layout.Copies ? Repeat('0', 256) + Block(Bytes) + "1" : std::string();
+  const auto Copy = [&Layout](const std::string& Pulses) {
+    return Layout.Copies ? Repeat('0', 256) + Pulses + "1" : std::string();
   };
-  return Repeat('0', 22000) + Repeat('1', 40) + Repeat('0', 40) + "1" + FirstHeader + "1" +
-         Copy(Header) + Repeat('0', 11000) + Repeat('1', 20) + Repeat('0', 20) + "1" + Block(Body) +
-         "1" + Copy(Body);
+  return Repeat('0', 22000) + Repeat('1', 40) + Repeat('0', 40) + "1" +
+         Spoiled(Block(Header), Layout.SpoilHeaderBit) + "1" +
+         Copy(Spoiled(Block(Header), Layout.SpoilCopyBit)) + Repeat('0', 11000) + Repeat('1', 20) +
+         Repeat('0', 20) + "1" + Block(Body) + "1" + Copy(Block(Body));
 }
 
 TEST(ReaderRoundTrip, KvetroWavesComeBackByteForByte) {
@@ -119,7 +124,7 @@ TEST(ReaderRoundTrip, MachineLayoutWithAndWithoutCopies) {
     for (const int Rate : {22050, 44100, 96000}) {
       SCOPED_TRACE(std::to_string(Rate) + (Copies ? " with copies" : " without"));
       const TBytes Samples =
-          expected::Samples(MachinePulses(File, {Copies, -1}), expected::kStandardTiming);
+          expected::Samples(MachinePulses(File, {Copies, -1, -1}), expected::kStandardTiming);
       const TTapeReport Report = ReadTape(Wave8(Samples, Rate), "m.wav");
       ASSERT_EQ(Report.Files.size(), 1u);
       EXPECT_TRUE(Report.Files[0].Whole);
@@ -129,6 +134,102 @@ TEST(ReaderRoundTrip, MachineLayoutWithAndWithoutCopies) {
       EXPECT_EQ(Report.Files[0].Header.Source, TBlockSource::First);
     }
   }
+}
+
+TEST(ReaderRoundTrip, ASpoiledBlockIsTakenFromItsCopy) {
+  const TBytes File = RandomMzf(200, 200, 9);
+  struct TCase {
+    int FirstBit, CopyBit;
+    TBlockSource Source;
+    std::int32_t FirstBadByte;
+  } const Cases[] = {
+      {43, -1, TBlockSource::Copy, -1},
+      {43, 43, TBlockSource::Neither, 128},  // alike: only the checksum shows it
+      {83, 43, TBlockSource::Neither, 5},    // the readings part at byte 5
+  };
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.FirstBit);
+    const TTapeReport Report =
+        ReadTape(Wave8(expected::Samples(MachinePulses(File, {true, Case.FirstBit, Case.CopyBit}),
+                                         expected::kStandardTiming)),
+                 "s.wav");
+    ASSERT_EQ(Report.Files.size(), 1u);
+    const TFileReport& Read = Report.Files[0];
+    EXPECT_EQ(Read.Header.Source, Case.Source);
+    EXPECT_EQ(Read.Header.FirstBadByte, Case.FirstBadByte);
+    EXPECT_EQ(Read.Body->Source, TBlockSource::First);
+    EXPECT_EQ(Read.Whole, Case.Source == TBlockSource::Copy);
+    if (Read.Whole) {
+      EXPECT_EQ(Read.Mzf, File);
+      ASSERT_EQ(Report.Problems.size(), 1u);
+      EXPECT_EQ(Report.Problems[0].Kind, TReadProblem::TKind::CopyUsed);
+    }
+  }
+}
+
+TEST(ReaderRoundTrip, TwoFilesInOneRecordingComeInOrder) {
+  const TBytes First = RandomMzf(120, 120, 1);
+  const TBytes Second = RandomMzf(64, 64, 2, 0x3000, 0x3003);
+  const TBytes KvetroPart = KvetroWave(First, {});
+  TBytes Samples(KvetroPart.begin() + 46, KvetroPart.end());
+  const TBytes MachinePart =
+      expected::Samples(MachinePulses(Second, {false, -1, -1}), expected::kStandardTiming);
+  Samples.insert(Samples.end(), MachinePart.begin(), MachinePart.end());
+  const TTapeReport Report = ReadTape(Wave8(Samples), "two.wav");
+  ASSERT_EQ(Report.Files.size(), 2u);
+  EXPECT_EQ(Report.Files[0].Mzf, First);
+  EXPECT_EQ(Report.Files[1].Mzf, Second);
+  EXPECT_LT(Report.Files[0].StartSeconds, Report.Files[1].StartSeconds);
+  EXPECT_TRUE(Report.AllWhole());
+}
+
+// A header that promises more body than the file holds: the zeros that went
+// to tape come back.
+TEST(ReaderRoundTrip, AShortFileComesBackWithTheZerosSent) {
+  TBytes File = MakeMzf(300, 100);
+  const TTapeReport Report = ReadTape(KvetroWave(File, {}), "short.wav");
+  File.resize(128 + 300, 0);
+  ASSERT_EQ(Report.Files.size(), 1u);
+  EXPECT_EQ(Report.Files[0].Mzf, File);
+}
+
+// The windows of Kvetro's square pulses are whole samples: HIGH halves 11
+// and 19 at the standard timing, 1 and 2 at the default fast one; turned
+// over, the LO halves 9 and 18, 3 and 3 (no window).
+TEST(ReaderRoundTrip, WindowsOfKvetroWavesAreExact) {
+  const TTapeReport Report = ReadTape(KvetroWave(RandomMzf(100, 100, 4), {}), "w.wav");
+  ASSERT_EQ(Report.Files.size(), 1u);
+  const TFileReport& File = Report.Files[0];
+  const auto Us = [](double Samples) { return Samples * 1e6 / 44100; };
+  const struct {
+    const TBlockReport& Block;
+    double Short, Long, ShortLo, LongLo;
+  } Cases[] = {
+      {File.Header, 11, 19, 9, 18},
+      {*File.Body, 11, 19, 9, 18},
+      {*File.FastBody, 1, 2, 3, 3},
+  };
+  for (const auto& Case : Cases) {
+    EXPECT_NEAR(Case.Block.Window.FromUs, Us(Case.Short), 1e-6);
+    EXPECT_NEAR(Case.Block.Window.ToUs, Us(Case.Long), 1e-6);
+    EXPECT_NEAR(Case.Block.OtherPolarityWindow.FromUs, Us(Case.ShortLo), 1e-6);
+    EXPECT_NEAR(Case.Block.OtherPolarityWindow.ToUs, Us(Case.LongLo), 1e-6);
+    EXPECT_NEAR(Case.Block.Short.High.MeanUs, Us(Case.Short), 1e-6);
+    EXPECT_NEAR(Case.Block.Long.Low.MeanUs, Us(Case.LongLo), 1e-6);
+    EXPECT_NEAR(Case.Block.Long.High.SpreadUs, 0, 1e-3);
+  }
+  EXPECT_NEAR(File.Header.Window.FromUs, 249.4, 0.05);
+  EXPECT_NEAR(File.Header.Window.ToUs, 430.8, 0.05);
+  EXPECT_FALSE(File.FastBody->OtherPolarityWindow.IsOpen());
+}
+
+TEST(ReaderRoundTrip, ABodyWithoutItsHeaderIsReportedNotRead) {
+  const TTapeReport Report = ReadTape(
+      Wave8(expected::Samples(expected::BodyTapeFile(CountingBody(50, 1), 100), {3, 1, 3, 2})),
+      "body.wav");
+  EXPECT_TRUE(Report.Files.empty());
+  ASSERT_EQ(Report.Problems.size(), 1u);
+  EXPECT_EQ(Report.Problems[0].Kind, TReadProblem::TKind::BodyWithoutHeader);
 }
 
 }  // namespace
