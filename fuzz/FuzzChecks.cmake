@@ -6,7 +6,8 @@ if(NOT TARGET kvetro_fuzz_checks)
     ${CMAKE_CURRENT_LIST_DIR}/ConversionCase.cpp
     ${CMAKE_CURRENT_LIST_DIR}/ConversionCheck.cpp
     ${CMAKE_CURRENT_LIST_DIR}/SeedInputs.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/TapeReadingCheck.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WaveReadingCheck.cpp
   )
-  target_link_libraries(kvetro_fuzz_checks PUBLIC kvetro_tape PRIVATE kvetro_warnings)
+  target_link_libraries(kvetro_fuzz_checks PUBLIC kvetro_reader kvetro_tape PRIVATE kvetro_warnings)
 endif()

@@ -1,4 +1,4 @@
-// Writes the seed corpus of both fuzzers: kvetro-fuzz-seeds WAVE_DIR CONVERSION_DIR
+// Writes the seed corpus of both fuzzers: kvetro-fuzz-seeds WAVE_DIR CONVERSION_DIR TAPE_DIR
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -25,11 +25,12 @@ bool WriteSeeds(const std::filesystem::path& Folder, const std::vector<kvetro::T
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 3) {
-    std::fprintf(stderr, "usage: kvetro-fuzz-seeds WAVE_DIR CONVERSION_DIR\n");
+  if (argc != 4) {
+    std::fprintf(stderr, "usage: kvetro-fuzz-seeds WAVE_DIR CONVERSION_DIR TAPE_DIR\n");
     return 2;
   }
   const bool Done = WriteSeeds(argv[1], kvetro::WaveReaderSeeds()) &&
-                    WriteSeeds(argv[2], kvetro::ConversionSeeds());
+                    WriteSeeds(argv[2], kvetro::ConversionSeeds()) &&
+                    WriteSeeds(argv[3], kvetro::TapeReaderSeeds());
   return Done ? 0 : 1;
 }

@@ -3,8 +3,11 @@
 #include <cstring>
 
 #include "fuzz/ConversionCase.h"
+#include "fuzz/TapeReadingCheck.h"
 #include "tape/ConversionSettings.h"
+#include "tape/FastLoaderFile.h"
 #include "tape/MzfImage.h"
+#include "tape/TapeSignal.h"
 #include "wave/LittleEndian.h"
 #include "wave/MemoryStream.h"
 #include "wave/WaveStream.h"
@@ -79,7 +82,113 @@ TSeed Case(std::string Name, TBytes File, PulseTiming Timing = DefaultTiming,
   return {std::move(Name), C.Encode()};
 }
 
+// Pulses of the tape reader's pulse input: one byte each, (HI - 1) << 4 |
+// (LO - 1) samples.
+struct TPulseBytes {
+  std::uint8_t Short;
+  std::uint8_t Long;
+};
+constexpr TPulseBytes kSlowPulses = {0x21, 0x53};  // 2 + 3 and 4 + 6 samples
+constexpr TPulseBytes kFastPulses = {0x02, 0x12};  // 3 + 1 and 3 + 2 samples
+
+class TPulseWriter {
+ public:
+  explicit TPulseWriter(TPulseBytes Pulses) : FPulses(Pulses) {}
+  TPulseWriter& Run(bool Long, int Count) {
+    FOut.insert(FOut.end(), static_cast<std::size_t>(Count), Long ? FPulses.Long : FPulses.Short);
+    return *this;
+  }
+  TPulseWriter& Mark(int Count) { return Run(true, Count).Run(false, Count).Run(true, 1); }
+  // The framed bytes and their checksum; Spoil flips that data bit.
+  TPulseWriter& Block(const TBytes& Bytes, int Spoil = -1) {
+    std::uint16_t Ones = 0;
+    int Bit = 0;
+    for (const std::uint8_t Byte : Bytes) {
+      Ones = static_cast<std::uint16_t>(Ones + kOneBits[Byte]);
+      Run(true, 1);
+      for (int I = 7; I >= 0; --I) {
+        Run((((Byte >> I) & 1) != 0) != (Bit++ == Spoil), 1);
+      }
+    }
+    for (const std::uint8_t Byte :
+         {static_cast<std::uint8_t>(Ones >> 8), static_cast<std::uint8_t>(Ones & 0xFF)}) {
+      Run(true, 1);
+      for (int I = 7; I >= 0; --I) {
+        Run(((Byte >> I) & 1) != 0, 1);
+      }
+    }
+    return *this;
+  }
+  TPulseWriter& Speed(TPulseBytes Pulses) {
+    FPulses = Pulses;
+    return *this;
+  }
+  const TBytes& Pulses() const { return FOut; }
+
+ private:
+  TPulseBytes FPulses;
+  TBytes FOut;
+};
+
+TBytes MzfHeader(std::uint16_t Size, std::uint16_t Address) {
+  TBytes Header = Mzf(Size, 0);
+  Header[TMzfImage::LoadAddressOffset] = static_cast<std::uint8_t>(Address);
+  Header[TMzfImage::LoadAddressOffset + 1] = static_cast<std::uint8_t>(Address >> 8);
+  Header[TMzfImage::ExecAddressOffset] = static_cast<std::uint8_t>(Address);
+  Header[TMzfImage::ExecAddressOffset + 1] = static_cast<std::uint8_t>(Address >> 8);
+  return Header;
+}
+
+// A file with a header copy, the first header spoiled at Spoil.
+TBytes MachineFile(int Spoil) {
+  const TBytes Header = MzfHeader(24, 0x1200);
+  const TBytes Body(Header.begin(), Header.begin() + 24);
+  TPulseWriter Tape(kSlowPulses);
+  Tape.Run(false, 30).Mark(40).Block(Header, Spoil).Run(true, 1).Run(false, 256).Block(Header);
+  Tape.Run(true, 1).Run(false, 50).Mark(20).Block(Body).Run(true, 1);
+  return Tape.Pulses();
+}
+
+// Kvetro's layout: the loader file slow, the user's body fast.
+TBytes KvetroFile() {
+  TMzfImage Image;
+  const TBytes User = MzfHeader(16, 0x2000);
+  Image.Assign(User.data(), User.size());
+  BuildFastLoaderFile(Image, 7);
+  const TBytes Header(Image.Bytes().begin(), Image.Bytes().begin() + TMzfImage::HeaderSize);
+  const TBytes Loader(Image.Bytes().begin() + TMzfImage::HeaderSize,
+                      Image.Bytes().begin() + TMzfImage::HeaderSize + FastLoaderBodySize);
+  TPulseWriter Tape(kSlowPulses);
+  Tape.Run(false, 10).Mark(40).Block(Header).Run(true, 1).Run(false, 20).Mark(20).Block(Loader);
+  Tape.Run(true, 2).Speed(kFastPulses).Run(true, 1).Run(false, 30).Mark(20);
+  Tape.Block(TBytes(16, 0xA5)).Run(true, 2);
+  return Tape.Pulses();
+}
+
 }  // namespace
+
+std::vector<TSeed> TapeReaderSeeds() {
+  std::vector<TSeed> Seeds;
+  Seeds.push_back({"pulses-machine-file", TapeReadingPulseInput(MachineFile(-1))});
+  Seeds.push_back({"pulses-header-from-copy", TapeReadingPulseInput(MachineFile(13))});
+  Seeds.push_back({"pulses-kvetro-file", TapeReadingPulseInput(KvetroFile())});
+  // Read inverted only: the machine would time the LO halves, 2 and 4.
+  TBytes Inverted = TapeReadingPulseInput(MachineFile(-1));
+  Inverted[1] = 2;
+  Seeds.push_back({"pulses-read-inverted", Inverted});
+  TBytes Stereo = {2, 1 << 3 | 1};  // 16-bit samples, two channels
+  for (int I = 0; I < 400; ++I) {
+    Stereo.push_back(static_cast<std::uint8_t>((I / 6) % 2 == 0 ? 0x10 : 0xF0));
+  }
+  Seeds.push_back({"samples-16-bit-stereo", Stereo});
+  TBytes Wave = {0, 0};
+  const TBytes Written = WrittenWave(Samples(300));
+  Wave.insert(Wave.end(), Written.begin(), Written.end());
+  Seeds.push_back({"wave-file", Wave});
+  Seeds.push_back(
+      {"wave-file-not-riff", {0, 0, 'R', 'I', 'F', 'X', 1, 0, 0, 0, 'W', 'A', 'V', 'E'}});
+  return Seeds;
+}
 
 std::vector<TSeed> WaveReaderSeeds() {
   std::vector<TSeed> Seeds;

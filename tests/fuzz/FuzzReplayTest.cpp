@@ -5,7 +5,9 @@
 
 #include "fuzz/ConversionCheck.h"
 #include "fuzz/SeedInputs.h"
+#include "fuzz/TapeReadingCheck.h"
 #include "fuzz/WaveReadingCheck.h"
+#include "reader/TapeReader.h"
 
 namespace kvetro::test {
 
@@ -25,6 +27,30 @@ TEST(FuzzReplay, ConversionSeedsHoldEveryProperty) {
   for (const TSeed& Seed : Seeds) {
     EXPECT_EQ(CheckConversion(TConversionCase::Decode(Seed.Bytes.data(), Seed.Bytes.size())), "")
         << Seed.Name;
+  }
+}
+
+TEST(FuzzReplay, TapeReaderSeedsHoldEveryProperty) {
+  const std::vector<TSeed> Seeds = TapeReaderSeeds();
+  ASSERT_GE(Seeds.size(), 7u);
+  for (const TSeed& Seed : Seeds) {
+    EXPECT_EQ(CheckTapeReading(Seed.Bytes.data(), Seed.Bytes.size()), "") << Seed.Name;
+  }
+}
+
+// The pulse seeds are tape files the reader reads whole, so that the fuzzer
+// starts from inputs that reach every stage.
+TEST(FuzzReplay, TapeReaderPulseSeedsAreReadWhole) {
+  for (const TSeed& Seed : TapeReaderSeeds()) {
+    if (Seed.Name.rfind("pulses-", 0) != 0) {
+      continue;
+    }
+    TReadOptions Options;
+    Options.Polarity = static_cast<TReadOptions::TPolarity>(Seed.Bytes[1] % 3);
+    const TTapeReport Report =
+        ReadTape(TapeReadingRecording(Seed.Bytes.data(), Seed.Bytes.size()), "seed.wav", Options);
+    EXPECT_EQ(Report.Files.size(), 1u) << Seed.Name;
+    EXPECT_TRUE(Report.AllWhole()) << Seed.Name;
   }
 }
 
