@@ -12,21 +12,13 @@ class TBitClassifier {
   // How far one pulse pulls the time of its kind.
   static constexpr double DriftWeight = 1.0 / 32;
 
-  void Learn(double ShortHighUs, double LongHighUs) {
-    FShortUs = ShortHighUs;
-    FLongUs = LongHighUs;
-  }
+  void Learn(double ShortHighUs, double LongHighUs);
   bool Learned() const { return FLongUs > FShortUs; }
 
   // Without following the drift.
   bool IsLong(double HighUs) const { return HighUs > ThresholdUs(); }
   // Classifies, then follows the drift.
-  bool Classify(double HighUs) {
-    const bool Long = IsLong(HighUs);
-    double& Time = Long ? FLongUs : FShortUs;
-    Time += DriftWeight * (HighUs - Time);
-    return Long;
-  }
+  bool Classify(double HighUs);
   double ThresholdUs() const { return (FShortUs + FLongUs) / 2; }
 
  private:

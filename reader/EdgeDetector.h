@@ -23,9 +23,11 @@ struct TEdge {
 class TEdgeDetector {
  public:
   // A new peak is taken at once; one that is not met again for the hold
-  // time then falls back towards the middle with the decay time constant.
+  // time (longer than the longest half of a pulse Kvetro writes, 128
+  // samples at 44100 Hz) then falls back towards the middle with the decay
+  // time constant.
   static constexpr double PeakAttack = 1.0;  // fraction of the way to a new peak
-  static constexpr double PeakHoldSeconds = 0.002;
+  static constexpr double PeakHoldSeconds = 0.004;
   static constexpr double PeakDecaySeconds = 0.010;
   // The trigger fires this fraction of the peak-to-peak distance beyond the
   // middle, and never closer to it than the floor (about -46 dB of full
