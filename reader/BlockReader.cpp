@@ -13,8 +13,8 @@ static_assert(PartOf(TPhase::HeaderMarkLong).Pulses == 40 &&
               PartOf(TPhase::BodyMarkShort).Pulses == 20);
 
 void TBlockReader::Pulse(const TPulse& Pulse) {
-  FHistory[FNext] = Pulse;
-  FNext = (FNext + 1) % History;
+  FHistory[FNext] = FHistory[FNext + History] = Pulse;
+  FNext = FNext + 1 == History ? 0 : FNext + 1;
   FStored = std::min(FStored + 1, History);
   if (FReading && ReadPulse(Pulse)) {
     return;

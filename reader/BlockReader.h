@@ -66,8 +66,10 @@ class TBlockReader {
   static constexpr std::int32_t BodyMark = 20;
   static constexpr std::size_t History = 2 * HeaderMark + 1;
 
+  // The pulse Distance before the latest (0). Each pulse is kept twice, at
+  // I and I + History, so that no index wraps.
   const TPulse& Back(std::size_t Distance) const {
-    return FHistory[(FNext + History - 1 - Distance) % History];
+    return FHistory[FNext + History - 1 - Distance];
   }
   bool FindMark(std::int32_t Pulses);
   void Hunt(const TPulse& Pulse);
@@ -77,7 +79,7 @@ class TBlockReader {
   void EndBlock(std::int32_t BrokenAt, double BrokenSeconds);
 
   TBlockConsumer& FConsumer;
-  std::array<TPulse, History> FHistory{};
+  std::array<TPulse, 2 * History> FHistory{};
   std::size_t FNext = 0;
   std::size_t FStored = 0;
 

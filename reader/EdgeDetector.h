@@ -43,13 +43,12 @@ class TEdgeDetector {
  private:
   struct TPeak {
     double Level = 0;
-    std::int64_t Age = 0;  // samples since it was last met
+    std::int64_t MetAt = 0;  // the sample that last met it
   };
   void Follow(TPeak& Peak, double Sample, bool Positive);
 
   std::int64_t FHoldSamples;
   double FDecay;  // fraction of the way back to the middle per sample
-  bool FStarted = false;
   TPeak FPositive;
   TPeak FNegative;
   double FMiddle = 0;

@@ -25,18 +25,38 @@ struct TPulse {
 // turns the signal over.
 class TPulseMaker {
  public:
-  TPulseMaker(std::int32_t Rate, bool Inverted) : FRate(Rate), FInverted(Inverted) {}
+  TPulseMaker(std::int32_t Rate, bool Inverted)
+      : FSecondsPerSample(1.0 / Rate), FInverted(Inverted) {}
 
-  // True when the edge ended a pulse, which is then in Pulse.
+  // True when the edge ended a pulse, which is then in Pulse. Inline: it
+  // runs for every edge of a recording.
   bool Edge(const TEdge& Edge, TPulse& Pulse);
 
  private:
-  double Us(double Samples) const { return Samples * 1e6 / FRate; }
+  double Us(double Samples) const { return Samples * FSecondsPerSample * 1e6; }
 
-  std::int32_t FRate;
+  double FSecondsPerSample;
   bool FInverted;
   double FRise = -1;  // the start of the pulse under way
   double FFall = -1;  // the end of the last one
 };
+
+inline bool TPulseMaker::Edge(const TEdge& Edge, TPulse& Pulse) {
+  if (Edge.Rising != FInverted) {
+    FRise = Edge.Time;
+    return false;
+  }
+  const double Rise = FRise;
+  const double PreviousFall = FFall;
+  FFall = Edge.Time;
+  FRise = -1;
+  if (Rise < 0) {
+    return false;
+  }
+  Pulse.StartSeconds = Rise * FSecondsPerSample;
+  Pulse.HighUs = Us(Edge.Time - Rise);
+  Pulse.LowUs = PreviousFall < 0 ? -1 : Us(Rise - PreviousFall);
+  return true;
+}
 
 }  // namespace kvetro

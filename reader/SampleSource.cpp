@@ -1,6 +1,7 @@
 #include "reader/SampleSource.h"
 
 #include <algorithm>
+#include <array>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -9,21 +10,84 @@ namespace kvetro {
 
 namespace {
 
-std::int32_t SignedLe(const std::uint8_t* At, std::int32_t Bytes) {
-  std::uint32_t Raw = 0;
-  for (std::int32_t I = 0; I < Bytes; ++I) {
-    Raw |= static_cast<std::uint32_t>(At[I]) << (8 * I);
+// Integer samples of Bytes bytes, little-endian and signed. Full scale is
+// the container's lowest or highest value.
+template <int Bytes>
+std::int64_t DecodeInteger(const std::uint8_t* At, std::int32_t Stride, std::int32_t Count,
+                           float* Out) {
+  std::int64_t Clipped = 0;
+  for (std::int32_t I = 0; I < Count; ++I, At += Stride) {
+    std::uint32_t Raw = 0;
+    for (int Byte = 0; Byte < Bytes; ++Byte) {
+      Raw |= static_cast<std::uint32_t>(At[Byte]) << (8 * Byte);
+    }
+    // Left-aligned, so that every size is a 32-bit two's complement value.
+    const auto Value = static_cast<std::int32_t>(Raw << (32 - 8 * Bytes));
+    constexpr std::int32_t Top = INT32_MAX - ((1 << (32 - 8 * Bytes)) - 1);
+    Clipped += (Value == INT32_MIN) | (Value == Top);
+    Out[I] = static_cast<float>(Value) * (1.0F / 2147483648.0F);
   }
-  // Left-aligned, so that every size is a 32-bit two's complement value.
-  return static_cast<std::int32_t>(Raw << (32 - 8 * Bytes));
+  return Clipped;
+}
+
+// 8-bit samples are unsigned, 0x80 the middle: one table of all 256.
+constexpr auto kUnsigned8 = [] {
+  std::array<float, 256> Values{};
+  for (int Code = 0; Code < 256; ++Code) {
+    Values[static_cast<std::size_t>(Code)] = static_cast<float>(Code - 128) / 128.0F;
+  }
+  return Values;
+}();
+
+std::int64_t DecodeUnsigned8(const std::uint8_t* At, std::int32_t Stride, std::int32_t Count,
+                             float* Out) {
+  std::int64_t Clipped = 0;
+  for (std::int32_t I = 0; I < Count; ++I, At += Stride) {
+    Out[I] = kUnsigned8[*At];
+    Clipped += *At == 0x00 || *At == 0xFF ? 1 : 0;
+  }
+  return Clipped;
+}
+
+template <typename TFloat>
+std::int64_t DecodeFloat(const std::uint8_t* At, std::int32_t Stride, std::int32_t Count,
+                         float* Out) {
+  std::int64_t Clipped = 0;
+  for (std::int32_t I = 0; I < Count; ++I, At += Stride) {
+    TFloat Value = 0;
+    std::memcpy(&Value, At, sizeof Value);
+    if (std::isnan(Value)) {
+      Value = 0;
+    }
+    Clipped += std::fabs(Value) >= 1 ? 1 : 0;
+    Out[I] = static_cast<float>(std::fmax(TFloat(-1), std::fmin(TFloat(1), Value)));
+  }
+  return Clipped;
 }
 
 }  // namespace
+
+TSampleSource::TDecoder TSampleSource::DecoderFor(const TWaveFormat& Format) {
+  if (Format.Encoding == TWaveFormat::TEncoding::Float) {
+    return Format.Bits == 32 ? &DecodeFloat<float> : &DecodeFloat<double>;
+  }
+  switch (Format.Bits) {
+    case 8:
+      return &DecodeUnsigned8;
+    case 16:
+      return &DecodeInteger<2>;
+    case 24:
+      return &DecodeInteger<3>;
+    default:
+      return &DecodeInteger<4>;
+  }
+}
 
 TSampleSource::TSampleSource(TStream& Data, const TWaveFormat& Format, std::int32_t Channel)
     : FData(Data),
       FFormat(Format),
       FChannel(Channel),
+      FDecoder(DecoderFor(Format)),
       FBytes(static_cast<std::size_t>(
           std::max(BlockBytes - BlockBytes % Format.BlockAlign, Format.BlockAlign))),
       FSamples(FBytes.size() / static_cast<std::size_t>(Format.BlockAlign)) {}
@@ -41,42 +105,14 @@ std::int32_t TSampleSource::ReadFrames() {
   return Got / FFormat.BlockAlign;
 }
 
-float TSampleSource::SampleAt(std::int32_t Frame, std::int32_t Channel, bool& Clipped) const {
-  const std::uint8_t* At = FBytes.data() + static_cast<std::size_t>(Frame) * FFormat.BlockAlign +
-                           static_cast<std::size_t>(Channel) * FFormat.BytesPerSample();
-  if (FFormat.Encoding == TWaveFormat::TEncoding::Float) {
-    double Value = 0;
-    if (FFormat.Bits == 32) {
-      float Single = 0;
-      std::memcpy(&Single, At, sizeof Single);
-      Value = Single;
-    } else {
-      std::memcpy(&Value, At, sizeof Value);
-    }
-    if (std::isnan(Value)) {
-      return 0;
-    }
-    Clipped = std::fabs(Value) >= 1.0;
-    return static_cast<float>(std::fmax(-1.0, std::fmin(1.0, Value)));
-  }
-  if (FFormat.Bits == 8) {
-    // 8-bit samples are unsigned, 0x80 the middle.
-    Clipped = *At == 0x00 || *At == 0xFF;
-    return static_cast<float>(*At - 128) / 128.0F;
-  }
-  const std::int32_t Value = SignedLe(At, FFormat.BytesPerSample());
-  const std::int32_t Step = 1 << (32 - FFormat.Bits);  // one unit of the container
-  Clipped = Value == INT32_MIN || Value > INT32_MAX - Step;
-  return static_cast<float>(static_cast<double>(Value) / 2147483648.0);
+std::int64_t TSampleSource::Decode(std::int32_t Frames, std::int32_t Channel) {
+  return FDecoder(FBytes.data() + static_cast<std::size_t>(Channel) * FFormat.BytesPerSample(),
+                  FFormat.BlockAlign, Frames, FSamples.data());
 }
 
 std::span<const float> TSampleSource::NextBlock() {
   const std::int32_t Frames = ReadFrames();
-  for (std::int32_t Frame = 0; Frame < Frames; ++Frame) {
-    bool Clipped = false;
-    FSamples[static_cast<std::size_t>(Frame)] = SampleAt(Frame, FChannel, Clipped);
-    FClipped += Clipped ? 1 : 0;
-  }
+  FClipped += Decode(Frames, FChannel);
   return {FSamples.data(), static_cast<std::size_t>(Frames)};
 }
 
@@ -96,10 +132,10 @@ std::int32_t TSampleSource::StrongestChannel(TStream& Data, const TWaveFormat& F
     if (Frames == 0) {
       break;
     }
-    for (std::int32_t Frame = 0; Frame < Frames; ++Frame) {
-      for (std::int32_t Channel = 0; Channel < Format.Channels; ++Channel) {
-        bool Clipped = false;
-        const double Value = Source.SampleAt(Frame, Channel, Clipped);
+    for (std::int32_t Channel = 0; Channel < Format.Channels; ++Channel) {
+      Source.Decode(Frames, Channel);
+      for (std::int32_t Frame = 0; Frame < Frames; ++Frame) {
+        const double Value = Source.FSamples[static_cast<std::size_t>(Frame)];
         Sum[static_cast<std::size_t>(Channel)] += Value;
         Squares[static_cast<std::size_t>(Channel)] += Value * Value;
       }

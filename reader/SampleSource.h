@@ -40,13 +40,19 @@ class TSampleSource {
  private:
   // Reads the next frames into FBytes; answers how many.
   std::int32_t ReadFrames();
-  // Sample Channel of frame Frame of FBytes, in -1..1; Clipped is set at
-  // full scale.
-  float SampleAt(std::int32_t Frame, std::int32_t Channel, bool& Clipped) const;
+  // Channel of the first Frames frames of FBytes into FSamples, in -1..1;
+  // answers how many lay at full scale.
+  std::int64_t Decode(std::int32_t Frames, std::int32_t Channel);
+
+  // One decoder per sample encoding, chosen once.
+  using TDecoder = std::int64_t (*)(const std::uint8_t* At, std::int32_t Stride, std::int32_t Count,
+                                    float* Out);
+  static TDecoder DecoderFor(const TWaveFormat& Format);
 
   TStream& FData;
   TWaveFormat FFormat;
   std::int32_t FChannel;
+  TDecoder FDecoder;
   std::vector<std::uint8_t> FBytes;
   std::vector<float> FSamples;
   std::int64_t FClipped = 0;
