@@ -272,10 +272,10 @@ void TForm1::ShowWarning(const std::string& Text) {
   FMessageBoxes.ShowWarning(QString::fromStdString(Text));
 }
 
-void TForm1::ShowWritten(const std::string& OutputName, std::uint64_t Samples) {
+void TForm1::ShowWritten(const std::string& OutputName, std::uint64_t Samples, std::int32_t Rate) {
   // The footer is narrow: the file name without its folder, shortened in the
   // middle when even that does not fit beside the playing time.
-  const QString Time = QStringLiteral(": ") + QString::fromStdString(PlayingTime(Samples));
+  const QString Time = QStringLiteral(": ") + QString::fromStdString(PlayingTime(Samples, Rate));
   const QString Name = QFileInfo(QString::fromStdString(OutputName)).fileName();
   const QFontMetrics Metrics(Label10->font());
   const int Room = Label10->width() - Metrics.horizontalAdvance(Time);

@@ -47,7 +47,8 @@ class TForm1 : public QWidget, public TConversionUser {
   std::optional<std::string> ChooseOutputFile() override;
   void ShowMessage(const std::string& Text) override;
   void ShowWarning(const std::string& Text) override;
-  void ShowWritten(const std::string& OutputName, std::uint64_t Samples) override;
+  void ShowWritten(const std::string& OutputName, std::uint64_t Samples,
+                   std::int32_t Rate) override;
   void SetStartEnabled(bool Enabled) override;
   std::int32_t ReadTiming(TimingBox Box) override;
   void WriteTiming(TimingBox Box, std::int32_t Value) override;

@@ -104,9 +104,9 @@ void Render(TSignalRenderer& Renderer, TStream& Output, const TMzfImage& Image,
             const TBenchInput& Input, TPass Pass) {
   const TRunValues Values{Input.Settings.LoaderGap, Input.Settings.BodyGap, Image.BodySize()};
   if (Pass == TPass::Loader) {
-    Renderer.FullRun(Output, Image, PulseTiming::Standard(), Values);
+    Renderer.Run(Output, Image, kFastLoaderFile, PulseTiming::Standard(), Values);
   } else {
-    Renderer.BodyRun(Output, Image, Input.Settings.UserTiming, Values);
+    Renderer.Run(Output, Image, kFastBodyFile, Input.Settings.UserTiming, Values);
   }
 }
 

@@ -45,10 +45,11 @@ void Render(kvetro::TStream& Output, kvetro::TMzfImage& Image, const TBenchInput
   kvetro::TSignalRenderer Renderer({}, kvetro::TConversionPlan::WaveHeaderSize);
   const kvetro::TConversionSettings& Settings = Input.Settings;
   const std::uint16_t LoaderLength = kvetro::BuildFastLoaderFile(Image, Settings.MonitorConstant);
-  Renderer.FullRun(Output, Image, kvetro::PulseTiming::Standard(),
-                   {Settings.LoaderGap, Settings.BodyGap, LoaderLength});
+  Renderer.Run(Output, Image, kvetro::kFastLoaderFile, kvetro::PulseTiming::Standard(),
+               {Settings.LoaderGap, Settings.BodyGap, LoaderLength});
   Image.Assign(Input.File.data(), Input.File.size());
-  Renderer.BodyRun(Output, Image, Settings.UserTiming, {0, Settings.BodyGap, Image.BodySize()});
+  Renderer.Run(Output, Image, kvetro::kFastBodyFile, Settings.UserTiming,
+               {0, Settings.BodyGap, Image.BodySize()});
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "cli/NumberArgument.h"
 #include "tape/ConversionSettings.h"
@@ -58,6 +59,9 @@ struct TRawOptions {
   std::optional<std::string> Constant;
   std::optional<std::string> LoaderGap;
   std::optional<std::string> BodyGap;
+  std::optional<std::string> Rate;
+  bool Standard = false;
+  bool NoCopies = false;
   bool Invert = false;
   bool Info = false;
   std::vector<std::string> Files;
@@ -99,15 +103,40 @@ void SetNumber(const std::optional<std::string>& Text, const char* Option, TSett
   Value = *Number;
 }
 
+// The machine's own layout has no loader: the fast loader's settings do not
+// apply to it, and its pulses start at the standard timing.
+void SetLayout(const TRawOptions& Raw, TConversionSettings& Conversion) {
+  if (Raw.NoCopies && !Raw.Standard) {
+    throw TUsageError("--no-copies goes with --standard (the machine's own layout)");
+  }
+  if (!Raw.Standard) {
+    return;
+  }
+  const std::pair<const std::optional<std::string>&, const char*> LoaderOptions[] = {
+      {Raw.Constant, "--constant"}, {Raw.LoaderGap, "--loader-gap"}, {Raw.BodyGap, "--body-gap"}};
+  for (const auto& [Given, Option] : LoaderOptions) {
+    if (Given) {
+      throw TUsageError(std::string(Option) +
+                        " belongs to the fast loader; --standard writes the machine's own "
+                        "layout, which has no loader");
+    }
+  }
+  Conversion.Layout =
+      Raw.NoCopies ? TTapeLayoutChoice::StandardNoCopies : TTapeLayoutChoice::Standard;
+  Conversion.UserTiming = PulseTiming::Standard();
+}
+
 TCommandLine Interpret(const TRawOptions& Raw) {
   TCommandLine Line;
   TCliSettings& Settings = Line.Settings;
+  SetLayout(Raw, Settings.Conversion);
   PulseTiming& Timing = Settings.Conversion.UserTiming;
   SetPulse(Raw.Zero, "--zero", Timing.Log0Lo, Timing.Log0Hi);
   SetPulse(Raw.One, "--one", Timing.Log1Lo, Timing.Log1Hi);
   SetNumber(Raw.Constant, "--constant", MonitorConstantRange, Settings.Conversion.MonitorConstant);
   SetNumber(Raw.LoaderGap, "--loader-gap", GapRange, Settings.Conversion.LoaderGap);
   SetNumber(Raw.BodyGap, "--body-gap", GapRange, Settings.Conversion.BodyGap);
+  SetNumber(Raw.Rate, "--rate", SampleRateRange, Settings.Conversion.SampleRate);
   Settings.InvertLevels = Raw.Invert;
 
   if (Raw.Info) {
@@ -136,12 +165,15 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& Arguments) {
   App.allow_windows_style_options(false);
   App.set_help_flag("-h,--help");
   App.set_version_flag("-V,--version", VersionText());
-  std::string Zero, One, Constant, LoaderGap, BodyGap;
+  std::string Zero, One, Constant, LoaderGap, BodyGap, Rate;
   CLI::Option* const ZeroOption = App.add_option("--zero", Zero)->type_name("LO,HI");
   CLI::Option* const OneOption = App.add_option("--one", One)->type_name("LO,HI");
   CLI::Option* const ConstantOption = App.add_option("--constant", Constant)->type_name("N");
   CLI::Option* const LoaderGapOption = App.add_option("--loader-gap", LoaderGap)->type_name("N");
   CLI::Option* const BodyGapOption = App.add_option("--body-gap", BodyGap)->type_name("N");
+  CLI::Option* const RateOption = App.add_option("--rate", Rate)->type_name("HZ");
+  App.add_flag("--standard", Raw.Standard);
+  App.add_flag("--no-copies", Raw.NoCopies);
   App.add_flag("--invert", Raw.Invert);
   App.add_flag("--info", Raw.Info);
   App.add_option("files", Raw.Files);
@@ -159,6 +191,7 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& Arguments) {
     Raw.Constant = Given(ConstantOption, Constant);
     Raw.LoaderGap = Given(LoaderGapOption, LoaderGap);
     Raw.BodyGap = Given(BodyGapOption, BodyGap);
+    Raw.Rate = Given(RateOption, Rate);
     Line = Interpret(Raw);
   } catch (const CLI::CallForHelp&) {
     Line.Kind = TCommandKind::Help;
@@ -184,8 +217,10 @@ std::string HelpText() {
   const std::string Half = RangeHint(PulseHalfRange);
   const std::string Gap = RangeHint(GapRange);
   const std::string Gaps = std::to_string(DefaultGap);
-  return "Turns an MZF tape image of a Sharp MZ computer into a 44100 Hz 8-bit mono WAV:\n"
-         "a loader file at standard tape timing, then the body at a fast pulse timing.\n"
+  return "Turns an MZF tape image of a Sharp MZ computer into an 8-bit mono WAV: a loader\n"
+         "file at standard tape timing, then the body at a fast pulse timing (for the\n"
+         "MZ-700's monitor); or, with --standard, the whole file as the machine's own SAVE\n"
+         "writes it, which every MZ reads.\n"
          "\n"
          "Usage:\n"
          "  kvetro-cli [options] INPUT.mzf OUTPUT.wav\n"
@@ -205,6 +240,14 @@ std::string HelpText() {
                      std::to_string(DefaultMonitorConstant)) +
          WithDefault("  --loader-gap N   short pulses before the loader file, " + Gap, Gaps) +
          WithDefault("  --body-gap N     short pulses before each body, " + Gap, Gaps) +
+         "  --standard       the machine's own tape layout (header and body, each with its\n"
+         "                   copy) at the standard timing 9,11 / 18,19 unless --zero and\n"
+         "                   --one say otherwise; no loader, so no --constant or gaps\n"
+         "  --no-copies      with --standard: leave out the copies of header and body\n" +
+         WithDefault("  --rate HZ        sample rate of the WAV, " + RangeHint(SampleRateRange) +
+                         "; each half is",
+                     std::to_string(DefaultSampleRate)) +
+         "                   converted to the nearest whole number of samples there\n"
          "  --invert         swap the two sample levels, for players or cables that\n"
          "                   invert the signal\n"
          "  --info           print what INPUT holds and how long the sound would play;\n"

@@ -32,6 +32,8 @@ class TCommandLineUser : public TConversionUser {
   std::int32_t MonitorConstant() override { return FSettings.Conversion.MonitorConstant; }
   std::int32_t LoaderGap() override { return FSettings.Conversion.LoaderGap; }
   std::int32_t BodyGap() override { return FSettings.Conversion.BodyGap; }
+  TTapeLayoutChoice Layout() override { return FSettings.Conversion.Layout; }
+  std::int32_t SampleRate() override { return FSettings.Conversion.SampleRate; }
 
   void ProcessMessages() override {}
 

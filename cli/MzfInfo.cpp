@@ -39,8 +39,36 @@ std::string BodyInFile(const TMzfImage& Image) {
   return Text;
 }
 
-std::string TimeAndSamples(std::uint64_t Samples) {
-  return PlayingTime(Samples) + " (" + std::to_string(Samples) + " samples)";
+std::string TimeAndSamples(std::uint64_t Samples, std::int32_t Rate) {
+  return PlayingTime(Samples, Rate) + " (" + std::to_string(Samples) + " samples)";
+}
+
+const char* LayoutName(TTapeLayoutChoice Layout) {
+  switch (Layout) {
+    case TTapeLayoutChoice::FastLoader:
+      break;
+    case TTapeLayoutChoice::Standard:
+      return "the machine's own, with copies";
+    case TTapeLayoutChoice::StandardNoCopies:
+      return "the machine's own, without copies";
+  }
+  return "fast loader";
+}
+
+// "10 + 12 samples (226.8 + 272.1 us)": a pulse's halves at Rate.
+std::string PulseAtRate(std::int32_t Lo, std::int32_t Hi, std::int32_t Rate) {
+  const auto Micro = [Rate](std::int32_t Samples) { return 1e6 * Samples / Rate; };
+  char Text[80];
+  std::snprintf(Text, sizeof Text, "%d + %d samples (%.1f + %.1f \u00b5s)", Lo, Hi, Micro(Lo),
+                Micro(Hi));
+  return Text;
+}
+
+// The layout, the rate and each file's timing: shown when the user chose
+// another layout or rate than the window's.
+bool ShowsTiming(const TConversionSettings& Settings) {
+  return Settings.Layout != TTapeLayoutChoice::FastLoader ||
+         Settings.SampleRate != DefaultSampleRate;
 }
 
 }  // namespace
@@ -82,9 +110,22 @@ TMzfInfo DescribeMzf(const TMzfImage& Image, const TConversionSettings& Settings
     Info.Refusal = BodySizeZeroText;
   } else {
     const TConversionPlan Plan = PlanConversion(Image, Settings);
-    Field(Out, "Loader file:", TimeAndSamples(Plan.LoaderSamples));
-    Field(Out, "Body:", TimeAndSamples(Plan.BodySamples));
-    Field(Out, "Total:", TimeAndSamples(Plan.DataSize()));
+    const bool Timing = ShowsTiming(Settings);
+    if (Timing) {
+      Field(Out, "Layout:", LayoutName(Settings.Layout));
+      Field(Out, "Sample rate:", std::to_string(Plan.SampleRate) + " Hz");
+    }
+    for (const TPlannedFile& File : Plan.Files) {
+      Field(Out, (std::string(File.Label) + ":").c_str(),
+            TimeAndSamples(File.Samples, Plan.SampleRate));
+      if (Timing) {
+        Field(Out, "  short pulse (0):",
+              PulseAtRate(File.Timing.Log0Lo, File.Timing.Log0Hi, Plan.SampleRate));
+        Field(Out, "  long pulse (1):",
+              PulseAtRate(File.Timing.Log1Lo, File.Timing.Log1Hi, Plan.SampleRate));
+      }
+    }
+    Field(Out, "Total:", TimeAndSamples(Plan.DataSize(), Plan.SampleRate));
     Field(Out, "WAV file:", std::to_string(Plan.FileSize()) + " bytes");
     if (!Plan.FitsWaveFile()) {
       Info.Refusal = OutputTooLargeText;

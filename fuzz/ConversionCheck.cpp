@@ -99,14 +99,14 @@ std::string CheckAgainstSteps(const TConversionCase& Case, const TConversionSett
   LoaderEncoder.Attach(Stepped, Standard);
   LoaderEncoder.BeginFullRun(Settings.LoaderGap, LoaderLength);
   if (auto Problem = RunCounted(
-          LoaderEncoder, LoaderPulses.Pulses() + StepsBeyondPulses(TPhase::LeadGap), "loader run");
+          LoaderEncoder, LoaderPulses.Pulses() + StepsBeyondPulses(kFastLoaderFile), "loader run");
       !Problem.empty()) {
     return Problem;
   }
   BodyEncoder.Attach(Stepped, User);
   BodyEncoder.BeginBodyRun(Image->BodySize());
-  if (auto Problem = RunCounted(
-          BodyEncoder, BodyPulses.Pulses() + StepsBeyondPulses(TPhase::BodyLead), "body run");
+  if (auto Problem = RunCounted(BodyEncoder, BodyPulses.Pulses() + StepsBeyondPulses(kFastBodyFile),
+                                "body run");
       !Problem.empty()) {
     return Problem;
   }
@@ -182,8 +182,9 @@ std::string CheckConversion(const TConversionCase& Case) {
   auto Loader = std::make_unique<TMzfImage>(*Image);
   const std::uint16_t LoaderLength = BuildFastLoaderFile(*Loader, Settings.MonitorConstant);
   const TPulseCount LoaderPulses =
-      FullRunPulses(*Loader, Settings.LoaderGap, Settings.BodyGap, LoaderLength);
-  const TPulseCount BodyPulses = BodyRunPulses(*Image, Settings.BodyGap, Image->BodySize());
+      RunPulses(*Loader, kFastLoaderFile, {Settings.LoaderGap, Settings.BodyGap, LoaderLength});
+  const TPulseCount BodyPulses =
+      RunPulses(*Image, kFastBodyFile, {0, Settings.BodyGap, Image->BodySize()});
 
   const std::uint64_t FileSize = Plan.FileSize();
   const std::uint64_t FillLimit = FileSize * Case.FillPoint / 0xFFFF;

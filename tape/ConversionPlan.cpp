@@ -8,21 +8,63 @@
 
 namespace kvetro {
 
-TConversionPlan PlanConversion(const TMzfImage& Image, const TConversionSettings& Settings) {
-  // 64 KiB: kept off the stack.
-  auto Loader = std::make_unique<TMzfImage>(Image);
-  const std::uint16_t LoaderLength = BuildFastLoaderFile(*Loader, Settings.MonitorConstant);
+namespace {
 
+std::vector<TPlannedFile> FastLoaderFiles(const TConversionSettings& Settings,
+                                          std::int32_t BodySize) {
+  const std::int32_t Rate = Settings.SampleRate;
+  return {
+      {"Loader file", kFastLoaderFile, true, PulseTiming::Standard().AtRate(Rate),
+       TRunValues{Settings.LoaderGap, Settings.BodyGap, FastLoaderBodySize}},
+      {"Body", kFastBodyFile, false, Settings.UserTiming.AtRate(Rate),
+       TRunValues{0, Settings.BodyGap, BodySize}},
+  };
+}
+
+std::vector<TPlannedFile> StandardFiles(const TConversionSettings& Settings,
+                                        std::int32_t BodySize) {
+  const bool Copies = Settings.Layout == TTapeLayoutChoice::Standard;
+  return {{"Tape file", Copies ? kStandardFile : kStandardFileNoCopies, false,
+           Settings.UserTiming.AtRate(Settings.SampleRate), TRunValues{0, 0, BodySize}}};
+}
+
+}  // namespace
+
+std::uint64_t TConversionPlan::DataSize() const {
+  std::uint64_t Size = 0;
+  for (const TPlannedFile& File : Files) {
+    Size += File.Samples;
+  }
+  return Size;
+}
+
+const TMzfImage& PlannedImage(const TPlannedFile& File, const TMzfImage& Image,
+                              std::int32_t MonitorConstant, TMzfImage& Loader) {
+  if (!File.FromLoader) {
+    return Image;
+  }
+  Loader = Image;
+  BuildFastLoaderFile(Loader, MonitorConstant);
+  return Loader;
+}
+
+TConversionPlan PlanConversion(const TMzfImage& Image, const TConversionSettings& Settings) {
   TConversionPlan Plan;
-  Plan.LoaderSamples = FullRunPulses(*Loader, Settings.LoaderGap, Settings.BodyGap, LoaderLength)
-                           .Samples(PulseTiming::Standard());
-  Plan.BodySamples =
-      BodyRunPulses(Image, Settings.BodyGap, Image.BodySize()).Samples(Settings.UserTiming);
+  Plan.SampleRate = Settings.SampleRate;
+  Plan.Files = Settings.Layout == TTapeLayoutChoice::FastLoader
+                   ? FastLoaderFiles(Settings, Image.BodySize())
+                   : StandardFiles(Settings, Image.BodySize());
+  // 64 KiB: kept off the stack.
+  auto Loader = std::make_unique<TMzfImage>();
+  for (TPlannedFile& File : Plan.Files) {
+    const TMzfImage& Source = PlannedImage(File, Image, Settings.MonitorConstant, *Loader);
+    File.Samples = RunPulses(Source, File.Layout, File.Values).Samples(File.Timing);
+  }
   return Plan;
 }
 
-std::string PlayingTime(std::uint64_t Samples) {
-  constexpr std::uint64_t SampleRate = TConversionPlan::SampleRate;
+std::string PlayingTime(std::uint64_t Samples, std::int32_t Rate) {
+  const auto SampleRate = static_cast<std::uint64_t>(Rate);
   // Whole milliseconds, rounded half up, without floating point.
   const std::uint64_t Milliseconds = (Samples * 1000 + SampleRate / 2) / SampleRate;
   char Text[40];

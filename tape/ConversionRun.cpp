@@ -9,7 +9,6 @@
 #include "io/PlatformFile.h"
 #include "io/StreamErrors.h"
 #include "tape/ConversionPlan.h"
-#include "tape/FastLoaderFile.h"
 #include "tape/ReplacingOutput.h"
 #include "tape/RunMessages.h"
 #include "tape/SettingsCheck.h"
@@ -31,6 +30,8 @@ TConversionSettings ReadSettings(TConversionUser& User) {
   Settings.MonitorConstant = User.MonitorConstant();
   Settings.LoaderGap = User.LoaderGap();
   Settings.BodyGap = User.BodyGap();
+  Settings.Layout = User.Layout();
+  Settings.SampleRate = User.SampleRate();
   return Settings;
 }
 
@@ -118,7 +119,7 @@ TRunOutcome TConversionRun::Execute(TConversionUser& User, TOutputOpener& Output
     // one forward pass: a pipe or a device can take it as well as a file.
     const std::unique_ptr<TConversionOutput> Output = Outputs.Open(*OutputName, Plan.FileSize());
     try {
-      WriteWave(User, Settings, Output->Stream(), Plan.DataSize(), ShowingStandard);
+      WriteWave(User, Settings, Plan, Output->Stream(), ShowingStandard);
     } catch (const EWriteError&) {
       // The stream only knows that bytes were refused; the output knows
       // where they were going and why.
@@ -133,38 +134,38 @@ TRunOutcome TConversionRun::Execute(TConversionUser& User, TOutputOpener& Output
     throw;
   }
   User.SetStartEnabled(true);
-  User.ShowWritten(*OutputName, Plan.DataSize());
+  User.ShowWritten(*OutputName, Plan.DataSize(), Plan.SampleRate);
   return TRunOutcome::Written;
 }
 
 void TConversionRun::WriteWave(TConversionUser& User, const TConversionSettings& Settings,
-                               TStream& Output, std::uint64_t DataSize, bool& ShowingStandard) {
+                               const TConversionPlan& Plan, TStream& Output, bool& ShowingOther) {
   TWaveStream Wave(Output);
-  Wave.SetPCMFormat(TConversionPlan::SampleRate, 8, 1);
-  Wave.AnnounceDataSize(static_cast<std::int32_t>(DataSize));
+  Wave.SetPCMFormat(Plan.SampleRate, 8, 1);
+  Wave.AnnounceDataSize(static_cast<std::int32_t>(Plan.DataSize()));
   Wave.Open(true);
-
-  // The loader file goes out at the standard timing, shown in the boxes
-  // while it is written.
-  ShowingStandard = true;
-  ShowTiming(User, PulseTiming::Standard());
-  User.ProcessMessages();
 
   // The samples follow the WAV header in the file.
   TSignalRenderer Renderer(FLevels, TConversionPlan::WaveHeaderSize);
-  // Built in a copy (64 KiB, kept off the stack): the user's file stays as
-  // it was read for the body pass.
-  const auto Loader = std::make_unique<TMzfImage>(FImage);
-  const std::uint16_t LoaderLength = BuildFastLoaderFile(*Loader, Settings.MonitorConstant);
-  Renderer.FullRun(Wave, *Loader, PulseTiming::Standard(),
-                   TRunValues{Settings.LoaderGap, Settings.BodyGap, LoaderLength});
-
-  ShowTiming(User, Settings.UserTiming);
-  ShowingStandard = false;
-  User.ProcessMessages();
-
-  Renderer.BodyRun(Wave, FImage, Settings.UserTiming,
-                   TRunValues{0, Settings.BodyGap, FImage.BodySize()});
+  // The loader file is built in a copy (64 KiB, kept off the stack): the
+  // user's file stays as it was read for the body.
+  const auto Loader = std::make_unique<TMzfImage>();
+  for (const TPlannedFile& File : Plan.Files) {
+    // A file at another timing than the user's (the loader file at the
+    // standard timing) shows its timing in the boxes while it is written.
+    // Marked before the boxes change, so that a failure halfway puts the
+    // user's timing back.
+    if (File.FromLoader) {
+      ShowingOther = true;
+      ShowTiming(User, PulseTiming::Standard());
+    } else if (ShowingOther) {
+      ShowTiming(User, Settings.UserTiming);
+      ShowingOther = false;
+    }
+    User.ProcessMessages();
+    Renderer.Run(Wave, PlannedImage(File, FImage, Settings.MonitorConstant, *Loader), File.Layout,
+                 File.Timing, File.Values);
+  }
 
   Wave.Close();
 }

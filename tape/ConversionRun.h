@@ -4,6 +4,7 @@
 #include <string>
 
 #include "tape/ConversionOutput.h"
+#include "tape/ConversionPlan.h"
 #include "tape/ConversionSettings.h"
 #include "tape/ConversionUser.h"
 #include "tape/MzfImage.h"
@@ -13,8 +14,9 @@ namespace kvetro {
 
 enum class TRunOutcome { Written, Cancelled, Refused };
 
-// One conversion of an MZF file into a WAV: the loader file at the standard
-// timing, then the user's body at the user's timing. The object lives for the
+// One conversion of an MZF file into a WAV: with the fast loader, the loader
+// file at the standard timing, then the user's body at the user's timing; in
+// the machine's own layout, the whole file at the user's timing. The object lives for the
 // whole process and owns the input buffer; each Execute is one run from the
 // choice of the input to the closed output file. The settings are read once,
 // when the run starts, and the input is read once: the loader is built in a
@@ -37,8 +39,9 @@ class TConversionRun {
   const TMzfImage& Image() const { return FImage; }
 
  private:
-  void WriteWave(TConversionUser& User, const TConversionSettings& Settings, TStream& Output,
-                 std::uint64_t DataSize, bool& ShowingStandard);
+  // ShowingOther: the timing boxes show another timing than the user's.
+  void WriteWave(TConversionUser& User, const TConversionSettings& Settings,
+                 const TConversionPlan& Plan, TStream& Output, bool& ShowingOther);
 
   TMzfImage FImage;  // the user's file as read
   TSampleLevels FLevels;

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "tape/ConversionSettings.h"
 #include "tape/PulseTiming.h"
 
 namespace kvetro {
@@ -26,8 +27,9 @@ class TConversionUser {
   // end of the file).
   virtual void ShowWarning(const std::string& /*Text*/) {}
   // The run has written the whole output: OutputName as chosen, holding
-  // Samples samples at 44100 Hz.
-  virtual void ShowWritten(const std::string& /*OutputName*/, std::uint64_t /*Samples*/) {}
+  // Samples samples at Rate.
+  virtual void ShowWritten(const std::string& /*OutputName*/, std::uint64_t /*Samples*/,
+                           std::int32_t /*Rate*/) {}
   virtual void SetStartEnabled(bool Enabled) = 0;
 
   // The settings are read once, when a run starts; the run goes on with
@@ -41,6 +43,10 @@ class TConversionUser {
   virtual std::int32_t MonitorConstant() = 0;  // written to 0x0A4B by the loader
   virtual std::int32_t LoaderGap() = 0;        // short pulses before the loader file
   virtual std::int32_t BodyGap() = 0;          // short pulses before each body
+  // The tape layout and the WAV's sample rate; the window writes the fast
+  // loader at 44100 Hz.
+  virtual TTapeLayoutChoice Layout() { return TTapeLayoutChoice::FastLoader; }
+  virtual std::int32_t SampleRate() { return DefaultSampleRate; }
 
   // Lets the window repaint and take pending input.
   virtual void ProcessMessages() = 0;

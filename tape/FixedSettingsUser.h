@@ -33,6 +33,8 @@ class TFixedSettingsUser : public TConversionUser {
   std::int32_t MonitorConstant() override { return FSettings.MonitorConstant; }
   std::int32_t LoaderGap() override { return FSettings.LoaderGap; }
   std::int32_t BodyGap() override { return FSettings.BodyGap; }
+  TTapeLayoutChoice Layout() override { return FSettings.Layout; }
+  std::int32_t SampleRate() override { return FSettings.SampleRate; }
   void ProcessMessages() override {}
 
   std::vector<std::string> Messages;

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "tape/ConversionSettings.h"
 #include "tape/PulseTiming.h"
 
 namespace kvetro {
@@ -24,6 +25,29 @@ inline std::string PulseText(std::int32_t Lo, std::int32_t Hi) {
 inline std::string IdenticalPulsesText(const PulseTiming& Timing) {
   return "Log. 0 and log. 1 pulses are the same (" + PulseText(Timing.Log0Lo, Timing.Log0Hi) +
          "): no machine can tell the bits apart";
+}
+
+inline std::string SampleRateText(std::int32_t Rate) {
+  return "Sample rate " + std::to_string(Rate) + " Hz is outside " +
+         std::to_string(SampleRateRange.Min) + " to " + std::to_string(SampleRateRange.Max) + " Hz";
+}
+
+// A refusal: at Rate, whole samples make the two pulses the same. Collapsed
+// names the halves that fell together; Fastest is the quickest timing that
+// stays apart at that rate.
+inline std::string CollapsedPulsesText(std::int32_t Rate, const std::string& Collapsed,
+                                       const PulseTiming& Timing, const PulseTiming& AtRate,
+                                       const PulseTiming& Fastest) {
+  const std::string Hz = std::to_string(Rate) + " Hz";
+  return "At " + Hz + " " + Collapsed + ": the short pulse " +
+         PulseText(Timing.Log0Lo, Timing.Log0Hi) + " and the long pulse " +
+         PulseText(Timing.Log1Lo, Timing.Log1Hi) + " are both " +
+         PulseText(AtRate.Log0Lo, AtRate.Log0Hi) +
+         " there, and no machine can tell the bits apart. The fastest timing that stays distinct "
+         "at " +
+         Hz + " is --zero " + std::to_string(Fastest.Log0Lo) + "," +
+         std::to_string(Fastest.Log0Hi) + " --one " + std::to_string(Fastest.Log1Lo) + "," +
+         std::to_string(Fastest.Log1Hi);
 }
 
 // Warnings: the run goes on after them.

@@ -8,7 +8,8 @@
 namespace kvetro {
 
 // Why no conversion is made with these settings, if none is: a negative gap,
-// or two pulses that no machine can tell apart.
+// a sample rate out of range, or two pulses that no machine can tell apart
+// (at 44100 Hz or in the whole samples of the rate).
 std::optional<std::string> SettingsRefusal(const TConversionSettings& Settings);
 
 // What the user should hear about settings that are converted all the same:

@@ -21,10 +21,6 @@ constexpr std::uint64_t kLongestPreparedPulse = 512;
 // Runs of equal pulses are copied from this many samples of them at a time.
 constexpr std::size_t kPreparedRunSamples = 8 * 1024;
 
-std::uint64_t HalfLength(std::int32_t Count) {
-  return static_cast<std::uint64_t>(std::max(Count, 0));
-}
-
 }  // namespace
 
 // Gathers what a walk of the signal sends into the block and hands the
@@ -103,8 +99,8 @@ class TSignalRenderer::TBlockSink {
 
   void WriteHalves(PulseKind Kind) {
     const bool Long = Kind == PulseKind::Long;
-    Fill(R.FLevels.Lo, HalfLength(Long ? R.FTiming.Log1Lo : R.FTiming.Log0Lo));
-    Fill(R.FLevels.Hi, HalfLength(Long ? R.FTiming.Log1Hi : R.FTiming.Log0Hi));
+    Fill(R.FLevels.Lo, HalfSamples(Long ? R.FTiming.Log1Lo : R.FTiming.Log0Lo));
+    Fill(R.FLevels.Hi, HalfSamples(Long ? R.FTiming.Log1Hi : R.FTiming.Log0Hi));
   }
 
   TSignalRenderer& R;
@@ -116,21 +112,11 @@ class TSignalRenderer::TBlockSink {
 TSignalRenderer::TSignalRenderer(TSampleLevels Levels, std::uint64_t OutputOffset)
     : FLevels(Levels), FOutputOffset(OutputOffset), FBlock(kBlockSize) {}
 
-void TSignalRenderer::FullRun(TStream& Output, const TMzfImage& Image, const PulseTiming& Timing,
-                              const TRunValues& Values) {
-  Render(Output, Image, TPhase::LeadGap, Timing, Values);
-}
-
-void TSignalRenderer::BodyRun(TStream& Output, const TMzfImage& Image, const PulseTiming& Timing,
-                              const TRunValues& Values) {
-  Render(Output, Image, TPhase::BodyLead, Timing, Values);
-}
-
-void TSignalRenderer::Render(TStream& Output, const TMzfImage& Image, TPhase From,
-                             const PulseTiming& Timing, const TRunValues& Values) {
+void TSignalRenderer::Run(TStream& Output, const TMzfImage& Image, const TTapeLayout& Layout,
+                          const PulseTiming& Timing, const TRunValues& Values) {
   Prepare(Timing);
   TBlockSink Sink(*this, Output);
-  WalkSignal(Image, From, Values, Sink);
+  WalkSignal(Image, Layout, Values, Sink);
   Sink.Flush();
 }
 
@@ -138,15 +124,14 @@ void TSignalRenderer::Render(TStream& Output, const TMzfImage& Image, TPhase Fro
 // pulse, then bits 7 down to 0.
 void TSignalRenderer::Prepare(const PulseTiming& Timing) {
   FTiming = Timing;
-  const std::uint64_t ShortSize = HalfLength(Timing.Log0Lo) + HalfLength(Timing.Log0Hi);
-  const std::uint64_t LongSize = HalfLength(Timing.Log1Lo) + HalfLength(Timing.Log1Hi);
-  FPrepared = ShortSize <= kLongestPreparedPulse && LongSize <= kLongestPreparedPulse;
+  FPrepared = Timing.PulseSamples(PulseKind::Short) <= kLongestPreparedPulse &&
+              Timing.PulseSamples(PulseKind::Long) <= kLongestPreparedPulse;
   if (!FPrepared) {
     return;
   }
   const auto PrepareRun = [this](TPreparedRun& Run, std::int32_t Lo, std::int32_t Hi) {
-    Run.Samples.assign(HalfLength(Lo), FLevels.Lo);
-    Run.Samples.insert(Run.Samples.end(), HalfLength(Hi), FLevels.Hi);
+    Run.Samples.assign(HalfSamples(Lo), FLevels.Lo);
+    Run.Samples.insert(Run.Samples.end(), HalfSamples(Hi), FLevels.Hi);
     Run.PulseSize = Run.Samples.size();
     Run.Pulses = 1;
     // Doubled until the next doubling would pass the prepared length.

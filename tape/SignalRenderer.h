@@ -23,13 +23,11 @@ class TSignalRenderer {
   // the WAV header), so that blocks end where the file's blocks end.
   explicit TSignalRenderer(TSampleLevels Levels = {}, std::uint64_t OutputOffset = 0);
 
-  // A run from phase 0 (the whole tape file) or from phase 6 (no header).
-  // Raises what Output's WriteBuffer raises; the samples of the blocks
-  // written before then stay written.
-  void FullRun(TStream& Output, const TMzfImage& Image, const PulseTiming& Timing,
-               const TRunValues& Values);
-  void BodyRun(TStream& Output, const TMzfImage& Image, const PulseTiming& Timing,
-               const TRunValues& Values);
+  // One tape file of the given layout over Image. Raises what Output's
+  // WriteBuffer raises; the samples of the blocks written before then stay
+  // written.
+  void Run(TStream& Output, const TMzfImage& Image, const TTapeLayout& Layout,
+           const PulseTiming& Timing, const TRunValues& Values);
 
  private:
   class TBlockSink;
@@ -41,8 +39,6 @@ class TSignalRenderer {
     std::size_t Pulses = 1;
   };
 
-  void Render(TStream& Output, const TMzfImage& Image, TPhase From, const PulseTiming& Timing,
-              const TRunValues& Values);
   void Prepare(const PulseTiming& Timing);
 
   TSampleLevels FLevels;

@@ -1,16 +1,10 @@
 #include "tape/SignalTotals.h"
 
-#include <algorithm>
-
 #include "tape/TapeSignal.h"
 
 namespace kvetro {
 
 namespace {
-
-std::uint64_t HalfSamples(std::int32_t Count) {
-  return static_cast<std::uint64_t>(std::max(Count, 0));
-}
 
 // Counts what a walk of the signal sends: a framed byte is a long start
 // pulse, then a long pulse per 1 bit and a short one per 0 bit.
@@ -27,17 +21,11 @@ struct TCountingSink {
   }
 };
 
-TPulseCount RunPulses(const TMzfImage& Image, TPhase From, const TRunValues& Values) {
-  TCountingSink Sink;
-  WalkSignal(Image, From, Values, Sink);
-  return Sink.Count;
-}
-
 }  // namespace
 
 std::uint64_t TPulseCount::Samples(const PulseTiming& Timing) const {
-  return Short * (HalfSamples(Timing.Log0Lo) + HalfSamples(Timing.Log0Hi)) +
-         Long * (HalfSamples(Timing.Log1Lo) + HalfSamples(Timing.Log1Hi));
+  return Short * Timing.PulseSamples(PulseKind::Short) +
+         Long * Timing.PulseSamples(PulseKind::Long);
 }
 
 TPulseCount& TPulseCount::operator+=(const TPulseCount& Other) {
@@ -46,13 +34,10 @@ TPulseCount& TPulseCount::operator+=(const TPulseCount& Other) {
   return *this;
 }
 
-TPulseCount BodyRunPulses(const TMzfImage& Image, std::int32_t BodyGap, std::int32_t BodyLength) {
-  return RunPulses(Image, TPhase::BodyLead, {0, BodyGap, BodyLength});
-}
-
-TPulseCount FullRunPulses(const TMzfImage& Image, std::int32_t LeadGap, std::int32_t BodyGap,
-                          std::int32_t BodyLength) {
-  return RunPulses(Image, TPhase::LeadGap, {LeadGap, BodyGap, BodyLength});
+TPulseCount RunPulses(const TMzfImage& Image, const TTapeLayout& Layout, const TRunValues& Values) {
+  TCountingSink Sink;
+  WalkSignal(Image, Layout, Values, Sink);
+  return Sink.Count;
 }
 
 }  // namespace kvetro

@@ -4,6 +4,7 @@
 
 #include "tape/MzfImage.h"
 #include "tape/PulseTiming.h"
+#include "tape/TapeSignal.h"
 
 namespace kvetro {
 
@@ -22,13 +23,9 @@ struct TPulseCount {
   bool operator==(const TPulseCount&) const = default;
 };
 
-// The pulses of a run from phase 0 (the whole tape file) over Image, counted
-// along kTapeSignal with the same treatment of odd arguments as the encoder:
-// negative gaps are no gaps, the body length is taken within 0 to 65535,
-// positions past the image read as 0x00.
-TPulseCount FullRunPulses(const TMzfImage& Image, std::int32_t LeadGap, std::int32_t BodyGap,
-                          std::int32_t BodyLength);
-// The pulses of a run from phase 6 (gap, tape mark and body only).
-TPulseCount BodyRunPulses(const TMzfImage& Image, std::int32_t BodyGap, std::int32_t BodyLength);
+// The pulses of one tape file of the given layout over Image, counted along
+// the same walk as the renderer writes: negative gaps are no gaps, the body
+// length is taken within 0 to 65535, positions past the image read as 0x00.
+TPulseCount RunPulses(const TMzfImage& Image, const TTapeLayout& Layout, const TRunValues& Values);
 
 }  // namespace kvetro

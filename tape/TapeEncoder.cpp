@@ -41,7 +41,7 @@ void TTapeEncoder::Step() {
       break;
     case TPartKind::OnePulse:
       WritePulse(Part.Pulse);
-      Leave(Part);
+      Leave();
       break;
     case TPartKind::Bytes:
     case TPartKind::Checksum:
@@ -50,12 +50,12 @@ void TTapeEncoder::Step() {
   }
 }
 
-void TTapeEncoder::Leave(const TSignalPart& Part) {
-  if (Part.Phase == TPhase::LastPulse) {
+void TTapeEncoder::Leave() {
+  if (FState.Phase == static_cast<std::int32_t>(TPhase::LastPulse)) {
     FState.Running = false;
     return;
   }
-  Enter(static_cast<TPhase>(static_cast<std::int32_t>(Part.Phase) + 1));
+  Enter(static_cast<TPhase>(FState.Phase + 1));
 }
 
 void TTapeEncoder::Enter(TPhase Phase) {
@@ -93,7 +93,7 @@ void TTapeEncoder::CountedPulse(const TSignalPart& Part) {
     --FState.PulseCounter;
     WritePulse(Part.Pulse);
   } else {
-    Leave(Part);
+    Leave();
   }
 }
 
@@ -110,7 +110,7 @@ void TTapeEncoder::BlockPulse(const TSignalPart& Part) {
     if (Data) {
       FState.ByteCounter = 2;
     }
-    Leave(Part);
+    Leave();
   }
   switch (FState.BitCounter) {
     case 8:

@@ -32,9 +32,13 @@ struct TTapeEncoderState {
 //
 // The caller prepares a run with BeginFullRun (the whole file: header and
 // body) or BeginBodyRun (only what follows the header) and calls Step while
-// Running() holds. Each step does the work of one part of kTapeSignal and
+// Running() holds. Each step does the work of one part of kFastLoaderSignal and
 // writes at most one pulse; a counted part takes one more step, without a
 // pulse, to move on.
+//
+// Conversions write through TSignalRenderer, which is much faster; this step
+// machine, which asks for each count at the moment it needs it, is the
+// reference that the fuzz checks and the tests hold the renderer to.
 class TTapeEncoder {
  public:
   static constexpr std::uint8_t LoLevel = TSampleLevels{}.Lo;
@@ -57,8 +61,8 @@ class TTapeEncoder {
   const TTapeEncoderState& State() const { return FState; }
 
  private:
-  // Moves to the part after Part, loading its counters, or ends the run.
-  void Leave(const TSignalPart& Part);
+  // Moves to the next part, loading its counters, or ends the run.
+  void Leave();
   void Enter(TPhase Phase);
   void StartBlock(TBlock Block);
   void CountedPulse(const TSignalPart& Part);

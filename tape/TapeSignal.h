@@ -4,15 +4,16 @@
 #include <array>
 #include <bit>
 #include <cstdint>
+#include <span>
 
 #include "tape/MzfImage.h"
 #include "tape/PulseTiming.h"
 
 namespace kvetro {
 
-// The parts of a tape file in the order they go out. The numbers are the
-// encoder's phase numbers: a full run starts at LeadGap, a body run (no
-// header) at BodyLead.
+// The step encoder's phase numbers: the positions of the parts of the fast
+// loader's table below. A full run starts at LeadGap, a body run (no header)
+// at BodyLead.
 enum class TPhase : std::int32_t {
   LeadGap = 0,          // short pulses, as many as the loader gap
   HeaderMarkLong = 1,   // the tape mark before the header: 40 long,
@@ -45,7 +46,6 @@ enum class TCountFrom { Fixed, LeadGap, BodyGap };
 enum class TBlock { Header, Body };
 
 struct TSignalPart {
-  TPhase Phase;
   TPartKind Kind;
   PulseKind Pulse = PulseKind::Long;         // Counted and OnePulse
   TCountFrom CountFrom = TCountFrom::Fixed;  // Counted
@@ -53,59 +53,119 @@ struct TSignalPart {
   TBlock Block = TBlock::Header;             // Bytes and Checksum
 };
 
+// Tape marks: long pulses, then as many short ones. The monitor finds a
+// block by its mark; the header's is twice as long as the body's.
+inline constexpr std::uint32_t HeaderMarkPulses = 40;
+inline constexpr std::uint32_t BodyMarkPulses = 20;
+// The machine's own SAVE: the long gap before the header, the short gap
+// before the body, and the short pulses between a block and its copy.
+inline constexpr std::uint32_t LongGapPulses = 22000;
+inline constexpr std::uint32_t ShortGapPulses = 11000;
+inline constexpr std::uint32_t CopyGapPulses = 256;
+// The fast loader's fixed lead-in before each body, ahead of the body gap.
+inline constexpr std::uint32_t BodyLeadInPulses = 1000;
+
 namespace signal_parts {
-constexpr TSignalPart Counted(TPhase Phase, PulseKind Pulse, std::uint32_t Pulses) {
-  return {Phase, TPartKind::Counted, Pulse, TCountFrom::Fixed, Pulses};
+constexpr TSignalPart Counted(PulseKind Pulse, std::uint32_t Pulses) {
+  return {TPartKind::Counted, Pulse, TCountFrom::Fixed, Pulses};
 }
-constexpr TSignalPart Gap(TPhase Phase, TCountFrom CountFrom) {
-  return {Phase, TPartKind::Counted, PulseKind::Short, CountFrom};
+constexpr TSignalPart Gap(TCountFrom CountFrom) {
+  return {TPartKind::Counted, PulseKind::Short, CountFrom};
 }
-constexpr TSignalPart LongPulse(TPhase Phase) {
-  return {Phase, TPartKind::OnePulse, PulseKind::Long};
+constexpr TSignalPart LongPulse() {
+  return {TPartKind::OnePulse, PulseKind::Long};
 }
-constexpr TSignalPart Bytes(TPhase Phase, TBlock Block) {
-  return {Phase, TPartKind::Bytes, PulseKind::Long, TCountFrom::Fixed, 0, Block};
+constexpr TSignalPart Bytes(TBlock Block) {
+  return {TPartKind::Bytes, PulseKind::Long, TCountFrom::Fixed, 0, Block};
 }
-constexpr TSignalPart Checksum(TPhase Phase, TBlock Block) {
-  return {Phase, TPartKind::Checksum, PulseKind::Long, TCountFrom::Fixed, 0, Block};
+constexpr TSignalPart Checksum(TBlock Block) {
+  return {TPartKind::Checksum, PulseKind::Long, TCountFrom::Fixed, 0, Block};
+}
+
+// A block as the machine's SAVE writes it: gap, tape mark, one long pulse,
+// the bytes, their checksum and one long pulse.
+constexpr std::array<TSignalPart, 7> SavedBlock(TBlock Block, std::uint32_t GapPulses,
+                                                std::uint32_t MarkPulses) {
+  return {Counted(PulseKind::Short, GapPulses),
+          Counted(PulseKind::Long, MarkPulses),
+          Counted(PulseKind::Short, MarkPulses),
+          LongPulse(),
+          Bytes(Block),
+          Checksum(Block),
+          LongPulse()};
+}
+// The copy that SAVE writes after each block; the monitor reads it only when
+// the first block's checksum fails.
+constexpr std::array<TSignalPart, 4> CopyOf(TBlock Block) {
+  return {Counted(PulseKind::Short, CopyGapPulses), Bytes(Block), Checksum(Block), LongPulse()};
+}
+
+template <std::size_t... Sizes>
+constexpr auto Joined(const std::array<TSignalPart, Sizes>&... Pieces) {
+  std::array<TSignalPart, (Sizes + ...)> Parts{};
+  std::size_t Next = 0;
+  ((std::copy(Pieces.begin(), Pieces.end(), Parts.begin() + Next), Next += Pieces.size()), ...);
+  return Parts;
 }
 }  // namespace signal_parts
 
-// What a run sends, in order: the one description of the tape file that the
-// encoder steps through, the totals count and the renderer writes.
-inline constexpr std::array<TSignalPart, 16> kTapeSignal = [] {
+// The fast loader's tape file, in the order it goes out: the loader file at
+// the standard timing in full, and from BodyLead on also the user's body at
+// the user's timing.
+inline constexpr std::array<TSignalPart, 16> kFastLoaderSignal = [] {
   using namespace signal_parts;
   return std::array<TSignalPart, 16>{
-      Gap(TPhase::LeadGap, TCountFrom::LeadGap),
-      Counted(TPhase::HeaderMarkLong, PulseKind::Long, 40),
-      Counted(TPhase::HeaderMarkShort, PulseKind::Short, 40),
-      LongPulse(TPhase::HeaderLead),
-      Bytes(TPhase::HeaderBytes, TBlock::Header),
-      Checksum(TPhase::HeaderChecksum, TBlock::Header),
-      LongPulse(TPhase::BodyLead),
-      Counted(TPhase::BodyLeadGap, PulseKind::Short, 1000),
-      Gap(TPhase::BodyGap, TCountFrom::BodyGap),
-      Counted(TPhase::BodyMarkLong, PulseKind::Long, 20),
-      Counted(TPhase::BodyMarkShort, PulseKind::Short, 20),
-      LongPulse(TPhase::BodyMarkEnd),
-      Bytes(TPhase::BodyBytes, TBlock::Body),
-      Checksum(TPhase::BodyChecksum, TBlock::Body),
-      LongPulse(TPhase::EndPulse),
-      LongPulse(TPhase::LastPulse),
+      Gap(TCountFrom::LeadGap),
+      Counted(PulseKind::Long, HeaderMarkPulses),
+      Counted(PulseKind::Short, HeaderMarkPulses),
+      LongPulse(),
+      Bytes(TBlock::Header),
+      Checksum(TBlock::Header),
+      LongPulse(),
+      Counted(PulseKind::Short, BodyLeadInPulses),
+      Gap(TCountFrom::BodyGap),
+      Counted(PulseKind::Long, BodyMarkPulses),
+      Counted(PulseKind::Short, BodyMarkPulses),
+      LongPulse(),
+      Bytes(TBlock::Body),
+      Checksum(TBlock::Body),
+      LongPulse(),
+      LongPulse(),
   };
 }();
 
-static_assert([] {
-  for (std::size_t I = 0; I < kTapeSignal.size(); ++I) {
-    if (static_cast<std::size_t>(kTapeSignal[I].Phase) != I) {
-      return false;
-    }
-  }
-  return kTapeSignal.back().Phase == TPhase::LastPulse;
-}());
+// The machine's own tape file, as its monitor's SAVE writes it and every
+// monitor of the family reads it: header block and body block, each followed
+// by its copy.
+inline constexpr auto kStandardSignal =
+    signal_parts::Joined(signal_parts::SavedBlock(TBlock::Header, LongGapPulses, HeaderMarkPulses),
+                         signal_parts::CopyOf(TBlock::Header),
+                         signal_parts::SavedBlock(TBlock::Body, ShortGapPulses, BodyMarkPulses),
+                         signal_parts::CopyOf(TBlock::Body));
+// The same without the copies: shorter, and it loads as well where the
+// player is good.
+inline constexpr auto kStandardSignalNoCopies =
+    signal_parts::Joined(signal_parts::SavedBlock(TBlock::Header, LongGapPulses, HeaderMarkPulses),
+                         signal_parts::SavedBlock(TBlock::Body, ShortGapPulses, BodyMarkPulses));
+
+// One tape file's parts, in the order they go out: what the renderer writes,
+// the totals count and the reader looks for.
+struct TTapeLayout {
+  std::span<const TSignalPart> Parts;
+};
+
+// The loader file of a fast-loader conversion, and the body-only file that
+// follows it.
+inline constexpr TTapeLayout kFastLoaderFile{kFastLoaderSignal};
+inline constexpr TTapeLayout kFastBodyFile{
+    std::span(kFastLoaderSignal).subspan(static_cast<std::size_t>(TPhase::BodyLead))};
+inline constexpr TTapeLayout kStandardFile{kStandardSignal};
+inline constexpr TTapeLayout kStandardFileNoCopies{kStandardSignalNoCopies};
+
+static_assert(static_cast<std::size_t>(TPhase::LastPulse) + 1 == kFastLoaderSignal.size());
 
 constexpr const TSignalPart& PartOf(TPhase Phase) {
-  return kTapeSignal[static_cast<std::size_t>(Phase)];
+  return kFastLoaderSignal[static_cast<std::size_t>(Phase)];
 }
 
 // The two sample values, 80 below and 80 above the 8-bit middle 0x80. A
@@ -150,10 +210,10 @@ constexpr std::int32_t BlockLength(TBlock Block, std::int32_t BodyLength) {
 
 // The encoder takes one step without a pulse at the end of each counted
 // part, so a run takes this many steps more than it writes pulses.
-constexpr std::uint64_t StepsBeyondPulses(TPhase From) {
+constexpr std::uint64_t StepsBeyondPulses(const TTapeLayout& Layout) {
   std::uint64_t Steps = 0;
-  for (std::size_t I = static_cast<std::size_t>(From); I < kTapeSignal.size(); ++I) {
-    Steps += kTapeSignal[I].Kind == TPartKind::Counted ? 1 : 0;
+  for (const TSignalPart& Part : Layout.Parts) {
+    Steps += Part.Kind == TPartKind::Counted ? 1 : 0;
   }
   return Steps;
 }
@@ -167,14 +227,14 @@ inline constexpr std::array<std::uint8_t, 256> kOneBits = [] {
   return Ones;
 }();
 
-// Walks a run from the given phase, telling the sink what goes out:
+// Walks a tape file of the given layout, telling the sink what goes out:
 // Sink.Pulses(kind, count) for runs of equal pulses and Sink.Byte(value) for
 // each framed byte, data and checksum alike.
 template <class TSink>
-void WalkSignal(const TMzfImage& Image, TPhase From, const TRunValues& Values, TSink& Sink) {
+void WalkSignal(const TMzfImage& Image, const TTapeLayout& Layout, const TRunValues& Values,
+                TSink& Sink) {
   std::uint16_t Checksum = 0;
-  for (std::size_t I = static_cast<std::size_t>(From); I < kTapeSignal.size(); ++I) {
-    const TSignalPart& Part = kTapeSignal[I];
+  for (const TSignalPart& Part : Layout.Parts) {
     switch (Part.Kind) {
       case TPartKind::Counted:
         Sink.Pulses(Part.Pulse,

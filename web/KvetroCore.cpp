@@ -4,6 +4,8 @@
 #include <emscripten/val.h>
 
 #include <cstdint>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "cli/CliSettings.h"
@@ -19,6 +21,31 @@ namespace {
 
 using emscripten::val;
 
+// The page's names of the layouts, in the order of its choice.
+constexpr std::pair<const char*, TTapeLayoutChoice> kLayoutNames[] = {
+    {"fast", TTapeLayoutChoice::FastLoader},
+    {"standard", TTapeLayoutChoice::Standard},
+    {"standard-no-copies", TTapeLayoutChoice::StandardNoCopies},
+};
+
+TTapeLayoutChoice LayoutFrom(const std::string& Name) {
+  for (const auto& [Known, Layout] : kLayoutNames) {
+    if (Name == Known) {
+      return Layout;
+    }
+  }
+  return TTapeLayoutChoice::FastLoader;
+}
+
+const char* LayoutName(TTapeLayoutChoice Layout) {
+  for (const auto& [Name, Known] : kLayoutNames) {
+    if (Layout == Known) {
+      return Name;
+    }
+  }
+  return kLayoutNames[0].first;
+}
+
 // The page's settings object: the ids of its inputs, camel-cased.
 TCliSettings SettingsFrom(const val& Object) {
   TCliSettings Settings;
@@ -31,6 +58,8 @@ TCliSettings SettingsFrom(const val& Object) {
   Conversion.LoaderGap = Object["loaderGap"].as<std::int32_t>();
   Conversion.BodyGap = Object["bodyGap"].as<std::int32_t>();
   Settings.InvertLevels = Object["invert"].as<bool>();
+  Conversion.Layout = LayoutFrom(Object["layout"].as<std::string>());
+  Conversion.SampleRate = Object["rate"].as<std::int32_t>();
   return Settings;
 }
 
@@ -46,6 +75,16 @@ val Defaults() {
   Object.set("loaderGap", Conversion.LoaderGap);
   Object.set("bodyGap", Conversion.BodyGap);
   Object.set("invert", Settings.InvertLevels);
+  Object.set("layout", LayoutName(Conversion.Layout));
+  Object.set("rate", Conversion.SampleRate);
+  // The machine's own layout starts at the standard timing.
+  const PulseTiming Standard = PulseTiming::Standard();
+  val StandardTiming = val::object();
+  StandardTiming.set("zeroLo", Standard.Log0Lo);
+  StandardTiming.set("zeroHi", Standard.Log0Hi);
+  StandardTiming.set("oneLo", Standard.Log1Lo);
+  StandardTiming.set("oneHi", Standard.Log1Hi);
+  Object.set("standardTiming", StandardTiming);
   return Object;
 }
 
@@ -65,6 +104,7 @@ val Ranges() {
   Object.set("constant", RangeObject(MonitorConstantRange));
   Object.set("loaderGap", RangeObject(GapRange));
   Object.set("bodyGap", RangeObject(GapRange));
+  Object.set("rate", RangeObject(SampleRateRange));
   return Object;
 }
 
@@ -82,7 +122,8 @@ val Describe(const val& Bytes, const val& Settings) {
 }
 
 val Convert(const val& Bytes, const val& Settings) {
-  const TWebConversion Conversion = ConvertBytes(BytesFrom(Bytes), SettingsFrom(Settings));
+  const TCliSettings Chosen = SettingsFrom(Settings);
+  const TWebConversion Conversion = ConvertBytes(BytesFrom(Bytes), Chosen);
   val Object = val::object();
   Object.set("messages", Conversion.Messages);
   if (Conversion.Written) {
@@ -90,7 +131,7 @@ val Convert(const val& Bytes, const val& Settings) {
     const auto View = emscripten::typed_memory_view(Conversion.Wave.size(), Conversion.Wave.data());
     Object.set("wave", val::global("Uint8Array").new_(View));
     Object.set("samplesOffset", static_cast<double>(TConversionPlan::WaveHeaderSize));
-    Object.set("sampleRate", TConversionPlan::SampleRate);
+    Object.set("sampleRate", Chosen.Conversion.SampleRate);
   } else {
     Object.set("wave", val::null());
   }

@@ -274,7 +274,7 @@ class Form1ConversionTest : public QObject {
     const std::size_t Size = test::ReadFile(Output).size();
     QVERIFY(Size > 46);
     QCOMPARE(Footer->text(),
-             QStringLiteral("game.wav: ") + QString::fromStdString(PlayingTime(Size - 46)));
+             QStringLiteral("game.wav: ") + QString::fromStdString(PlayingTime(Size - 46, 44100)));
 
     // The next run, refused after the same warning, puts the footer back.
     Window.Convert(Folder.PathOf("absent.mzf"), std::nullopt, 2);

@@ -86,6 +86,11 @@ TEST_F(CliCatalogue, EveryRefusalSaysWhyAndWritesNothing) {
   const std::string BodyZero = "Body size in the file header is 0\n";
   const std::string TooLarge = "File must be smaller than 64KB\n";
   const std::string SameFile = "Output file must not be the input file\n";
+  const auto NoLoader = [](const std::string& Option) {
+    return Option +
+           " belongs to the fast loader; --standard writes the machine's own layout, which has no "
+           "loader";
+  };
   const std::vector<TRefusal> Cases = {
       {{"--loader-gap", "-1", "@/in.mzf", "@/new.wav"},
        2,
@@ -123,6 +128,34 @@ TEST_F(CliCatalogue, EveryRefusalSaysWhyAndWritesNothing) {
        1,
        "Cannot create file @/none/out.wav: No such file or directory\n"},
       {{"@/in.mzf", "@/folder.wav"}, 1, "Cannot create file @/folder.wav: Is a directory\n"},
+      // The machine's own layout has no loader to take the fast loader's
+      // settings.
+      {{"--standard", "--constant", "5", "@/in.mzf", "@/new.wav"},
+       2,
+       NoLoader("--constant") + Hint},
+      {{"--loader-gap", "9", "--standard", "@/in.mzf", "@/new.wav"},
+       2,
+       NoLoader("--loader-gap") + Hint},
+      {{"--standard", "--body-gap=0", "@/in.mzf", "@/new.wav"}, 2, NoLoader("--body-gap") + Hint},
+      {{"--no-copies", "@/in.mzf", "@/new.wav"},
+       2,
+       "--no-copies goes with --standard (the machine's own layout)" + Hint},
+      {{"--rate", "7999", "@/in.mzf", "@/new.wav"},
+       2,
+       "--rate wants a whole number from 8000 to 192000, not '7999'" + Hint},
+      // Whole samples at 22050 Hz make the default pulses the same.
+      {{"--rate", "22050", "@/in.mzf", "@/out.wav"},
+       1,
+       "At 22050 Hz the HI halves 1 and 2 both become 1 sample: the short pulse 3 + 1 samples "
+       "and the long pulse 3 + 2 samples are both 2 + 1 samples there, and no machine can tell "
+       "the bits apart. The fastest timing that stays distinct at 22050 Hz is --zero 1,1 --one "
+       "1,3\n"},
+      {{"--zero", "3,2", "--one", "4,2", "--rate", "8000", "@/in.mzf", "@/out.wav"},
+       1,
+       "At 8000 Hz the LO halves 3 and 4 both become 1 sample: the short pulse 3 + 2 samples "
+       "and the long pulse 4 + 2 samples are both 1 + 1 samples there, and no machine can tell "
+       "the bits apart. The fastest timing that stays distinct at 8000 Hz is --zero 1,1 --one "
+       "1,9\n"},
   };
   for (const TRefusal& Case : Cases) {
     SCOPED_TRACE(Case.Errors);

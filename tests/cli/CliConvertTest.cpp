@@ -105,6 +105,27 @@ INSTANTIATE_TEST_SUITE_P(
         TOptionCase{
             "BodyGap", {"--body-gap", "17"}, [](TConversionSettings& S) { S.BodyGap = 17; }},
         TOptionCase{"Invert", {"--invert"}, [](TConversionSettings&) {}, true},
+        TOptionCase{"Standard",
+                    {"--standard"},
+                    [](TConversionSettings& S) {
+                      S.Layout = TTapeLayoutChoice::Standard;
+                      S.UserTiming = PulseTiming::Standard();
+                    }},
+        TOptionCase{"StandardNoCopiesOwnPulses",
+                    {"--no-copies", "--one", "30,31", "--standard"},
+                    [](TConversionSettings& S) {
+                      S.Layout = TTapeLayoutChoice::StandardNoCopies;
+                      S.UserTiming = PulseTiming{9, 11, 30, 31};
+                    }},
+        TOptionCase{
+            "Rate", {"--rate", "48000"}, [](TConversionSettings& S) { S.SampleRate = 48000; }},
+        TOptionCase{"StandardAtRate",
+                    {"--standard", "--rate=22050"},
+                    [](TConversionSettings& S) {
+                      S.Layout = TTapeLayoutChoice::Standard;
+                      S.UserTiming = PulseTiming::Standard();
+                      S.SampleRate = 22050;
+                    }},
         TOptionCase{"All",
                     {"--zero", "1,1", "--one=128,128", "--constant", "255", "--loader-gap", "3",
                      "--body-gap", "0"},

@@ -2,12 +2,14 @@
 // printed, and nothing written.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <filesystem>
 
 #include "tests/support/CliRunner.h"
 #include "tests/support/MzfBuilder.h"
+#include "tests/support/ReferenceSignal.h"
 #include "tests/support/WaveBytes.h"
 
 namespace kvetro::test {
@@ -43,9 +45,9 @@ std::uint64_t BodyPassSamples(const TBytes& Body, std::uint64_t Gap, int ShortSa
          Long * static_cast<std::uint64_t>(LongSamples);
 }
 
-std::string TimeLine(const std::string& Label, std::uint64_t Samples) {
+std::string TimeLine(const std::string& Label, std::uint64_t Samples, double Rate = 44100.0) {
   char Seconds[40];
-  std::snprintf(Seconds, sizeof Seconds, "%.3f s", static_cast<double>(Samples) / 44100.0);
+  std::snprintf(Seconds, sizeof Seconds, "%.3f s", static_cast<double>(Samples) / Rate);
   return Label + Seconds + " (" + std::to_string(Samples) + " samples)\n";
 }
 
@@ -167,6 +169,56 @@ TEST_F(CliInfo, DescribesTheFileAndThePlayingTime) {
                   TimeLine("Body:               ", Body) + TimeLine("Total:              ", Total) +
                   "WAV file:           " + std::to_string(Total + 46) + " bytes\n");
   }
+}
+
+// With a layout or a rate chosen, the layout, the rate and each file's
+// timing at that rate come before the times; the machine's own layout is
+// counted from the format.
+TEST_F(CliInfo, ALayoutOrRateShowsTheTimingAtThatRate) {
+  const TBytes File = MzfFile(0x01, "HELLO", 16, 0x1200, 0x1234, TBytes(16, 0x5A));
+  WriteFile(Input, File);
+  const std::string Header =
+      "File type:          0x01\n"
+      "File name:          \"HELLO\"\n"
+      "Body size:          16 bytes (0x0010)\n"
+      "Load address:       0x1200\n"
+      "Execution address:  0x1234\n"
+      "Body in the file:   16 of 16 bytes\n";
+  const std::string Standard48k =
+      "  short pulse (0):  10 + 12 samples (208.3 + 250.0 \u00b5s)\n"
+      "  long pulse (1):   20 + 21 samples (416.7 + 437.5 \u00b5s)\n";
+  const auto Ending = [](std::uint64_t Total) {
+    return TimeLine("Total:              ", Total, 48000) +
+           "WAV file:           " + std::to_string(Total + 46) + " bytes\n";
+  };
+
+  const std::vector<std::string> Standard{"--standard", "--rate", "48000"};
+  const std::string Pulses =
+      expected::StandardTapeFile(expected::Slice(File, 0, 128), expected::UserBody(File), true);
+  const auto Shorts = static_cast<std::uint64_t>(std::count(Pulses.begin(), Pulses.end(), '0'));
+  const std::uint64_t Tape = Shorts * 22 + (Pulses.size() - Shorts) * 41;
+  EXPECT_EQ(WrittenSamples(Standard), Tape);
+  TCliResult Result = Info(Standard);
+  EXPECT_EQ(Result.ExitCode, 0);
+  EXPECT_EQ(Result.OutText(), Header +
+                                  "Layout:             the machine's own, with copies\n"
+                                  "Sample rate:        48000 Hz\n" +
+                                  TimeLine("Tape file:          ", Tape, 48000) + Standard48k +
+                                  Ending(Tape));
+
+  // The default fast pulses keep their sample counts at 48000 Hz.
+  const std::uint64_t Total = WrittenSamples({"--rate", "48000"});
+  const std::uint64_t Body = BodyPassSamples(SentBody(File), 5000, 3 + 1, 3 + 2);
+  Result = Info({"--rate", "48000"});
+  EXPECT_EQ(Result.ExitCode, 0);
+  EXPECT_EQ(Result.OutText(), Header +
+                                  "Layout:             fast loader\n"
+                                  "Sample rate:        48000 Hz\n" +
+                                  TimeLine("Loader file:        ", Total - Body, 48000) +
+                                  Standard48k + TimeLine("Body:               ", Body, 48000) +
+                                  "  short pulse (0):  3 + 1 samples (62.5 + 20.8 \u00b5s)\n"
+                                  "  long pulse (1):   3 + 2 samples (62.5 + 41.7 \u00b5s)\n" +
+                                  Ending(Total));
 }
 
 // A file that cannot be converted is still described, as far as it goes,

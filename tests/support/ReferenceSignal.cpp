@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <bitset>
+#include <cmath>
 #include <iterator>
 
 #include "tape/FastLoaderFile.h"
@@ -89,17 +90,43 @@ TBytes UserBody(const TBytes& File) {
   return Slice(File, 128, FileByte(File, 0x12) + 256u * FileByte(File, 0x13));
 }
 
-TBytes WaveFile(const TBytes& Data) {
-  return test::ExpectedMonoWave(Data);
+std::string StandardTapeFile(const TBytes& Header, const TBytes& Body, bool Copies) {
+  const auto Saved = [Copies](const TBytes& Bytes) {
+    const std::string Once = "1" + Block(Bytes) + "1";
+    return Copies ? Once + Repeat('0', 256) + Block(Bytes) + "1" : Once;
+  };
+  return Repeat('0', 22000) + Repeat('1', 40) + Repeat('0', 40) + Saved(Header) +
+         Repeat('0', 11000) + Repeat('1', 20) + Repeat('0', 20) + Saved(Body);
+}
+
+Timing AtRate(const Timing& T, int Rate) {
+  const auto Half = [Rate](int Samples) {
+    if (Samples <= 0) {
+      return Samples;  // a half of none stays none
+    }
+    return std::max(1, static_cast<int>(std::floor(Samples * Rate / 44100.0 + 0.5)));
+  };
+  return {Half(T.Log0Lo), Half(T.Log0Hi), Half(T.Log1Lo), Half(T.Log1Hi)};
+}
+
+TBytes WaveFile(const TBytes& Data, int Rate) {
+  return test::ExpectedMonoWave(Data, static_cast<std::uint32_t>(Rate));
 }
 
 TBytes ConvertedFile(const TBytes& File, const Conversion& C) {
+  const Timing User = AtRate(C.User, C.Rate);
+  if (C.Tape != Layout::FastLoader) {
+    return WaveFile(
+        Samples(StandardTapeFile(Slice(File, 0, 128), UserBody(File), C.Tape == Layout::Standard),
+                User, C.Inverted),
+        C.Rate);
+  }
   TBytes Data = Samples(
       FullTapeFile(LoaderHeader(File), LoaderBody(File, C.MonitorConstant), C.LoaderGap, C.BodyGap),
-      kStandardTiming, C.Inverted);
-  const TBytes Body = Samples(BodyTapeFile(UserBody(File), C.BodyGap), C.User, C.Inverted);
+      AtRate(kStandardTiming, C.Rate), C.Inverted);
+  const TBytes Body = Samples(BodyTapeFile(UserBody(File), C.BodyGap), User, C.Inverted);
   Data.insert(Data.end(), Body.begin(), Body.end());
-  return WaveFile(Data);
+  return WaveFile(Data, C.Rate);
 }
 
 }  // namespace kvetro::expected

@@ -49,8 +49,21 @@ TBytes LoaderBody(const TBytes& File, int MonitorConstant);
 // The user's body: as many bytes from position 128 as the header says.
 TBytes UserBody(const TBytes& File);
 
-// The 46-byte header of a 44100 Hz 8-bit mono PCM wave followed by Data.
-TBytes WaveFile(const TBytes& Data);
+// The machine's own tape file, as its SAVE writes it: 22000 short pulses, a
+// tape mark of 40 long and 40 short, one long, the header block, one long;
+// with copies then 256 short, the header block again, one long. Then 11000
+// short, 20 long and 20 short, one long, the body block, one long; with
+// copies 256 short, the body block again, one long.
+std::string StandardTapeFile(const TBytes& Header, const TBytes& Body, bool Copies);
+
+// Each half of T, counted at 44100 Hz, as the nearest whole number of
+// samples at Rate (halfway up), never below one.
+Timing AtRate(const Timing& T, int Rate);
+
+// The 46-byte header of an 8-bit mono PCM wave at Rate followed by Data.
+TBytes WaveFile(const TBytes& Data, int Rate = 44100);
+
+enum class Layout { FastLoader, Standard, StandardNoCopies };
 
 struct Conversion {
   Timing User{3, 1, 3, 2};
@@ -58,9 +71,13 @@ struct Conversion {
   int LoaderGap = 5000;
   int BodyGap = 5000;
   bool Inverted = false;
+  Layout Tape = Layout::FastLoader;
+  int Rate = 44100;
 };
-// The complete output file for converting File: the loader tape file at the
-// standard timing, then the user's body at the user's.
+// The complete output file for converting File: with the fast loader, the
+// loader tape file at the standard timing, then the user's body at the
+// user's; in the machine's own layout the user's header and body at the
+// user's timing. Timings at C.Rate.
 TBytes ConvertedFile(const TBytes& File, const Conversion& C);
 
 }  // namespace kvetro::expected

@@ -49,9 +49,9 @@ TBytes PcmFormatRecord(std::uint16_t Channels, std::uint32_t Rate, std::uint32_t
   return Bytes;
 }
 
-TBytes ExpectedMonoWave(const TBytes& Samples) {
+TBytes ExpectedMonoWave(const TBytes& Samples, std::uint32_t Rate) {
   TBytes Bytes = RiffHeader(static_cast<std::uint32_t>(38 + Samples.size()));
-  AppendChunk(Bytes, "fmt ", PcmFormatRecord(1, 44100, 44100, 1, 8));
+  AppendChunk(Bytes, "fmt ", PcmFormatRecord(1, Rate, Rate, 1, 8));
   AppendChunk(Bytes, "data", Samples);
   return Bytes;
 }

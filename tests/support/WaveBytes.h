@@ -22,7 +22,7 @@ TBytes PcmFormatRecord(std::uint16_t Channels, std::uint32_t Rate, std::uint32_t
 
 // The file the converter writes: 44100 Hz, 8 bits, mono, 18-byte format
 // chunk, then the samples; laid out field by field from the format's table.
-TBytes ExpectedMonoWave(const TBytes& Samples);
+TBytes ExpectedMonoWave(const TBytes& Samples, std::uint32_t Rate = 44100);
 
 // A 32-bit little-endian field, such as a RIFF size.
 std::uint32_t LittleEndian32(const TBytes& Bytes, std::size_t Offset);

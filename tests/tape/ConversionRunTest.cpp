@@ -1,4 +1,5 @@
 #include "tape/ConversionRun.h"
+#include "tape/FixedSettingsUser.h"
 
 #include <gtest/gtest.h>
 
@@ -223,9 +224,14 @@ TEST_F(ConversionRun, BodyPastTheEndOfTheFileIsSentAsZerosWithAWarning) {
   EXPECT_TRUE(Whole.Warnings.empty());
 }
 
+// Both layouts at several rates, held to the reference model; the plan
+// counts exactly what is written.
 TEST_F(ConversionRun, PlannedSizeEqualsTheBytesWritten) {
+  constexpr expected::Layout kLayouts[] = {expected::Layout::FastLoader, expected::Layout::Standard,
+                                           expected::Layout::StandardNoCopies};
+  constexpr int kRates[] = {44100, 48000, 22050, 96000, 8000};
   std::mt19937 Random(2024);
-  for (int Round = 0; Round < 8; ++Round) {
+  for (int Round = 0; Round < 15; ++Round) {
     const auto BodyBytes = static_cast<std::size_t>(Random() % 3000);
     const auto BodySize = static_cast<std::uint16_t>(1 + Random() % 4000);
     const auto File = test::RandomMzf(BodySize, BodyBytes, Random());
@@ -236,23 +242,27 @@ TEST_F(ConversionRun, PlannedSizeEqualsTheBytesWritten) {
                                  static_cast<int>(1 + Random() % 255),
                                  static_cast<int>(Random() % 3000),
                                  static_cast<int>(Random() % 3000),
-                                 false};
+                                 false,
+                                 kLayouts[Round % 3],
+                                 kRates[Round % 5]};
     const TConversionSettings Settings{{C.User.Log0Lo, C.User.Log0Hi, C.User.Log1Lo, C.User.Log1Hi},
                                        C.MonitorConstant,
                                        C.LoaderGap,
-                                       C.BodyGap};
+                                       C.BodyGap,
+                                       static_cast<TTapeLayoutChoice>(C.Tape),
+                                       C.Rate};
 
     auto Loaded = std::make_unique<TMzfImage>();
     ASSERT_EQ(Loaded->LoadFromFile(Folder.PathOf("in.mzf")), TMzfImage::LoadResult::Loaded);
     const TConversionPlan Plan = PlanConversion(*Loaded, Settings);
 
-    TScriptedUser U = UserFor(C);
-    ASSERT_EQ(Run->Execute(U), TRunOutcome::Written);
+    TFixedSettingsUser U(Folder.PathOf("in.mzf"), Folder.PathOf("out.wav"), Settings);
+    ASSERT_EQ(Run->Execute(U), TRunOutcome::Written) << "round " << Round;
 
     const auto Written = ReadFile(Folder.PathOf("out.wav"));
     EXPECT_EQ(Plan.FileSize(), Written.size()) << "round " << Round;
     const auto Expected = expected::ConvertedFile(File, C);
-    EXPECT_EQ(Plan.LoaderSamples + Plan.BodySamples + 46, Expected.size());
+    EXPECT_EQ(Plan.DataSize() + 46, Expected.size());
     EXPECT_TRUE(SameBytes(Written, Expected)) << "round " << Round;
   }
 }

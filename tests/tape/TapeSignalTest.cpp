@@ -23,14 +23,15 @@ namespace {
 
 using expected::Framed;
 
-constexpr bool kFull = true;   // from phase 0
-constexpr bool kBody = false;  // from phase 6, without the header
+// The tape files a run writes: the fast loader's whole file and its body-only
+// file (the encoder's runs from phase 0 and 6), and the machine's own layout.
+enum TFile { kFull, kBody, kStandard, kStandardNoCopies };
 
 struct TRunCase {
   std::string Name;
   PulseTiming Timing;
   TRunValues Values;  // lead gap, body gap, body length
-  bool Full = kFull;
+  TFile File = kFull;
   TBytes Image{};  // the image from position 0; all of it may be filled
   bool Inverted = false;
   std::uint64_t OutputOffset = 0;  // where the renderer's first sample lands in the file
@@ -72,6 +73,12 @@ const std::map<std::string, TCounts> kCounts = {
     {"empty_body_full", {2119, 197, 0}},
     {"loader_sized_standard", {12831, 292, 267424}},
     {"four_kib_of_zeros", {0, 0, 175826}},
+    // Gaps 22000 + 11000, marks 40 + 40 and 20 + 20, copy gaps 2 x 256, the
+    // long pulses around each block; the header block (128 bytes, one bit
+    // set, checksum 0x00 0x01) and the body block (0x00, checksum 0x00 0x00)
+    // twice each, or once each without copies.
+    {"standard_one_zero_byte", {35696, 336, 726352}},
+    {"standard_no_copies", {34122, 199, 689803}},
 };
 const std::multimap<std::string, std::pair<long, std::string>> kPulsesAt = {
     {"lead_gap_of_one", {0, "01"}},  // one gap pulse, then the tape mark
@@ -120,6 +127,9 @@ std::vector<TRunCase> Cases() {
       {"worst_timing", {128, 127, 128, 128}, {0, 0, 30}, kBody, RandomMzf(30, 30, 8)},
       {"negative_and_zero_halves", {-1, 4, 2, 0}, {0, 0, 20}, kFull, RandomMzf(20, 20, 9)},
       {"longer_than_the_table", {300, 250, 600, 1}, {2, 3, 12}, kFull, RandomMzf(12, 12, 1), true},
+      {"standard_one_zero_byte", {9, 11, 18, 19}, {0, 0, 1}, kStandard, Tape({0x00})},
+      {"standard_no_copies", {9, 11, 18, 19}, {0, 0, 1}, kStandardNoCopies, Tape({0x00})},
+      {"standard_user_pulses", {2, 3, 4, 6}, {0, 0, 500}, kStandard, RandomMzf(500, 500, 12), true},
   };
   // Random settings, odd ones among them, over files short and long.
   std::mt19937 Random(2026);
@@ -133,7 +143,7 @@ std::vector<TRunCase> Cases() {
     TRunCase Case{"random_" + std::to_string(I),
                   {Pick(-1, Most), Pick(0, Most), Pick(1, Most), Pick(-2, Most)},
                   {Pick(-3, 300), Pick(-3, 300), Length},
-                  I % 2 == 0,
+                  static_cast<TFile>(I % 4),
                   RandomMzf(static_cast<std::uint16_t>(Length),
                             static_cast<std::size_t>(Pick(0, 3000)), static_cast<unsigned>(I)),
                   I % 3 == 0,
@@ -160,17 +170,31 @@ std::unique_ptr<TMzfImage> ImageOf(const TBytes& Bytes) {
 std::string ReferencePulses(const TRunCase& Case) {
   const auto Length = static_cast<std::size_t>(std::max(Case.Values.BodyLength, 0));
   const TBytes Body = expected::Slice(Case.Image, 128, Length);
-  return Case.Full ? expected::FullTapeFile(expected::Slice(Case.Image, 0, 128), Body,
-                                            Case.Values.LeadGap, Case.Values.BodyGap)
-                   : expected::BodyTapeFile(Body, Case.Values.BodyGap);
+  const TBytes Header = expected::Slice(Case.Image, 0, 128);
+  switch (Case.File) {
+    case kFull:
+      return expected::FullTapeFile(Header, Body, Case.Values.LeadGap, Case.Values.BodyGap);
+    case kBody:
+      return expected::BodyTapeFile(Body, Case.Values.BodyGap);
+    case kStandard:
+    case kStandardNoCopies:
+      break;
+  }
+  return expected::StandardTapeFile(Header, Body, Case.File == kStandard);
+}
+
+TTapeLayout LayoutOf(TFile File) {
+  constexpr TTapeLayout Layouts[] = {kFastLoaderFile, kFastBodyFile, kStandardFile,
+                                     kStandardFileNoCopies};
+  return Layouts[File];
 }
 
 class TapeSignal : public ::testing::TestWithParam<TRunCase> {};
 
-// The encoder's steps, the renderer and the totals, each against the
-// reference signal: the same samples in the same order, one step more than
-// pulses for each counted part (seven from phase 0, four from phase 6), and
-// the same counts of pulses and samples.
+// The encoder's steps (the fast loader's files), the renderer and the
+// totals, each against the reference signal: the same samples in the same
+// order, one step more than pulses for each counted part (seven from phase 0,
+// four from phase 6), and the same counts of pulses and samples.
 TEST_P(TapeSignal, EveryWriterSendsTheReferenceSignal) {
   const TRunCase& Case = GetParam();
   const auto Image = ImageOf(Case.Image);
@@ -184,32 +208,25 @@ TEST_P(TapeSignal, EveryWriterSendsTheReferenceSignal) {
   TFixedTiming Timing(T, Case.Values.BodyGap);
   TTapeEncoder Encoder(*Image);
   Encoder.SetLevels(Levels.Lo, Levels.Hi);
-  for (int Run = 0; Run < 2; ++Run) {
+  for (int Run = 0; Run < 2 && (Case.File == kFull || Case.File == kBody); ++Run) {
     TMemoryStream Stepped;
     Encoder.Attach(Stepped, Timing);
-    if (Case.Full) {
+    if (Case.File == kFull) {
       Encoder.BeginFullRun(Case.Values.LeadGap, Case.Values.BodyLength);
     } else {
       Encoder.BeginBodyRun(Case.Values.BodyLength);
     }
-    EXPECT_EQ(RunToEnd(Encoder), static_cast<long>(Pulses.size()) + (Case.Full ? 7 : 4));
+    EXPECT_EQ(RunToEnd(Encoder), static_cast<long>(Pulses.size()) + (Case.File == kFull ? 7 : 4));
     EXPECT_TRUE(SameBytes(Stepped.Bytes(), Expected)) << "run " << Run;
     EXPECT_EQ(Encoder.State().Phase, 15);
   }
 
   TMemoryStream Rendered;
   TSignalRenderer Renderer(Levels, Case.OutputOffset);
-  if (Case.Full) {
-    Renderer.FullRun(Rendered, *Image, T, Case.Values);
-  } else {
-    Renderer.BodyRun(Rendered, *Image, T, Case.Values);
-  }
+  Renderer.Run(Rendered, *Image, LayoutOf(Case.File), T, Case.Values);
   EXPECT_TRUE(SameBytes(Rendered.Bytes(), Expected));
 
-  const TPulseCount Count =
-      Case.Full
-          ? FullRunPulses(*Image, Case.Values.LeadGap, Case.Values.BodyGap, Case.Values.BodyLength)
-          : BodyRunPulses(*Image, Case.Values.BodyGap, Case.Values.BodyLength);
+  const TPulseCount Count = RunPulses(*Image, LayoutOf(Case.File), Case.Values);
   const auto Short = static_cast<std::uint64_t>(std::count(Pulses.begin(), Pulses.end(), '0'));
   EXPECT_EQ(Count.Short, Short);
   EXPECT_EQ(Count.Long, Pulses.size() - Short);
