@@ -7,10 +7,53 @@
 
 namespace kvetro {
 
-static_assert(PartOf(TPhase::HeaderMarkLong).Pulses == 40 &&
-              PartOf(TPhase::HeaderMarkShort).Pulses == 40 &&
-              PartOf(TPhase::BodyMarkLong).Pulses == 20 &&
-              PartOf(TPhase::BodyMarkShort).Pulses == 20);
+namespace {
+
+// What the reader looks for, taken from the layouts that the renderer
+// writes. The tape mark before a block's bytes: the run of long pulses that
+// opens it, matched by as many short ones.
+constexpr std::uint32_t MarkPulses(const TTapeLayout& Layout, TBlock Block) {
+  std::uint32_t Mark = 0;
+  for (std::size_t I = 0; I < Layout.Parts.size(); ++I) {
+    const TSignalPart& Part = Layout.Parts[I];
+    if (Part.Kind == TPartKind::Counted && Part.Pulse == PulseKind::Long &&
+        I + 2 < Layout.Parts.size() && Layout.Parts[I + 1].Pulses == Part.Pulses &&
+        Layout.Parts[I + 1].Pulse == PulseKind::Short) {
+      Mark = Part.Pulses;
+    }
+    if (Part.Kind == TPartKind::Bytes && Part.Block == Block) {
+      return Mark;
+    }
+  }
+  return 0;
+}
+
+// The short pulses right before a block's second Bytes part: its copy.
+constexpr std::uint32_t CopyGap(const TTapeLayout& Layout, TBlock Block) {
+  bool Seen = false;
+  for (std::size_t I = 1; I < Layout.Parts.size(); ++I) {
+    const TSignalPart& Part = Layout.Parts[I];
+    if (Part.Kind == TPartKind::Bytes && Part.Block == Block) {
+      if (Seen) {
+        return Layout.Parts[I - 1].Pulses;
+      }
+      Seen = true;
+    }
+  }
+  return 0;
+}
+
+// One reader for all layouts: they agree on the marks and the copy gap.
+static_assert(MarkPulses(kStandardFile, TBlock::Header) == TBlockReader::HeaderMark &&
+              MarkPulses(kFastLoaderFile, TBlock::Header) == TBlockReader::HeaderMark &&
+              MarkPulses(kStandardFile, TBlock::Body) == TBlockReader::BodyMark &&
+              MarkPulses(kFastLoaderFile, TBlock::Body) == TBlockReader::BodyMark &&
+              MarkPulses(kFastBodyFile, TBlock::Body) == TBlockReader::BodyMark &&
+              MarkPulses(kStandardFileNoCopies, TBlock::Body) == TBlockReader::BodyMark);
+static_assert(CopyGap(kStandardFile, TBlock::Header) == TBlockReader::CopyGapPulses &&
+              CopyGap(kStandardFile, TBlock::Body) == TBlockReader::CopyGapPulses);
+
+}  // namespace
 
 void TBlockReader::Pulse(const TPulse& Pulse) {
   FHistory[FNext] = FHistory[FNext + History] = Pulse;

@@ -7,6 +7,7 @@
 #include "reader/BitClassifier.h"
 #include "reader/PulseMaker.h"
 #include "reader/PulseStatistics.h"
+#include "tape/TapeSignal.h"
 
 namespace kvetro {
 
@@ -51,8 +52,13 @@ class TBlockReader {
   // A tape mark's runs must lie this far apart, as a fraction of the range
   // of all their HIGH times, so that noise is not taken for a mark.
   static constexpr double MinimumMarkSeparation = 0.25;
-  // Short pulses between a block and its copy.
-  static constexpr std::int32_t CopyGapPulses = 256;
+  // Tape marks and the gap before a copy, as tape/TapeSignal.h's layouts
+  // write them (checked against them where the reader is built).
+  static constexpr std::int32_t HeaderMark = static_cast<std::int32_t>(HeaderMarkPulses);
+  static constexpr std::int32_t BodyMark = static_cast<std::int32_t>(BodyMarkPulses);
+  static constexpr std::int32_t CopyGapPulses = static_cast<std::int32_t>(kvetro::CopyGapPulses);
+  // A copy gap may come this many pulses short or long: a dropout, or the
+  // end of a block that broke off.
   static constexpr std::int32_t CopyGapTolerance = 16;
 
   explicit TBlockReader(TBlockConsumer& Consumer) : FConsumer(Consumer) {}
@@ -62,8 +68,6 @@ class TBlockReader {
   void Finish();
 
  private:
-  static constexpr std::int32_t HeaderMark = 40;
-  static constexpr std::int32_t BodyMark = 20;
   static constexpr std::size_t History = 2 * HeaderMark + 1;
 
   // The pulse Distance before the latest (0). Each pulse is kept twice, at

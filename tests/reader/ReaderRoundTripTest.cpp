@@ -19,13 +19,23 @@ namespace kvetro::test {
 
 namespace {
 
-using expected::Block;
-using expected::Repeat;
+// A user who also picks the layout and the rate.
+class TLayoutUser : public TScriptedUser {
+ public:
+  TTapeLayoutChoice Tape = TTapeLayoutChoice::FastLoader;
+  std::int32_t Rate = 44100;
+  TTapeLayoutChoice Layout() override { return Tape; }
+  std::int32_t SampleRate() override { return Rate; }
+};
 
 // Converts File with Kvetro's conversion run, all in memory but the input.
 TBytes KvetroWave(const TBytes& File, const expected::Conversion& C) {
   TScratchFolder Folder("reader");
-  TScriptedUser User;
+  TLayoutUser User;
+  User.Tape = C.Tape == expected::Layout::FastLoader ? TTapeLayoutChoice::FastLoader
+              : C.Tape == expected::Layout::Standard ? TTapeLayoutChoice::Standard
+                                                     : TTapeLayoutChoice::StandardNoCopies;
+  User.Rate = C.Rate;
   User.InputFile = Folder.Write("in.mzf", File);
   User.OutputFile = "out.wav";
   User.BoxText = {std::to_string(C.User.Log0Lo), std::to_string(C.User.Log0Hi),
@@ -51,34 +61,21 @@ TBytes Wave8(const TBytes& Samples, std::int32_t Rate = 44100) {
   return Memory.Bytes();
 }
 
-// What the machine's own save routine writes for a file: a long gap, the
-// header and its copy, a shorter gap, the body and its copy.
-struct TMachineLayout {
-  bool Copies = true;
-  // Spoils that data bit (0 is the first) of the header's first block and
-  // of its copy; -1 spoils none.
-  int SpoilHeaderBit = -1;
-  int SpoilCopyBit = -1;
-};
-
-std::string Spoiled(std::string Pulses, int Bit) {
-  if (Bit >= 0) {
-    const auto At = static_cast<std::size_t>(Bit / 8 * 9 + 1 + Bit % 8);
-    Pulses[At] = Pulses[At] == '1' ? '0' : '1';
+// The machine's own layout with copies, as a reference model writes it,
+// with that data bit (0 the first) flipped in the header's first block and
+// in its copy; -1 flips none.
+std::string SpoiledStandardFile(const TBytes& File, int FirstBit, int CopyBit) {
+  std::string Pulses =
+      expected::StandardTapeFile(expected::Slice(File, 0, 128), expected::UserBody(File), true);
+  const std::size_t Header = 22000 + 80 + 1;            // the first start pulse
+  const std::size_t Copy = Header + 130 * 9 + 1 + 256;  // the copy's
+  for (const auto& [Start, Bit] : {std::pair{Header, FirstBit}, std::pair{Copy, CopyBit}}) {
+    if (Bit >= 0) {
+      const std::size_t At = Start + static_cast<std::size_t>(Bit / 8 * 9 + 1 + Bit % 8);
+      Pulses[At] = Pulses[At] == '1' ? '0' : '1';
+    }
   }
   return Pulses;
-}
-
-std::string MachinePulses(const TBytes& File, const TMachineLayout& Layout) {
-  const TBytes Header(File.begin(), File.begin() + 128);
-  const TBytes Body(File.begin() + 128, File.end());
-  const auto Copy = [&Layout](const std::string& Pulses) {
-    return Layout.Copies ? Repeat('0', 256) + Pulses + "1" : std::string();
-  };
-  return Repeat('0', 22000) + Repeat('1', 40) + Repeat('0', 40) + "1" +
-         Spoiled(Block(Header), Layout.SpoilHeaderBit) + "1" +
-         Copy(Spoiled(Block(Header), Layout.SpoilCopyBit)) + Repeat('0', 11000) + Repeat('1', 20) +
-         Repeat('0', 20) + "1" + Block(Body) + "1" + Copy(Block(Body));
 }
 
 TEST(ReaderRoundTrip, KvetroWavesComeBackByteForByte) {
@@ -89,6 +86,7 @@ TEST(ReaderRoundTrip, KvetroWavesComeBackByteForByte) {
     int LoaderGap;
     int BodyGap;
     bool Inverted;
+    int Rate = 44100;
   };
   const TCase Cases[] = {
       {"defaults", {3, 1, 3, 2}, 1, 5000, 5000, false},
@@ -97,6 +95,8 @@ TEST(ReaderRoundTrip, KvetroWavesComeBackByteForByte) {
       {"standard timing for the body", {9, 11, 18, 19}, 255, 10, 10, false},
       {"no gaps at all", {3, 1, 3, 2}, 7, 0, 0, false},
       {"inverted levels", {2, 2, 2, 4}, 1, 50, 0, true},
+      {"at 48000 Hz", {3, 1, 3, 2}, 1, 100, 100, false, 48000},
+      {"at 22050 Hz", {4, 4, 4, 8}, 1, 100, 100, false, 22050},
   };
   for (const TCase& Case : Cases) {
     SCOPED_TRACE(Case.What);
@@ -107,6 +107,7 @@ TEST(ReaderRoundTrip, KvetroWavesComeBackByteForByte) {
     C.LoaderGap = Case.LoaderGap;
     C.BodyGap = Case.BodyGap;
     C.Inverted = Case.Inverted;
+    C.Rate = Case.Rate;
     const TTapeReport Report = ReadTape(KvetroWave(File, C), "k.wav");
     ASSERT_EQ(Report.Files.size(), 1u);
     const TFileReport& Read = Report.Files[0];
@@ -118,19 +119,23 @@ TEST(ReaderRoundTrip, KvetroWavesComeBackByteForByte) {
   }
 }
 
-TEST(ReaderRoundTrip, MachineLayoutWithAndWithoutCopies) {
-  const TBytes File = RandomMzf(500, 500, 5);
-  for (const bool Copies : {true, false}) {
-    for (const int Rate : {22050, 44100, 96000}) {
+TEST(ReaderRoundTrip, TheMachinesOwnLayoutComesBackAtEveryRate) {
+  const TBytes File = RandomMzf(500, 500, 5, 0x1200, 0x1300);
+  for (const auto Tape : {expected::Layout::Standard, expected::Layout::StandardNoCopies}) {
+    for (const int Rate : {8000, 22050, 48000, 96000}) {
+      const bool Copies = Tape == expected::Layout::Standard;
       SCOPED_TRACE(std::to_string(Rate) + (Copies ? " with copies" : " without"));
-      const TBytes Samples =
-          expected::Samples(MachinePulses(File, {Copies, -1, -1}), expected::kStandardTiming);
-      const TTapeReport Report = ReadTape(Wave8(Samples, Rate), "m.wav");
+      expected::Conversion C;
+      C.Tape = Tape;
+      C.Rate = Rate;
+      C.User = expected::kStandardTiming;
+      const TTapeReport Report = ReadTape(KvetroWave(File, C), "m.wav");
       ASSERT_EQ(Report.Files.size(), 1u);
       EXPECT_TRUE(Report.Files[0].Whole);
       EXPECT_FALSE(Report.Files[0].FastLoader);
       EXPECT_EQ(Report.Files[0].Mzf, File);
       EXPECT_EQ(Report.Files[0].Header.CopyFound, Copies);
+      EXPECT_EQ(Report.Files[0].Body->CopyFound, Copies);
       EXPECT_EQ(Report.Files[0].Header.Source, TBlockSource::First);
     }
   }
@@ -150,7 +155,7 @@ TEST(ReaderRoundTrip, ASpoiledBlockIsTakenFromItsCopy) {
   for (const TCase& Case : Cases) {
     SCOPED_TRACE(Case.FirstBit);
     const TTapeReport Report =
-        ReadTape(Wave8(expected::Samples(MachinePulses(File, {true, Case.FirstBit, Case.CopyBit}),
+        ReadTape(Wave8(expected::Samples(SpoiledStandardFile(File, Case.FirstBit, Case.CopyBit),
                                          expected::kStandardTiming)),
                  "s.wav");
     ASSERT_EQ(Report.Files.size(), 1u);
@@ -172,8 +177,11 @@ TEST(ReaderRoundTrip, TwoFilesInOneRecordingComeInOrder) {
   const TBytes Second = RandomMzf(64, 64, 2, 0x3000, 0x3003);
   const TBytes KvetroPart = KvetroWave(First, {});
   TBytes Samples(KvetroPart.begin() + 46, KvetroPart.end());
-  const TBytes MachinePart =
-      expected::Samples(MachinePulses(Second, {false, -1, -1}), expected::kStandardTiming);
+  expected::Conversion Standard;
+  Standard.Tape = expected::Layout::StandardNoCopies;
+  Standard.User = expected::kStandardTiming;
+  const TBytes MachineWave = KvetroWave(Second, Standard);
+  const TBytes MachinePart(MachineWave.begin() + 46, MachineWave.end());
   Samples.insert(Samples.end(), MachinePart.begin(), MachinePart.end());
   const TTapeReport Report = ReadTape(Wave8(Samples), "two.wav");
   ASSERT_EQ(Report.Files.size(), 2u);
