@@ -120,6 +120,21 @@ TEST(RecordingFormat, AChosenChannelIsTheOneRead) {
   EXPECT_TRUE(Report.Files.empty());
 }
 
+// A level turned up until it clips still reads; the clipped samples are
+// counted for the report.
+TEST(RecordingFormat, ClippedSamplesAreCountedAndStillRead) {
+  TBytes Clipped = TapeSamples();
+  for (std::uint8_t& Sample : Clipped) {
+    Sample = Sample < 0x80 ? 0x00 : 0xFF;
+  }
+  const TTapeReport Report = ReadTape(ExpectedMonoWave(Clipped), "loud.wav");
+  ASSERT_EQ(Report.Files.size(), 1u);
+  EXPECT_EQ(Report.Files[0].Mzf, TapeFile());
+  ASSERT_EQ(Report.Problems.size(), 1u);
+  EXPECT_EQ(Report.Problems[0].Kind, TReadProblem::TKind::Clipping);
+  EXPECT_EQ(Report.Problems[0].Count, static_cast<std::int64_t>(Clipped.size()));
+}
+
 TEST(RecordingFormat, RefusalsNameTheFileAndSayWhy) {
   const auto Wave = [](const TBytes& Record, const TBytes& Data) {
     TBytes Bytes = RiffHeader(0);
