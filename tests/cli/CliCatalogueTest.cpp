@@ -89,8 +89,8 @@ TEST_F(CliCatalogue, EveryRefusalSaysWhyAndWritesNothing) {
   const std::vector<TRefusal> Cases = {
       {{"--loader-gap", "-1", "@/in.mzf", "@/new.wav"},
        2,
-       "--loader-gap wants a whole number of 0 or more, not '-1'" + Hint},
-      {{"-x", "@/in.mzf", "@/out.wav"}, 2, "The following argument was not expected: -x" + Hint},
+       "--loader-gap wants a whole number from 0 to 2147483647, got '-1'" + Hint},
+      {{"-x", "@/in.mzf", "@/out.wav"}, 2, "Unknown option -x" + Hint},
       {{"--info", "@/in.mzf", "@/out.wav"}, 2, "--info expects one file: INPUT.mzf" + Hint},
       {{"@/missing.mzf", "@/new.wav"}, 1, "Cannot read @/missing.mzf: No such file or directory\n"},
       {{"--info", "@/missing.mzf"}, 1, "Cannot read @/missing.mzf: No such file or directory\n"},
