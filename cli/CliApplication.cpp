@@ -16,7 +16,6 @@
 
 namespace kvetro {
 
-
 TCliApplication::TCliApplication(std::ostream& Out, std::ostream& Errors, std::FILE* WaveOutput)
     : FOut(Out), FErrors(Errors), FWaveOutput(WaveOutput) {}
 

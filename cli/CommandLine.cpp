@@ -155,9 +155,9 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& Arguments) {
   // Each value option's description is what it wants, as its errors say.
   Raw.Zero.Option = App.add_option("--zero", Raw.Zero.Text, PulseWants())->type_name("LO,HI");
   Raw.One.Option = App.add_option("--one", Raw.One.Text, PulseWants())->type_name("LO,HI");
-  Raw.Constant.Option = App.add_option("--constant", Raw.Constant.Text,
-                                       NumberWants(MonitorConstantRange))
-                            ->type_name("N");
+  Raw.Constant.Option =
+      App.add_option("--constant", Raw.Constant.Text, NumberWants(MonitorConstantRange))
+          ->type_name("N");
   Raw.LoaderGap.Option =
       App.add_option("--loader-gap", Raw.LoaderGap.Text, NumberWants(GapRange))->type_name("N");
   Raw.BodyGap.Option =

@@ -11,6 +11,7 @@ namespace kvetro {
 // distance (a letter added, dropped, changed, or two swapped), when it is at
 // most two edits away and no other name is as near. "--infoo" gives
 // "--info"; "--speed" gives nothing.
-std::optional<std::string> NearestName(std::string_view Given, const std::vector<std::string>& Names);
+std::optional<std::string> NearestName(std::string_view Given,
+                                       const std::vector<std::string>& Names);
 
 }  // namespace kvetro

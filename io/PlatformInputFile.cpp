@@ -103,15 +103,14 @@ std::vector<std::uint8_t> ReadFileStart(const std::string& Utf8Name, std::size_t
   if (!S_ISREG(Info.st_mode)) {
     throw EInOutError(Utf8Name, kNotRegularFile);
   }
-  return ReadUpTo(Utf8Name, MaxLength,
-                   [Descriptor](std::uint8_t* Into, std::size_t Count) -> long {
-                     for (;;) {
-                       const ssize_t Got = ::read(Descriptor, Into, Count);
-                       if (Got >= 0 || errno != EINTR) {
-                         return static_cast<long>(Got);
-                       }
-                     }
-                   });
+  return ReadUpTo(Utf8Name, MaxLength, [Descriptor](std::uint8_t* Into, std::size_t Count) -> long {
+    for (;;) {
+      const ssize_t Got = ::read(Descriptor, Into, Count);
+      if (Got >= 0 || errno != EINTR) {
+        return static_cast<long>(Got);
+      }
+    }
+  });
 }
 
 #endif

@@ -18,8 +18,9 @@ constexpr std::size_t RiffHeaderLength = 12;
 constexpr std::int64_t ManyTimes = 4;
 
 bool HasText(const std::uint8_t* Data, std::size_t Offset, const char (&Text)[5]) {
-  return std::equal(Text, Text + 4, Data + Offset,
-                    [](char Letter, std::uint8_t Byte) { return static_cast<std::uint8_t>(Letter) == Byte; });
+  return std::equal(Text, Text + 4, Data + Offset, [](char Letter, std::uint8_t Byte) {
+    return static_cast<std::uint8_t>(Letter) == Byte;
+  });
 }
 
 bool NameIsEnded(const TMzfImage& Image) {

@@ -15,7 +15,7 @@ struct TWebDescription {
   std::string Text;
   std::optional<std::string> Refusal;
   std::optional<std::string> Warning;  // the header's doubts, as kvetro-cli warns
-  std::uint64_t Samples = 0;          // of the sound; 0 when refused
+  std::uint64_t Samples = 0;           // of the sound; 0 when refused
 };
 
 // FileName is the chosen file's name, as messages name it.
