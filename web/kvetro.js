@@ -30,6 +30,7 @@
 
   let core = null;
   let chosen = null; // { name, bytes } of the chosen file
+  let refused = true; // no file, or the core refuses it with these settings
   let choosing = 0; // counts file choices, so that only the latest is shown
   let downloadUrl = null;
   let audio = null; // one AudioContext for the life of the page
@@ -72,16 +73,32 @@
     return fileName.replace(/\.[^.]*$/, '') + '.wav';
   }
 
+  // Convert and Play wait for a file that the core takes.
+  function offerConversion() {
+    convertButton.disabled = refused;
+    playButton.disabled = refused;
+  }
+
+  // What the chosen file holds and how long it plays, or why it is refused.
   function describe() {
     withdrawDownload();
     if (!chosen) {
       info.textContent = '';
       showMessage('', '');
-      return;
+      refused = true;
+      showPosition(0, 0);
+    } else {
+      const description = core.describe(chosen.bytes, settings(), chosen.name);
+      info.textContent = description.text;
+      refused = description.refusal !== null;
+      if (refused) {
+        showMessage(description.refusal, 'refusal');
+      } else {
+        showMessage(description.warning || '', 'warning');
+      }
+      showPosition(0, description.seconds);
     }
-    const description = core.describe(chosen.bytes, settings());
-    info.textContent = description.text;
-    showMessage(description.refusal || '', 'refusal');
+    offerConversion();
   }
 
   // Answers the core's result; a written WAV is offered for download.
@@ -89,7 +106,7 @@
     withdrawDownload();
     let result;
     try {
-      result = core.convert(chosen.bytes, settings());
+      result = core.convert(chosen.bytes, settings(), chosen.name);
     } catch (error) {
       // The browser itself gave out, most likely its memory for a long sound.
       showMessage(`The browser could not make the WAV: ${error}`, 'refusal');
@@ -116,17 +133,17 @@
     try {
       bytes = new Uint8Array(await file.slice(0, core.largestInput + 1).arrayBuffer());
     } catch (error) {
-      bytes = null;
       if (choice === choosing) {
+        chosen = null;
+        describe();
         showMessage(`Cannot read ${file.name}: ${error.message}`, 'refusal');
       }
+      return;
     }
-    if (choice !== choosing || !bytes) {
+    if (choice !== choosing) {
       return;
     }
     chosen = { name: file.name, bytes };
-    convertButton.disabled = false;
-    playButton.disabled = false;
     describe();
   }
 
@@ -149,8 +166,8 @@
     }
     invertInput.disabled = locked;
     fileInput.disabled = locked;
-    convertButton.disabled = locked || !chosen;
-    playButton.disabled = locked || !chosen;
+    convertButton.disabled = locked || refused;
+    playButton.disabled = locked || refused;
     stopButton.disabled = !locked;
   }
 
@@ -225,7 +242,7 @@
     // The ranges the page's texts name, as "1 to 128".
     for (const text of document.querySelectorAll('[data-range-of]')) {
       const range = ranges[text.dataset.rangeOf];
-      text.textContent = `${range.min} to ${range.max}`;
+      text.textContent = `${range.min}\u00a0to\u00a0${range.max}`;
     }
     invertInput.checked = defaults.invert;
     invertInput.addEventListener('change', describe);

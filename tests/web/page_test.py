@@ -5,7 +5,8 @@ Every case of the table chooses an MZF file through mzf-file with some
 settings typed in, and the page must say and make what kvetro-cli says and
 makes for the same file and settings: the --info lines in the header view, the
 messages of standard error, and a download byte for byte the command line's
-WAV, or no download at all when the command line refuses. Then "Play" must
+WAV, or no download at all when the command line refuses, whose file leaves
+Convert and Play disabled. The time shown is the chosen file's. Then "Play" must
 run the progress and lock the settings, and "Stop" must end both. No page may
 log an error or ask for anything outside itself.
 
@@ -44,6 +45,9 @@ CASES = [
      {"loader-gap": 100, "body-gap": 0, "zero-lo": 2, "zero-hi": 3, "one-lo": 4, "one-hi": 5}),
     ("body size 0, refused", sample_mzf(0, 0x1200, 0x1200, "EMPTY", 4), {}),
     ("64 KiB file, refused", bytes(65536), {"constant": 7}),
+    ("a text file, converted with a warning", b"Dear diary, a letter, not a game.\n" * 10, {}),
+    # A WAV that kvetro-cli writes: put in place of the MZF, it is refused.
+    ("a WAV file, refused", None, {}),
 ]
 
 
@@ -61,8 +65,14 @@ def cli_options(inputs: dict) -> list:
     return options
 
 
-def run_cli(*arguments):
-    return subprocess.run([CLI, *arguments], capture_output=True, check=False)
+def run_cli(*arguments, cwd=None):
+    return subprocess.run([CLI, *arguments], capture_output=True, check=False, cwd=cwd)
+
+
+def clock(samples: int) -> str:
+    """The page's playing time of so many samples at 44100 Hz, as m:ss."""
+    seconds = samples // 44100
+    return f"{seconds // 60}:{seconds % 60:02d}"
 
 
 class PageTest(unittest.TestCase):
@@ -79,12 +89,13 @@ class PageTest(unittest.TestCase):
         cls.browser.close()
         shutil.rmtree(cls.work, ignore_errors=True)
 
-    def open_with(self, mzf: pathlib.Path, inputs: dict):
+    def open_with(self, mzf: pathlib.Path, inputs: dict, convertible=True):
         browser = self.browser
         browser.open(PAGE)
         browser.set_settings(inputs)
         browser.choose(mzf)
-        browser.wait(lambda d: browser.element("convert").is_enabled())
+        if convertible:
+            browser.wait(lambda d: browser.element("convert").is_enabled())
 
     def assert_page_clean(self):
         self.assertEqual(self.browser.console_errors(), [])
@@ -102,28 +113,39 @@ class PageTest(unittest.TestCase):
         for number, (name, data, inputs) in enumerate(CASES, 1):
             with self.subTest(name):
                 mzf = self.work / f"case{number}.mzf"
-                mzf.write_bytes(data)
+                if data is None:
+                    mzf = self.work / f"case{number}.wav"
+                    self.assertEqual(run_cli(str(self.work / "case1.mzf"), str(mzf)).returncode, 0)
+                else:
+                    mzf.write_bytes(data)
                 options = cli_options(inputs)
-                info = run_cli("--info", *options, str(mzf))
+                # By the bare name, as the page names the chosen file.
+                info = run_cli("--info", *options, mzf.name, cwd=self.work)
                 wave = self.work / f"case{number}-cli.wav"
-                conversion = run_cli(*options, str(mzf), str(wave))
+                conversion = run_cli(*options, mzf.name, str(wave), cwd=self.work)
 
-                self.open_with(mzf, inputs)
+                self.open_with(mzf, inputs, convertible=conversion.returncode == 0)
                 text = lambda element_id: browser.element(element_id).get_attribute("textContent")
-                browser.wait(lambda d: text("info") == info.stdout.decode())
-                self.assertEqual(text("message"), info.stderr.decode().rstrip("\n"))
+                browser.wait(lambda d: text("info") == info.stdout.decode() and
+                             text("message") == info.stderr.decode().rstrip("\n"))
+                download = browser.element("download")
+                if conversion.returncode != 0:
+                    self.assertEqual(conversion.returncode, 1)
+                    self.assertIsNone(download.get_attribute("href"))
+                    for disabled in ("convert", "play"):
+                        self.assertFalse(browser.element(disabled).is_enabled(), disabled)
+                    self.assertFalse(download.is_displayed())
+                    self.assertEqual(text("time"), "0:00 / 0:00")
+                    self.assert_page_clean()
+                    continue
+                self.assertEqual(text("time"),
+                                 f"0:00 / {clock(wave.stat().st_size - 46)}")
 
                 browser.element("convert").click()
                 self.assertEqual(text("message"), conversion.stderr.decode().rstrip("\n"))
-                download = browser.element("download")
-                if conversion.returncode == 0:
-                    self.assertEqual(download.get_attribute("download"), f"case{number}.wav")
-                    download.click()
-                    self.assertEqual(self.downloaded(f"case{number}.wav"), wave.read_bytes())
-                else:
-                    self.assertEqual(conversion.returncode, 1)
-                    self.assertFalse(download.is_displayed())
-                    self.assertIsNone(download.get_attribute("href"))
+                self.assertEqual(download.get_attribute("download"), f"case{number}.wav")
+                download.click()
+                self.assertEqual(self.downloaded(f"case{number}.wav"), wave.read_bytes())
                 self.assert_page_clean()
 
     def test_play_moves_the_progress_and_stop_ends_it(self):
