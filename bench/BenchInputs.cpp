@@ -51,6 +51,14 @@ TBenchInput WorstCaseInput() {
   return Input;
 }
 
+TBenchInput StandardWorstCaseInput() {
+  TBenchInput Input = WorstCaseInput();
+  Input.Name = "standard-worst";
+  Input.Settings.Layout = TTapeLayoutChoice::Standard;
+  Input.Settings.UserTiming = PulseTiming::Standard();
+  return Input;
+}
+
 TBenchInput TypicalInput() {
   constexpr std::uint16_t BodySize = 32 * 1024;
   TBenchInput Input;

@@ -22,6 +22,10 @@ struct TBenchInput {
 // with the default gaps.
 TBenchInput WorstCaseInput();
 
+// The worst case's file in the machine's own layout, header and body each
+// with its copy, at the standard timing (kvetro-cli --standard).
+TBenchInput StandardWorstCaseInput();
+
 // A 32 KiB program body of mixed bytes at the window's default settings.
 TBenchInput TypicalInput();
 

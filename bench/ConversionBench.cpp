@@ -46,6 +46,9 @@ void ConversionIntoFile(benchmark::State& State, const TBenchInput& Input) {
 BENCHMARK_CAPTURE(ConversionIntoFile, worst, WorstCaseInput())
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+BENCHMARK_CAPTURE(ConversionIntoFile, standard_worst, StandardWorstCaseInput())
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK_CAPTURE(ConversionIntoFile, typical, TypicalInput())
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();

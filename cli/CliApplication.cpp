@@ -10,6 +10,7 @@
 #include "cli/TerminalRefusal.h"
 #include "io/Exception.h"
 #include "io/PlatformFile.h"
+#include "io/StreamErrors.h"
 #include "tape/MzfImage.h"
 #include "tape/RunMessages.h"
 
@@ -33,6 +34,12 @@ int TCliApplication::Run(const std::vector<std::string>& Arguments) {
         return Describe(Line.Settings);
       case TCommandKind::Convert:
         return Convert(Line.Settings);
+    }
+  } catch (const EWriteError& Error) {
+    // A reader that closed its pipe ends the run at once and without a word,
+    // as it ends cat; the exit status still says the WAV is not whole.
+    if (!Error.ReaderGone()) {
+      FErrors << Error.Message() << '\n';
     }
   } catch (const Exception& Error) {
     FErrors << Error.Message() << '\n';
@@ -70,12 +77,21 @@ int TCliApplication::ExecuteRun(const TCliSettings& Settings, const std::string&
 int TCliApplication::Describe(const TCliSettings& Settings) {
   // 64 KiB: kept off the stack.
   const auto Image = std::make_unique<TMzfImage>();
-  if (Image->LoadFromFile(Settings.InputName) == TMzfImage::LoadResult::TooLarge) {
-    FErrors << FileTooLargeText << '\n';
-    return ExitFailed;
+  switch (Image->LoadFromFile(Settings.InputName)) {
+    case TMzfImage::LoadResult::Loaded:
+      break;
+    case TMzfImage::LoadResult::TooLarge:
+      FErrors << FileTooLargeText << '\n';
+      return ExitFailed;
+    case TMzfImage::LoadResult::WaveFile:
+      FErrors << WaveInputRefusal(Settings.InputName) << '\n';
+      return ExitFailed;
   }
   const TMzfInfo Info = DescribeMzf(*Image, Settings.Conversion);
   FOut << Info.Text << std::flush;
+  if (Info.Warning) {
+    FErrors << WarningPrefix << *Info.Warning << '\n';
+  }
   if (Info.Refusal) {
     FErrors << *Info.Refusal << '\n';
     return ExitFailed;

@@ -7,6 +7,7 @@
 #include <string>
 #include <utility>
 
+#include "cli/ArgumentCheck.h"
 #include "cli/NumberArgument.h"
 #include "tape/ConversionSettings.h"
 
@@ -24,12 +25,19 @@ bool OpenEnded(TSettingRange Range) {
   return Range.Max == LargestSetting;
 }
 
-// As a usage error says it: "from 1 to 128", "of 0 or more".
+// As a usage error says it, both ends named: "from 1 to 128".
 std::string RangeWords(TSettingRange Range) {
-  if (OpenEnded(Range)) {
-    return "of " + std::to_string(Range.Min) + " or more";
-  }
   return "from " + std::to_string(Range.Min) + " to " + std::to_string(Range.Max);
+}
+
+// What each value option takes, as its usage errors say it; the parser keeps
+// it as the option's description.
+std::string PulseWants() {
+  return "LO,HI, two whole numbers " + RangeWords(PulseHalfRange);
+}
+
+std::string NumberWants(TSettingRange Range) {
+  return "a whole number " + RangeWords(Range);
 }
 
 // As the help text says it: "1..128", "0 or more".
@@ -53,13 +61,23 @@ std::string PulseDefault(std::int32_t Lo, std::int32_t Hi) {
 
 // The option texts as given; each is checked and converted after parsing so
 // that every value error reads the same way.
+// A value option: its text, and the option, which says what it wants.
+struct TRawValue {
+  std::string Text;
+  const CLI::Option* Option = nullptr;
+
+  std::optional<std::string> Given() const {
+    return Option->count() > 0 ? std::optional<std::string>(Text) : std::nullopt;
+  }
+};
+
 struct TRawOptions {
-  std::optional<std::string> Zero;
-  std::optional<std::string> One;
-  std::optional<std::string> Constant;
-  std::optional<std::string> LoaderGap;
-  std::optional<std::string> BodyGap;
-  std::optional<std::string> Rate;
+  TRawValue Zero;
+  TRawValue One;
+  TRawValue Constant;
+  TRawValue LoaderGap;
+  TRawValue BodyGap;
+  TRawValue Rate;
   bool Standard = false;
   bool NoCopies = false;
   bool Invert = false;
@@ -76,31 +94,29 @@ class TUsageError {
   std::string FText;
 };
 
-void SetPulse(const std::optional<std::string>& Text, const char* Option, std::int32_t& Lo,
-              std::int32_t& Hi) {
+void SetPulse(const TRawValue& Value, std::int32_t& Lo, std::int32_t& Hi) {
+  const std::optional<std::string> Text = Value.Given();
   if (!Text) {
     return;
   }
   const auto Halves = ParsePulseHalves(*Text, PulseHalfRange.Min, PulseHalfRange.Max);
   if (!Halves) {
-    throw TUsageError(std::string(Option) + " wants LO,HI, two whole numbers " +
-                      RangeWords(PulseHalfRange) + ", not '" + *Text + "'");
+    throw TUsageError(WantsText(*Value.Option, Quoted(*Text)));
   }
   Lo = Halves->Lo;
   Hi = Halves->Hi;
 }
 
-void SetNumber(const std::optional<std::string>& Text, const char* Option, TSettingRange Range,
-               std::int32_t& Value) {
+void SetNumber(const TRawValue& Value, TSettingRange Range, std::int32_t& Number) {
+  const std::optional<std::string> Text = Value.Given();
   if (!Text) {
     return;
   }
-  const auto Number = ParseDecimal(*Text, Range.Min, Range.Max);
-  if (!Number) {
-    throw TUsageError(std::string(Option) + " wants a whole number " + RangeWords(Range) +
-                      ", not '" + *Text + "'");
+  const auto Read = ParseDecimal(*Text, Range.Min, Range.Max);
+  if (!Read) {
+    throw TUsageError(WantsText(*Value.Option, Quoted(*Text)));
   }
-  Value = *Number;
+  Number = *Read;
 }
 
 // The machine's own layout has no loader: the fast loader's settings do not
@@ -112,10 +128,10 @@ void SetLayout(const TRawOptions& Raw, TConversionSettings& Conversion) {
   if (!Raw.Standard) {
     return;
   }
-  const std::pair<const std::optional<std::string>&, const char*> LoaderOptions[] = {
+  const std::pair<const TRawValue&, const char*> LoaderOptions[] = {
       {Raw.Constant, "--constant"}, {Raw.LoaderGap, "--loader-gap"}, {Raw.BodyGap, "--body-gap"}};
-  for (const auto& [Given, Option] : LoaderOptions) {
-    if (Given) {
+  for (const auto& [Value, Option] : LoaderOptions) {
+    if (Value.Given()) {
       throw TUsageError(std::string(Option) +
                         " belongs to the fast loader; --standard writes the machine's own "
                         "layout, which has no loader");
@@ -131,12 +147,12 @@ TCommandLine Interpret(const TRawOptions& Raw) {
   TCliSettings& Settings = Line.Settings;
   SetLayout(Raw, Settings.Conversion);
   PulseTiming& Timing = Settings.Conversion.UserTiming;
-  SetPulse(Raw.Zero, "--zero", Timing.Log0Lo, Timing.Log0Hi);
-  SetPulse(Raw.One, "--one", Timing.Log1Lo, Timing.Log1Hi);
-  SetNumber(Raw.Constant, "--constant", MonitorConstantRange, Settings.Conversion.MonitorConstant);
-  SetNumber(Raw.LoaderGap, "--loader-gap", GapRange, Settings.Conversion.LoaderGap);
-  SetNumber(Raw.BodyGap, "--body-gap", GapRange, Settings.Conversion.BodyGap);
-  SetNumber(Raw.Rate, "--rate", SampleRateRange, Settings.Conversion.SampleRate);
+  SetPulse(Raw.Zero, Timing.Log0Lo, Timing.Log0Hi);
+  SetPulse(Raw.One, Timing.Log1Lo, Timing.Log1Hi);
+  SetNumber(Raw.Constant, MonitorConstantRange, Settings.Conversion.MonitorConstant);
+  SetNumber(Raw.LoaderGap, GapRange, Settings.Conversion.LoaderGap);
+  SetNumber(Raw.BodyGap, GapRange, Settings.Conversion.BodyGap);
+  SetNumber(Raw.Rate, SampleRateRange, Settings.Conversion.SampleRate);
   Settings.InvertLevels = Raw.Invert;
 
   if (Raw.Info) {
@@ -165,13 +181,18 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& Arguments) {
   App.allow_windows_style_options(false);
   App.set_help_flag("-h,--help");
   App.set_version_flag("-V,--version", VersionText());
-  std::string Zero, One, Constant, LoaderGap, BodyGap, Rate;
-  CLI::Option* const ZeroOption = App.add_option("--zero", Zero)->type_name("LO,HI");
-  CLI::Option* const OneOption = App.add_option("--one", One)->type_name("LO,HI");
-  CLI::Option* const ConstantOption = App.add_option("--constant", Constant)->type_name("N");
-  CLI::Option* const LoaderGapOption = App.add_option("--loader-gap", LoaderGap)->type_name("N");
-  CLI::Option* const BodyGapOption = App.add_option("--body-gap", BodyGap)->type_name("N");
-  CLI::Option* const RateOption = App.add_option("--rate", Rate)->type_name("HZ");
+  // Each value option's description is what it wants, as its errors say.
+  Raw.Zero.Option = App.add_option("--zero", Raw.Zero.Text, PulseWants())->type_name("LO,HI");
+  Raw.One.Option = App.add_option("--one", Raw.One.Text, PulseWants())->type_name("LO,HI");
+  Raw.Constant.Option =
+      App.add_option("--constant", Raw.Constant.Text, NumberWants(MonitorConstantRange))
+          ->type_name("N");
+  Raw.LoaderGap.Option =
+      App.add_option("--loader-gap", Raw.LoaderGap.Text, NumberWants(GapRange))->type_name("N");
+  Raw.BodyGap.Option =
+      App.add_option("--body-gap", Raw.BodyGap.Text, NumberWants(GapRange))->type_name("N");
+  Raw.Rate.Option =
+      App.add_option("--rate", Raw.Rate.Text, NumberWants(SampleRateRange))->type_name("HZ");
   App.add_flag("--standard", Raw.Standard);
   App.add_flag("--no-copies", Raw.NoCopies);
   App.add_flag("--invert", Raw.Invert);
@@ -180,18 +201,12 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& Arguments) {
 
   TCommandLine Line;
   try {
+    if (const auto Wrong = CheckArgumentForm(App, Arguments)) {
+      throw TUsageError(*Wrong);
+    }
     // CLI11 takes its arguments last first.
     std::vector<std::string> Reversed(Arguments.rbegin(), Arguments.rend());
     App.parse(Reversed);
-    const auto Given = [](const CLI::Option* Option, const std::string& Text) {
-      return Option->count() > 0 ? std::optional<std::string>(Text) : std::nullopt;
-    };
-    Raw.Zero = Given(ZeroOption, Zero);
-    Raw.One = Given(OneOption, One);
-    Raw.Constant = Given(ConstantOption, Constant);
-    Raw.LoaderGap = Given(LoaderGapOption, LoaderGap);
-    Raw.BodyGap = Given(BodyGapOption, BodyGap);
-    Raw.Rate = Given(RateOption, Rate);
     Line = Interpret(Raw);
   } catch (const CLI::CallForHelp&) {
     Line.Kind = TCommandKind::Help;

@@ -14,7 +14,7 @@ void TCommandLineUser::ShowMessage(const std::string& Text) {
 }
 
 void TCommandLineUser::ShowWarning(const std::string& Text) {
-  FErrors << "Warning: " << Text << '\n';
+  FErrors << WarningPrefix << Text << '\n';
 }
 
 }  // namespace kvetro

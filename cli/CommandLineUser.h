@@ -6,8 +6,18 @@
 
 #include "cli/CliSettings.h"
 #include "tape/ConversionUser.h"
+#include "tape/RunMessages.h"
 
 namespace kvetro {
+
+// What a warning on standard error starts with.
+inline constexpr const char* WarningPrefix = "Warning: ";
+
+// The refusal of a WAV given as the input, and on a second line what to do
+// with a recording instead.
+inline std::string WaveInputRefusal(const std::string& FileName) {
+  return WaveInputText(FileName) + "\nto read a recording: kvetro-cli read " + FileName;
+}
 
 // The conversion run's user on the command line: the files and settings come
 // from the arguments, messages and warnings go to standard error, and there
@@ -22,6 +32,9 @@ class TCommandLineUser : public TConversionUser {
   std::optional<std::string> ChooseOutputFile() override { return FOutputName; }
   void ShowMessage(const std::string& Text) override;
   void ShowWarning(const std::string& Text) override;
+  void ShowWaveInputRefused(const std::string& InputName) override {
+    ShowMessage(WaveInputRefusal(InputName));
+  }
   void SetStartEnabled(bool /*Enabled*/) override {}
 
   // The run swaps in the standard timing for the loader and puts these back;

@@ -5,16 +5,13 @@
 #include <sstream>
 
 #include "tape/ConversionPlan.h"
+#include "tape/InputCheck.h"
 #include "tape/RunMessages.h"
 #include "tape/SettingsCheck.h"
 
 namespace kvetro {
 
 namespace {
-
-constexpr std::int32_t NameFirst = 0x01;
-constexpr std::int32_t NameLast = 0x11;
-constexpr std::uint8_t NameEnd = 0x0D;  // the monitor ends a tape name with a carriage return
 
 std::string Hex(unsigned Value, int Digits) {
   char Text[16];
@@ -75,9 +72,9 @@ bool ShowsTiming(const TConversionSettings& Settings) {
 
 std::string HeaderFileName(const TMzfImage& Image) {
   std::string Name;
-  for (std::int32_t Position = NameFirst; Position <= NameLast; ++Position) {
-    const std::uint8_t Byte = Image.ByteAt(Position);
-    if (Byte == NameEnd) {
+  for (std::int32_t Index = 0; Index < TMzfImage::NameLength; ++Index) {
+    const std::uint8_t Byte = Image.ByteAt(TMzfImage::NameOffset + Index);
+    if (Byte == TMzfImage::NameEnd) {
       break;
     }
     Name += Byte >= 0x20 && Byte <= 0x7E ? static_cast<char>(Byte) : '?';
@@ -129,7 +126,13 @@ TMzfInfo DescribeMzf(const TMzfImage& Image, const TConversionSettings& Settings
     Field(Out, "WAV file:", std::to_string(Plan.FileSize()) + " bytes");
     if (!Plan.FitsWaveFile()) {
       Info.Refusal = OutputTooLargeText;
+    } else {
+      Info.Samples = Plan.DataSize();
     }
+  }
+  // As in the run: a file that is refused gets no warning besides.
+  if (!Info.Refusal) {
+    Info.Warning = HeaderWarning(Image);
   }
   Info.Text = Out.str();
   return Info;

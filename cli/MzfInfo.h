@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,10 @@ struct TMzfInfo {
   std::string Text;
   // Set when the conversion would be refused; the refusal's own text.
   std::optional<std::string> Refusal;
+  // What looks wrong in the header, as the conversion would warn.
+  std::optional<std::string> Warning;
+  // How many samples the sound holds; 0 when the conversion would be refused.
+  std::uint64_t Samples = 0;
 };
 
 TMzfInfo DescribeMzf(const TMzfImage& Image, const TConversionSettings& Settings);

@@ -8,8 +8,8 @@
 
 int main(int argc, char** argv) {
 #ifdef SIGPIPE
-  // A player that stops reading must not end the program without a word:
-  // the write fails and is reported instead.
+  // A player that stops reading must not kill the program half way: the
+  // write fails, and the run ends quietly with its own exit status.
   std::signal(SIGPIPE, SIG_IGN);
 #endif
   const std::vector<std::string> Arguments(argv + (argc > 0 ? 1 : 0), argv + argc);

@@ -30,11 +30,11 @@ constexpr const char* kNotRegularFile = "Not a regular file";
   throw EInOutError(Utf8Name, std::error_code(Errno, std::generic_category()));
 }
 
-// Reads until the end of the file, one byte past the limit at most, so that
-// a file that grew after it was measured still shows as too large.
+// Reads until the end of the file or MaxLength bytes, whichever comes first.
 template <typename ReadSome>
-TBytes ReadToEnd(const std::string& Utf8Name, std::size_t MaxLength, ReadSome Read) {
-  std::vector<std::uint8_t> Bytes(MaxLength + 1);
+std::vector<std::uint8_t> ReadUpTo(const std::string& Utf8Name, std::size_t MaxLength,
+                                   ReadSome Read) {
+  std::vector<std::uint8_t> Bytes(MaxLength);
   std::size_t Got = 0;
   while (Got < Bytes.size()) {
     const long Count = Read(Bytes.data() + Got, Bytes.size() - Got);
@@ -46,9 +46,6 @@ TBytes ReadToEnd(const std::string& Utf8Name, std::size_t MaxLength, ReadSome Re
     }
     Got += static_cast<std::size_t>(Count);
   }
-  if (Got > MaxLength) {
-    return std::nullopt;
-  }
   Bytes.resize(Got);
   return Bytes;
 }
@@ -57,7 +54,7 @@ TBytes ReadToEnd(const std::string& Utf8Name, std::size_t MaxLength, ReadSome Re
 
 #ifdef _WIN32
 
-TBytes ReadWholeFile(const std::string& Utf8Name, std::size_t MaxLength) {
+std::vector<std::uint8_t> ReadFileStart(const std::string& Utf8Name, std::size_t MaxLength) {
   // Windows has no named pipes in its file system: asking first is safe.
   std::error_code Error;
   const auto Status = std::filesystem::status(PlatformPath(Utf8Name), Error);
@@ -74,7 +71,7 @@ TBytes ReadWholeFile(const std::string& Utf8Name, std::size_t MaxLength) {
   if (!File) {
     Fail(Utf8Name, errno != 0 ? errno : ENOENT);
   }
-  return ReadToEnd(Utf8Name, MaxLength, [&File](std::uint8_t* Into, std::size_t Count) -> long {
+  return ReadUpTo(Utf8Name, MaxLength, [&File](std::uint8_t* Into, std::size_t Count) -> long {
     errno = 0;
     const std::size_t Got = std::fread(Into, 1, Count, File.get());
     return Got == 0 && std::ferror(File.get()) ? -1 : static_cast<long>(Got);
@@ -83,7 +80,7 @@ TBytes ReadWholeFile(const std::string& Utf8Name, std::size_t MaxLength) {
 
 #else
 
-TBytes ReadWholeFile(const std::string& Utf8Name, std::size_t MaxLength) {
+std::vector<std::uint8_t> ReadFileStart(const std::string& Utf8Name, std::size_t MaxLength) {
   // Opening without waiting and then asking the open file what it is: a
   // named pipe opened for reading would otherwise wait for a writer, and a
   // check of the name before opening could be answered by another file.
@@ -106,20 +103,26 @@ TBytes ReadWholeFile(const std::string& Utf8Name, std::size_t MaxLength) {
   if (!S_ISREG(Info.st_mode)) {
     throw EInOutError(Utf8Name, kNotRegularFile);
   }
-  if (static_cast<std::uintmax_t>(Info.st_size) > MaxLength) {
-    return std::nullopt;
-  }
-  return ReadToEnd(Utf8Name, MaxLength,
-                   [Descriptor](std::uint8_t* Into, std::size_t Count) -> long {
-                     for (;;) {
-                       const ssize_t Got = ::read(Descriptor, Into, Count);
-                       if (Got >= 0 || errno != EINTR) {
-                         return static_cast<long>(Got);
-                       }
-                     }
-                   });
+  return ReadUpTo(Utf8Name, MaxLength, [Descriptor](std::uint8_t* Into, std::size_t Count) -> long {
+    for (;;) {
+      const ssize_t Got = ::read(Descriptor, Into, Count);
+      if (Got >= 0 || errno != EINTR) {
+        return static_cast<long>(Got);
+      }
+    }
+  });
 }
 
 #endif
+
+// One byte past the limit at most, so that a file that grew after it was
+// measured still shows as too large.
+TBytes ReadWholeFile(const std::string& Utf8Name, std::size_t MaxLength) {
+  std::vector<std::uint8_t> Bytes = ReadFileStart(Utf8Name, MaxLength + 1);
+  if (Bytes.size() > MaxLength) {
+    return std::nullopt;
+  }
+  return Bytes;
+}
 
 }  // namespace kvetro

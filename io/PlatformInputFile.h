@@ -16,4 +16,9 @@ namespace kvetro {
 std::optional<std::vector<std::uint8_t>> ReadWholeFile(const std::string& Utf8Name,
                                                        std::size_t MaxLength);
 
+// The first MaxLength bytes of the named file, or all of a shorter one; the
+// same refusals as ReadWholeFile. A caller that tells a file by its first
+// bytes needs them also when the file is too long to take whole.
+std::vector<std::uint8_t> ReadFileStart(const std::string& Utf8Name, std::size_t MaxLength);
+
 }  // namespace kvetro

@@ -160,7 +160,13 @@ TPlatformOutput::TPlatformOutput(const std::string& UserName) : FUserName(UserNa
   }
   FFinalName = FollowLinks(FUserName);
   if (access(FFinalName.c_str(), W_OK) != 0 && (errno == EACCES || errno == EPERM)) {
-    throw EWriteProtectedError(FUserName);
+    const int Code = errno;
+    // Write bits all off: the owner protected it. Otherwise it belongs to
+    // someone else, and the system's own reason says so.
+    if ((Status.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) {
+      throw EWriteProtectedError(FUserName);
+    }
+    throw EWriteError::CannotWrite(FUserName, Code);
   }
   const std::string Folder = FolderOf(FFinalName);
   if (Status.st_nlink > 1 || access(Folder.c_str(), W_OK | X_OK) != 0) {

@@ -23,11 +23,13 @@ namespace kvetro {
 //    links share it, or its folder may not be written) is overwritten in
 //    place, as a plain program would: not atomic.
 //  - a device or a pipe is written directly.
-// An existing file that its user may not write is refused.
+// An existing file that its user may not write is refused: as write-protected
+// when its write bits are all off, else with the system's reason.
 class TPlatformOutput {
  public:
   // UserName is the name as the user gave it; messages use it. Raises
-  // EWriteProtectedError or EFCreateError (with the reason).
+  // EWriteProtectedError, EWriteError ("Cannot write NAME: Permission
+  // denied") or EFCreateError (with the reason).
   explicit TPlatformOutput(const std::string& UserName);
   // Without Commit: nothing of the new file is left.
   ~TPlatformOutput();

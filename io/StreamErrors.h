@@ -29,9 +29,18 @@ class EWriteError : public EStreamError {
   // The failure of writing the named output; Code is the platform's reason
   // (an errno value), 0 when it gave none.
   static EWriteError CannotWrite(const std::string& Name, int Code) {
-    return EWriteError("Cannot write " + Name +
-                       (Code == 0 ? "" : ": " + std::generic_category().message(Code)));
+    EWriteError Error("Cannot write " + Name +
+                      (Code == 0 ? "" : ": " + std::generic_category().message(Code)));
+    Error.FReaderGone = Code == static_cast<int>(std::errc::broken_pipe);
+    return Error;
   }
+
+  // The output is a pipe whose reader has closed it, as a player does that
+  // stops early: nobody is left who wants the rest.
+  bool ReaderGone() const { return FReaderGone; }
+
+ private:
+  bool FReaderGone = false;
 };
 
 class EFCreateError : public EStreamError {

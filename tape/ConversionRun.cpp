@@ -9,6 +9,7 @@
 #include "io/PlatformFile.h"
 #include "io/StreamErrors.h"
 #include "tape/ConversionPlan.h"
+#include "tape/InputCheck.h"
 #include "tape/ReplacingOutput.h"
 #include "tape/RunMessages.h"
 #include "tape/SettingsCheck.h"
@@ -85,8 +86,14 @@ TRunOutcome TConversionRun::Execute(TConversionUser& User, TOutputOpener& Output
     return TRunOutcome::Cancelled;
   }
   try {
-    if (FImage.LoadFromFile(*InputName) == TMzfImage::LoadResult::TooLarge) {
-      return Refuse(FileTooLargeText);
+    switch (FImage.LoadFromFile(*InputName)) {
+      case TMzfImage::LoadResult::Loaded:
+        break;
+      case TMzfImage::LoadResult::TooLarge:
+        return Refuse(FileTooLargeText);
+      case TMzfImage::LoadResult::WaveFile:
+        User.ShowWaveInputRefused(*InputName);
+        return TRunOutcome::Refused;
     }
   } catch (const EInOutError& Error) {
     return Refuse(Error.Message());
@@ -98,6 +105,9 @@ TRunOutcome TConversionRun::Execute(TConversionUser& User, TOutputOpener& Output
   const TConversionPlan Plan = PlanConversion(FImage, Settings);
   if (!Plan.FitsWaveFile()) {
     return Refuse(OutputTooLargeText);
+  }
+  if (const auto Warning = HeaderWarning(FImage)) {
+    User.ShowWarning(*Warning);
   }
   if (const auto Warning = MissingBodyWarning(FImage)) {
     User.ShowWarning(*Warning);

@@ -27,7 +27,8 @@ class TConversionRun {
   TConversionRun(const TConversionRun&) = delete;
   TConversionRun& operator=(const TConversionRun&) = delete;
 
-  // Refusals (settings, an input that cannot be read, sizes):
+  // Refusals (settings, an input that cannot be read or is a WAV file,
+  // sizes):
   // User.ShowMessage(text), then Refused. Failures: the output name keeps
   // what it held, the start button and the timing boxes are put back, and
   // the exception goes on to the caller.

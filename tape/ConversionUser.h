@@ -6,6 +6,7 @@
 
 #include "tape/ConversionSettings.h"
 #include "tape/PulseTiming.h"
+#include "tape/RunMessages.h"
 
 namespace kvetro {
 
@@ -23,6 +24,11 @@ class TConversionUser {
   virtual std::optional<std::string> ChooseOutputFile() = 0;
   // A plain message with an OK button (the run's own refusals).
   virtual void ShowMessage(const std::string& Text) = 0;
+  // The refusal of a WAV file given as the input, named as the user gave
+  // it. The command line adds how to read a recording instead.
+  virtual void ShowWaveInputRefused(const std::string& InputName) {
+    ShowMessage(WaveInputText(InputName));
+  }
   // A note that does not stop the run (for example a body that runs past the
   // end of the file).
   virtual void ShowWarning(const std::string& /*Text*/) {}

@@ -3,18 +3,22 @@
 #include <cstring>
 
 #include "io/PlatformInputFile.h"
+#include "tape/InputCheck.h"
 
 namespace kvetro {
 
 TMzfImage::LoadResult TMzfImage::LoadFromFile(const std::string& FileName) {
-  const auto Bytes = ReadWholeFile(FileName, static_cast<std::size_t>(MaxFileSize));
-  if (!Bytes) {
-    return LoadResult::TooLarge;
-  }
-  return Assign(Bytes->data(), Bytes->size());
+  // One byte more than the largest file shows a longer one; its first bytes
+  // still tell a WAV file.
+  const std::vector<std::uint8_t> Bytes =
+      ReadFileStart(FileName, static_cast<std::size_t>(MaxFileSize) + 1);
+  return Assign(Bytes.data(), Bytes.size());
 }
 
 TMzfImage::LoadResult TMzfImage::Assign(const std::uint8_t* Data, std::size_t Length) {
+  if (IsWaveFile(Data, Length)) {
+    return LoadResult::WaveFile;
+  }
   if (Length > static_cast<std::size_t>(MaxFileSize)) {
     return LoadResult::TooLarge;
   }

@@ -8,22 +8,29 @@
 namespace kvetro {
 
 // The program's one input buffer: an MZF tape image as it lies on disk, a
-// 128-byte header followed by the body. The header's 16-bit fields are
-// little-endian: body size at 0x12, load address at 0x14, execution address
-// at 0x16.
+// 128-byte header followed by the body. The header starts with the file type
+// and the file's name, up to 17 bytes ended by a carriage return (0x0D) as
+// the monitor writes it; its 16-bit fields are little-endian: body size at
+// 0x12, load address at 0x14, execution address at 0x16.
 class TMzfImage {
  public:
   static constexpr std::int32_t Capacity = 65536;
   static constexpr std::int32_t HeaderSize = 128;
   static constexpr std::int32_t MaxFileSize = Capacity - 1;  // "smaller than 64KB"
+  static constexpr std::int32_t NameOffset = 0x01;
+  static constexpr std::int32_t NameLength = 17;
+  static constexpr std::uint8_t NameEnd = 0x0D;
   static constexpr std::int32_t BodySizeOffset = 0x12;
   static constexpr std::int32_t LoadAddressOffset = 0x14;
   static constexpr std::int32_t ExecAddressOffset = 0x16;
 
-  enum class LoadResult { Loaded, TooLarge };
+  // WaveFile: a RIFF/WAVE file, a recording rather than a tape image, of
+  // whatever size; it is never loaded.
+  enum class LoadResult { Loaded, TooLarge, WaveFile };
 
-  // Reads the whole named file into the buffer. A file of 65536 bytes or more
-  // is refused as TooLarge and the buffer stays as it was. Otherwise the
+  // Reads the whole named file into the buffer. A WAV file is refused as
+  // WaveFile, a file of 65536 bytes or more as TooLarge; the buffer then
+  // stays as it was. Otherwise the
   // buffer afterwards holds exactly the file followed by zeros, so nothing of
   // an earlier file or of a loader build can reach the tape.
   // Raises EInOutError, naming the file and the reason, when it cannot be
@@ -54,7 +61,7 @@ class TMzfImage {
 
   const std::array<std::uint8_t, Capacity>& Bytes() const { return FBytes; }
   // Puts the given bytes at the start and zeros after them, as a load does.
-  // More than MaxFileSize bytes are refused as TooLarge.
+  // Refuses what a load refuses.
   LoadResult Assign(const std::uint8_t* Data, std::size_t Length);
 
  private:

@@ -17,6 +17,11 @@ inline constexpr const char* NegativeGapText = "Gap length must not be negative"
 inline constexpr const char* OutputTooLargeText = "Output would be larger than 2 GB";
 inline constexpr const char* SameFileText = "Output file must not be the input file";
 
+// Said with the name as the user gave it: "game.wav is a WAV file, ...".
+inline std::string WaveInputText(const std::string& FileName) {
+  return FileName + " is a WAV file, not an MZF tape image";
+}
+
 inline std::string PulseText(std::int32_t Lo, std::int32_t Hi) {
   return std::to_string(Lo) + " + " + std::to_string(Hi) + " samples";
 }

@@ -4,6 +4,7 @@
 #include <emscripten/val.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -112,18 +113,24 @@ std::vector<std::uint8_t> BytesFrom(const val& Array) {
   return emscripten::convertJSArrayToNumberVector<std::uint8_t>(Array);
 }
 
-val Describe(const val& Bytes, const val& Settings) {
+val TextOrNull(const std::optional<std::string>& Text) {
+  return Text ? val(*Text) : val::null();
+}
+
+val Describe(const val& Bytes, const val& Settings, const std::string& FileName) {
   const TWebDescription Description =
-      DescribeBytes(BytesFrom(Bytes), SettingsFrom(Settings).Conversion);
+      DescribeBytes(BytesFrom(Bytes), SettingsFrom(Settings).Conversion, FileName);
   val Object = val::object();
   Object.set("text", Description.Text);
-  Object.set("refusal", Description.Refusal ? val(*Description.Refusal) : val::null());
+  Object.set("refusal", TextOrNull(Description.Refusal));
+  Object.set("warning", TextOrNull(Description.Warning));
+  Object.set("seconds", static_cast<double>(Description.Samples) / TConversionPlan::SampleRate);
   return Object;
 }
 
-val Convert(const val& Bytes, const val& Settings) {
+val Convert(const val& Bytes, const val& Settings, const std::string& FileName) {
   const TCliSettings Chosen = SettingsFrom(Settings);
-  const TWebConversion Conversion = ConvertBytes(BytesFrom(Bytes), Chosen);
+  const TWebConversion Conversion = ConvertBytes(BytesFrom(Bytes), Chosen, FileName);
   val Object = val::object();
   Object.set("messages", Conversion.Messages);
   if (Conversion.Written) {

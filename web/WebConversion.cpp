@@ -19,47 +19,66 @@ namespace kvetro {
 namespace {
 
 // The run reads its input from a named file, which in the page lives in the
-// module's memory and is removed after each conversion; the WAV goes
-// straight into memory.
+// module's memory, in a folder of its own that is the current one, and is
+// removed after each conversion: the run's messages name it as the user
+// chose it. The WAV goes straight into memory.
 constexpr const char* Folder = "/kvetro";
-constexpr const char* InputName = "/kvetro/input.mzf";
-constexpr const char* OutputName = "/kvetro/output.wav";
+constexpr const char* OutputName = "/kvetro-output/output.wav";
 
-void WriteWhole(const char* Name, const std::vector<std::uint8_t>& Bytes) {
+// The chosen file's name, unless it cannot be a name in the folder.
+std::string InputName(const std::string& FileName) {
+  const bool Plain = !FileName.empty() && FileName != "." && FileName != ".." &&
+                     FileName.find('/') == std::string::npos;
+  return Plain ? FileName : "input.mzf";
+}
+
+void WriteWhole(const std::string& Name, const std::vector<std::uint8_t>& Bytes) {
   std::filesystem::create_directories(Folder);
+  std::filesystem::current_path(Folder);
   std::ofstream Out(Name, std::ios::binary | std::ios::trunc);
   Out.write(reinterpret_cast<const char*>(Bytes.data()),
             static_cast<std::streamsize>(Bytes.size()));
   if (!Out.flush()) {
-    throw Exception(std::string("Cannot write ") + Name + " in the page's memory");
+    throw Exception("Cannot write " + Name + " in the page's memory");
   }
 }
 
-void RemoveFiles() {
+void RemoveFile(const std::string& Name) {
   std::error_code Ignored;
-  std::filesystem::remove(InputName, Ignored);
+  std::filesystem::remove(Name, Ignored);
 }
 
 }  // namespace
 
 TWebDescription DescribeBytes(const std::vector<std::uint8_t>& Bytes,
-                              const TConversionSettings& Settings) {
+                              const TConversionSettings& Settings, const std::string& FileName) {
   // 64 KiB: kept off the stack.
   const auto Image = std::make_unique<TMzfImage>();
-  if (Image->Assign(Bytes.data(), Bytes.size()) == TMzfImage::LoadResult::TooLarge) {
-    return {"", FileTooLargeText};
+  switch (Image->Assign(Bytes.data(), Bytes.size())) {
+    case TMzfImage::LoadResult::Loaded:
+      break;
+    case TMzfImage::LoadResult::TooLarge:
+      return {"", FileTooLargeText, std::nullopt, 0};
+    case TMzfImage::LoadResult::WaveFile:
+      return {"", WaveInputRefusal(InputName(FileName)), std::nullopt, 0};
   }
   const TMzfInfo Info = DescribeMzf(*Image, Settings);
-  return {Info.Text, Info.Refusal};
+  std::optional<std::string> Warning;
+  if (Info.Warning) {
+    Warning = WarningPrefix + *Info.Warning;
+  }
+  return {Info.Text, Info.Refusal, Warning, Info.Samples};
 }
 
-TWebConversion ConvertBytes(const std::vector<std::uint8_t>& Bytes, const TCliSettings& Settings) {
+TWebConversion ConvertBytes(const std::vector<std::uint8_t>& Bytes, const TCliSettings& Settings,
+                            const std::string& FileName) {
   TWebConversion Result;
   std::ostringstream Errors;
+  const std::string Input = InputName(FileName);
   try {
-    WriteWhole(InputName, Bytes);
+    WriteWhole(Input, Bytes);
     TCliSettings RunSettings = Settings;
-    RunSettings.InputName = InputName;
+    RunSettings.InputName = Input;
     RunSettings.OutputName = OutputName;
     TCommandLineUser User(RunSettings, OutputName, Errors);
     const auto Run = std::make_unique<TConversionRun>();
@@ -80,7 +99,7 @@ TWebConversion ConvertBytes(const std::vector<std::uint8_t>& Bytes, const TCliSe
     Result.Written = false;
     Result.Wave.clear();
   }
-  RemoveFiles();
+  RemoveFile(Input);
   Result.Messages = Errors.str();
   return Result;
 }

@@ -14,10 +14,13 @@ namespace kvetro {
 struct TWebDescription {
   std::string Text;
   std::optional<std::string> Refusal;
+  std::optional<std::string> Warning;  // the header's doubts, as kvetro-cli warns
+  std::uint64_t Samples = 0;           // of the sound; 0 when refused
 };
 
+// FileName is the chosen file's name, as messages name it.
 TWebDescription DescribeBytes(const std::vector<std::uint8_t>& Bytes,
-                              const TConversionSettings& Settings);
+                              const TConversionSettings& Settings, const std::string& FileName);
 
 // One conversion in the page: the file's bytes go through the same run as
 // kvetro-cli, by way of the module's in-memory file system.
@@ -29,6 +32,7 @@ struct TWebConversion {
   std::vector<std::uint8_t> Wave;  // the whole WAV file; empty unless written
 };
 
-TWebConversion ConvertBytes(const std::vector<std::uint8_t>& Bytes, const TCliSettings& Settings);
+TWebConversion ConvertBytes(const std::vector<std::uint8_t>& Bytes, const TCliSettings& Settings,
+                            const std::string& FileName);
 
 }  // namespace kvetro

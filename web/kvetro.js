@@ -19,6 +19,13 @@
   const fileInput = byId('mzf-file');
   const dropArea = document.querySelector('.file-choice');
   const invertInput = byId('invert');
+  // The tape layout, by the core's names of layouts, and the WAV's rate.
+  const layoutInput = byId('layout');
+  const rateInput = byId('rate');
+  // The fast loader's own settings: the machine's own layout has no loader,
+  // and its gaps are the machine's own.
+  const fastLoaderInputs = ['constant', 'loader-gap', 'body-gap'];
+  const timingNames = ['zeroLo', 'zeroHi', 'oneLo', 'oneHi'];
   const info = byId('info');
   const message = byId('message');
   const convertButton = byId('convert');
@@ -29,10 +36,13 @@
   const time = byId('time');
 
   let core = null;
+  let defaults = null; // the core's starting settings
+  let shownLayout = null; // the layout the inputs were last set up for
   let chosen = null; // { name, bytes } of the chosen file
+  let refused = true; // no file, or the core refuses it with these settings
   let choosing = 0; // counts file choices, so that only the latest is shown
   let downloadUrl = null;
-  let audio = null; // one AudioContext for the life of the page
+  let audio = null; // one AudioContext at a time, at the rate of the last WAV played
   let player = null; // { source, start, total, timer } while playing
 
   // As the window's boxes read: text that is no number counts as the least
@@ -45,7 +55,11 @@
   }
 
   function settings() {
-    const result = { invert: invertInput.checked };
+    const result = {
+      invert: invertInput.checked,
+      layout: layoutInput.value,
+      rate: Number.parseInt(rateInput.value, 10),
+    };
     for (const [name, id] of Object.entries(numberInputs)) {
       result[name] = readNumber(byId(id));
     }
@@ -72,16 +86,32 @@
     return fileName.replace(/\.[^.]*$/, '') + '.wav';
   }
 
+  // Convert and Play wait for a file that the core takes.
+  function offerConversion() {
+    convertButton.disabled = refused;
+    playButton.disabled = refused;
+  }
+
+  // What the chosen file holds and how long it plays, or why it is refused.
   function describe() {
     withdrawDownload();
     if (!chosen) {
       info.textContent = '';
       showMessage('', '');
-      return;
+      refused = true;
+      showPosition(0, 0);
+    } else {
+      const description = core.describe(chosen.bytes, settings(), chosen.name);
+      info.textContent = description.text;
+      refused = description.refusal !== null;
+      if (refused) {
+        showMessage(description.refusal, 'refusal');
+      } else {
+        showMessage(description.warning || '', 'warning');
+      }
+      showPosition(0, description.seconds);
     }
-    const description = core.describe(chosen.bytes, settings());
-    info.textContent = description.text;
-    showMessage(description.refusal || '', 'refusal');
+    offerConversion();
   }
 
   // Answers the core's result; a written WAV is offered for download.
@@ -89,7 +119,7 @@
     withdrawDownload();
     let result;
     try {
-      result = core.convert(chosen.bytes, settings());
+      result = core.convert(chosen.bytes, settings(), chosen.name);
     } catch (error) {
       // The browser itself gave out, most likely its memory for a long sound.
       showMessage(`The browser could not make the WAV: ${error}`, 'refusal');
@@ -116,17 +146,17 @@
     try {
       bytes = new Uint8Array(await file.slice(0, core.largestInput + 1).arrayBuffer());
     } catch (error) {
-      bytes = null;
       if (choice === choosing) {
+        chosen = null;
+        describe();
         showMessage(`Cannot read ${file.name}: ${error.message}`, 'refusal');
       }
+      return;
     }
-    if (choice !== choosing || !bytes) {
+    if (choice !== choosing) {
       return;
     }
     chosen = { name: file.name, bytes };
-    convertButton.disabled = false;
-    playButton.disabled = false;
     describe();
   }
 
@@ -143,14 +173,43 @@
     time.textContent = `${clock(elapsed)} / ${clock(total)}`;
   }
 
+  function appliesToLayout(id) {
+    return layoutInput.value === 'fast' || !fastLoaderInputs.includes(id);
+  }
+
+  // The timing a layout starts at: the fast body's, or the standard timing
+  // of the machine's own layout.
+  function startingTiming(layout) {
+    return layout === 'fast' ? defaults : defaults.standardTiming;
+  }
+
+  // A timing left as the previous layout started it becomes the new
+  // layout's; one the user typed stays.
+  function chooseLayout() {
+    const previous = startingTiming(shownLayout);
+    const next = startingTiming(layoutInput.value);
+    if (timingNames.every((name) => readNumber(byId(numberInputs[name])) === previous[name])) {
+      for (const name of timingNames) {
+        byId(numberInputs[name]).value = next[name];
+      }
+    }
+    shownLayout = layoutInput.value;
+    for (const id of fastLoaderInputs) {
+      byId(id).disabled = !appliesToLayout(id);
+    }
+    describe();
+  }
+
   function setLocked(locked) {
     for (const id of Object.values(numberInputs)) {
-      byId(id).disabled = locked;
+      byId(id).disabled = locked || !appliesToLayout(id);
     }
+    layoutInput.disabled = locked;
+    rateInput.disabled = locked;
     invertInput.disabled = locked;
     fileInput.disabled = locked;
-    convertButton.disabled = locked || !chosen;
-    playButton.disabled = locked || !chosen;
+    convertButton.disabled = locked || refused;
+    playButton.disabled = locked || refused;
     stopButton.disabled = !locked;
   }
 
@@ -164,15 +223,21 @@
     setLocked(false);
   }
 
-  // The samples of the WAV as they are, at the WAV's own rate: unsigned
-  // bytes around 128 become floating point samples around 0.
+  // The samples of the WAV as they are, at the WAV's own rate (a context at
+  // another rate would resample them): unsigned bytes around 128 become
+  // floating point samples around 0.
   function play() {
     const result = convert();
     if (!result.wave) {
       return;
     }
     try {
-      audio = audio || new AudioContext({ sampleRate: result.sampleRate });
+      if (!audio || audio.sampleRate !== result.sampleRate) {
+        if (audio) {
+          audio.close();
+        }
+        audio = new AudioContext({ sampleRate: result.sampleRate });
+      }
       const samples = result.wave.subarray(result.samplesOffset);
       const buffer = audio.createBuffer(1, samples.length, result.sampleRate);
       const channel = buffer.getChannelData(0);
@@ -210,7 +275,7 @@
 
   function start(loaded) {
     core = loaded;
-    const defaults = core.defaults();
+    defaults = core.defaults();
     const ranges = core.ranges();
     for (const [name, id] of Object.entries(numberInputs)) {
       const input = byId(id);
@@ -225,10 +290,15 @@
     // The ranges the page's texts name, as "1 to 128".
     for (const text of document.querySelectorAll('[data-range-of]')) {
       const range = ranges[text.dataset.rangeOf];
-      text.textContent = `${range.min} to ${range.max}`;
+      text.textContent = `${range.min}\u00a0to\u00a0${range.max}`;
     }
     invertInput.checked = defaults.invert;
     invertInput.addEventListener('change', describe);
+    layoutInput.value = defaults.layout;
+    shownLayout = defaults.layout;
+    layoutInput.addEventListener('change', chooseLayout);
+    rateInput.value = defaults.rate;
+    rateInput.addEventListener('change', describe);
     fileInput.addEventListener('change', () => {
       if (fileInput.files.length > 0) {
         chooseFile(fileInput.files[0]);

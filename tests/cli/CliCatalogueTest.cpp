@@ -94,8 +94,8 @@ TEST_F(CliCatalogue, EveryRefusalSaysWhyAndWritesNothing) {
   const std::vector<TRefusal> Cases = {
       {{"--loader-gap", "-1", "@/in.mzf", "@/new.wav"},
        2,
-       "--loader-gap wants a whole number of 0 or more, not '-1'" + Hint},
-      {{"-x", "@/in.mzf", "@/out.wav"}, 2, "The following argument was not expected: -x" + Hint},
+       "--loader-gap wants a whole number from 0 to 2147483647, got '-1'" + Hint},
+      {{"-x", "@/in.mzf", "@/out.wav"}, 2, "Unknown option -x" + Hint},
       {{"--info", "@/in.mzf", "@/out.wav"}, 2, "--info expects one file: INPUT.mzf" + Hint},
       {{"@/missing.mzf", "@/new.wav"}, 1, "Cannot read @/missing.mzf: No such file or directory\n"},
       {{"--info", "@/missing.mzf"}, 1, "Cannot read @/missing.mzf: No such file or directory\n"},
@@ -142,7 +142,7 @@ TEST_F(CliCatalogue, EveryRefusalSaysWhyAndWritesNothing) {
        "--no-copies goes with --standard (the machine's own layout)" + Hint},
       {{"--rate", "7999", "@/in.mzf", "@/new.wav"},
        2,
-       "--rate wants a whole number from 8000 to 192000, not '7999'" + Hint},
+       "--rate wants a whole number from 8000 to 192000, got '7999'" + Hint},
       // Whole samples at 22050 Hz make the default pulses the same.
       {{"--rate", "22050", "@/in.mzf", "@/out.wav"},
        1,

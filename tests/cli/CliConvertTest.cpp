@@ -148,9 +148,56 @@ TEST_F(CliConvert, WarningsGoToStandardErrorAndTheWaveIsWritten) {
   EXPECT_EQ(Convert({"--zero", "3,2", "--one", "3,1"},
                     "Warning: Log. 1 pulse (3 + 1 samples) is not longer than log. 0 pulse (3 + 2 "
                     "samples); the body may not load\n"
+                    "Warning: The header does not look like an MZF tape image's: the body size, "
+                    "4096 bytes, is more than 4 times the 128 bytes after the header\n"
                     "Warning: Body size 4096 runs past the end of the file: 3968 bytes missing, "
                     "sent as zeros\n"),
             Reference(Settings));
+}
+
+// What the first bytes give away, before anything is converted: a WAV (here
+// one that kvetro-cli wrote, larger than any MZF) is refused by its name,
+// with the way to read a recording; a text file is converted with a warning
+// that names each doubt; a plain MZF file says nothing.
+TEST_F(CliConvert, InputsAreCheckedBeforeTheyAreConverted) {
+  const std::string Wave = Scratch.PathOf("game.wav");
+  ASSERT_EQ(RunCli({Input, Wave}).ExitCode, 0);
+  const std::string Text = "Dear diary, today I converted a letter instead of a game.\n";
+  TBytes Letter;
+  for (int Line = 0; Line < 8; ++Line) {
+    Letter.insert(Letter.end(), Text.begin(), Text.end());
+  }
+  const std::string WaveRefusal = Wave + " is a WAV file, not an MZF tape image\n" +
+                                  "to read a recording: kvetro-cli read " + Wave + "\n";
+  const std::string Doubts =
+      "Warning: The header does not look like an MZF tape image's: the name has no end mark "
+      "(0x0D) within its 17 bytes; the body size, 8265 bytes, is more than 4 times the 336 "
+      "bytes after the header\n";
+  struct TCase {
+    std::vector<std::string> Arguments;
+    int ExitCode;
+    std::string Errors;
+  };
+  const std::string Letters = Scratch.Write("letter.txt", Letter);
+  const std::string Output = Scratch.PathOf("out.wav");
+  const TCase Cases[] = {
+      {{Wave, Output}, 1, WaveRefusal},
+      {{"--info", Wave}, 1, WaveRefusal},
+      {{Letters, Output},
+       0,
+       Doubts + "Warning: Body size 8265 runs past the end of the file: 7929 bytes missing, "
+                "sent as zeros\n"},
+      {{"--info", Letters}, 0, Doubts},
+      {{Input, Output}, 0, ""},
+      {{"--info", Input}, 0, ""},
+  };
+  for (const TCase& Case : Cases) {
+    SCOPED_TRACE(Case.Arguments.front() + " " + Case.Arguments.back());
+    const TCliResult Result = RunCli(Case.Arguments);
+    EXPECT_EQ(Result.ExitCode, Case.ExitCode);
+    EXPECT_EQ(Result.Errors, Case.Errors);
+    EXPECT_EQ(Result.Out.empty(), Case.Arguments.front() != "--info" || Case.ExitCode != 0);
+  }
 }
 
 }  // namespace

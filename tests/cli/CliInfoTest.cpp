@@ -89,6 +89,7 @@ TEST_F(CliInfo, DescribesTheFileAndThePlayingTime) {
     std::uint64_t Gap;
     int ShortPulse, LongPulse;
     std::string Description;
+    std::string Errors;
   };
   const TCase Cases[] = {
       {MzfFile(0x01, "HELLO", 16, 0x1200, 0x1234, TBytes(16, 0x00)),
@@ -101,7 +102,8 @@ TEST_F(CliInfo, DescribesTheFileAndThePlayingTime) {
        "Body size:          16 bytes (0x0010)\n"
        "Load address:       0x1200\n"
        "Execution address:  0x1234\n"
-       "Body in the file:   16 of 16 bytes\n"},
+       "Body in the file:   16 of 16 bytes\n",
+       ""},
       {MzfFile(0x01, "TIMED", 3, 0x2000, 0x2000, {0xFF, 0x00, 0x81}),
        {"--zero", "2,5", "--one", "7,1", "--constant", "77", "--loader-gap", "10", "--body-gap",
         "99"},
@@ -113,7 +115,8 @@ TEST_F(CliInfo, DescribesTheFileAndThePlayingTime) {
        "Body size:          3 bytes (0x0003)\n"
        "Load address:       0x2000\n"
        "Execution address:  0x2000\n"
-       "Body in the file:   3 of 3 bytes\n"},
+       "Body in the file:   3 of 3 bytes\n",
+       ""},
       // 0x0100 bytes announced, 50 there; the name fills all 17 bytes with
       // odd characters in it.
       {MzfFile(0x02,
@@ -130,7 +133,10 @@ TEST_F(CliInfo, DescribesTheFileAndThePlayingTime) {
        "Body size:          256 bytes (0x0100)\n"
        "Load address:       0xC000\n"
        "Execution address:  0x0000\n"
-       "Body in the file:   50 of 256 bytes, 206 missing (sent as zeros)\n"},
+       "Body in the file:   50 of 256 bytes, 206 missing (sent as zeros)\n",
+       "Warning: The header does not look like an MZF tape image's: the name has no end mark "
+       "(0x0D) within its 17 bytes; the body size, 256 bytes, is more than 4 times the 50 bytes "
+       "after the header\n"},
       {MzfFile(0x01, "TAIL", 10, 0x1200, 0x1200, TBytes(30, 0x00)),
        {},
        5000,
@@ -141,7 +147,8 @@ TEST_F(CliInfo, DescribesTheFileAndThePlayingTime) {
        "Body size:          10 bytes (0x000A)\n"
        "Load address:       0x1200\n"
        "Execution address:  0x1200\n"
-       "Body in the file:   10 of 10 bytes, then 20 more bytes (not sent)\n"},
+       "Body in the file:   10 of 10 bytes, then 20 more bytes (not sent)\n",
+       ""},
       {Short,
        {},
        5000,
@@ -153,7 +160,10 @@ TEST_F(CliInfo, DescribesTheFileAndThePlayingTime) {
        "Body size:          64 bytes (0x0040)\n"
        "Load address:       0x1200\n"
        "Execution address:  0x1200\n"
-       "Body in the file:   0 of 64 bytes, 64 missing (sent as zeros)\n"},
+       "Body in the file:   0 of 64 bytes, 64 missing (sent as zeros)\n",
+       "Warning: The header does not look like an MZF tape image's: the file holds only 30 bytes "
+       "of the 128-byte header; the body size, 64 bytes, is more than 4 times the 0 bytes after "
+       "the header\n"},
   };
   for (const TCase& Case : Cases) {
     SCOPED_TRACE(Case.Description);
@@ -163,7 +173,7 @@ TEST_F(CliInfo, DescribesTheFileAndThePlayingTime) {
         BodyPassSamples(SentBody(Case.File), Case.Gap, Case.ShortPulse, Case.LongPulse);
     const TCliResult Result = Info(Case.Options);
     EXPECT_EQ(Result.ExitCode, 0);
-    EXPECT_EQ(Result.Errors, "");
+    EXPECT_EQ(Result.Errors, Case.Errors);
     EXPECT_EQ(Result.OutText(),
               Case.Description + TimeLine("Loader file:        ", Total - Body) +
                   TimeLine("Body:               ", Body) + TimeLine("Total:              ", Total) +

@@ -82,6 +82,21 @@ TEST_F(CliOutput, AWriteProtectedFileIsRefused) {
   EXPECT_EQ(fs::status(Output).permissions(), fs::perms(0444));
 }
 
+// Someone else's file that its owner may write: the system's own reason,
+// not "write-protected".
+TEST_F(CliOutput, AnotherUsersFileIsRefusedWithTheSystemsReason) {
+  TCliOptions Options;
+  if (!AsUnprivilegedUser(Options, Scratch) || Options.UserId < 0) {
+    GTEST_SKIP() << "needs root, to run as user " << kNobody << " on root's file";
+  }
+  WriteFile(Output, {'o', 'l', 'd'});
+  fs::permissions(Output, fs::perms(0644));
+  const TCliResult Result = RunCli({Input, Output}, Options);
+  EXPECT_EQ(Result.ExitCode, 1);
+  EXPECT_EQ(Result.Errors, "Cannot write " + Output + ": Permission denied\n");
+  EXPECT_EQ(ReadFile(Output), (TBytes{'o', 'l', 'd'}));
+}
+
 // Replacing keeps what ls shows: the mode, and the owner where root writes.
 TEST_F(CliOutput, AReplacedFileKeepsModeAndOwner) {
   WriteFile(Output, {'o', 'l', 'd'});

@@ -52,10 +52,13 @@ TEST_F(CliStandardOutput, RefusesATerminal) {
   EXPECT_TRUE(Result.TempLeft.empty());
 }
 
-TEST_F(CliStandardOutput, APlayerThatStopsReadingIsAWriteError) {
+// A player that stops early is normal: the run ends at once and quietly, as
+// cat does, and its status says that the WAV did not go out whole.
+TEST_F(CliStandardOutput, APlayerThatStopsReadingEndsTheRunQuietly) {
   const TCliResult Result = RunCli({Input, "-"}, {.Stdout = TStdout::ClosedPipe});
   EXPECT_EQ(Result.ExitCode, 1);
-  EXPECT_EQ(Result.Errors, "Cannot write standard output: Broken pipe\n");
+  EXPECT_EQ(Result.Signal, 0);
+  EXPECT_EQ(Result.Errors, "");
   EXPECT_TRUE(Result.TempLeft.empty()) << "no temporary file";
 }
 

@@ -47,33 +47,48 @@ TEST(CommandLine, NamesAfterADoubleDashMayLookLikeOptions) {
   EXPECT_EQ(Line.Settings.OutputName, "-x.wav");
 }
 
-// Each says in one line what is wanted; kvetro-cli prints it with a hint to
-// --help.
+// Every usage error, of whatever option: which option, what it takes (a
+// range with both ends) and what it got; an unknown option with the nearest
+// known name. kvetro-cli prints the line with a hint to --help.
 TEST(CommandLine, UsageErrorsSayWhatIsWanted) {
   const std::string Files =
       "Expected two files: INPUT.mzf and OUTPUT.wav (or - for standard output)";
-  const std::string Halves = " wants LO,HI, two whole numbers from 1 to 128, not '";
-  const std::string Gap = " wants a whole number of 0 or more, not '";
-  const std::string Constant = "--constant wants a whole number from 1 to 255, not '";
+  const std::string Halves = " wants LO,HI, two whole numbers from 1 to 128, got ";
+  const std::string Gap = " wants a whole number from 0 to 2147483647, got ";
+  const std::string Constant = "--constant wants a whole number from 1 to 255, got ";
   const std::pair<std::vector<std::string>, std::string> Cases[] = {
       {{}, Files},
       {{"a"}, Files},
       {{"a", "b", "c"}, Files},
       {{"--info"}, "--info expects one file: INPUT.mzf"},
       {{"--info", "a", "b"}, "--info expects one file: INPUT.mzf"},
-      {{"--speed", "9", "a", "b"}, "The following argument was not expected: --speed"},
-      {{"-x", "a", "b"}, "The following argument was not expected: -x"},
-      {{"a", "b", "--body-gap"}, "--body-gap: 1 required N missing"},
-      {{"--zero", "0,1", "a", "b"}, "--zero" + Halves + "0,1'"},
-      {{"--zero", "3,129", "a", "b"}, "--zero" + Halves + "3,129'"},
-      {{"--zero", "3", "a", "b"}, "--zero" + Halves + "3'"},
-      {{"--one", "129,1", "a", "b"}, "--one" + Halves + "129,1'"},
-      {{"--one", "2,0", "a", "b"}, "--one" + Halves + "2,0'"},
-      {{"--constant", "0", "a", "b"}, Constant + "0'"},
-      {{"--constant", "256", "a", "b"}, Constant + "256'"},
-      {{"--loader-gap", "-1", "a", "b"}, "--loader-gap" + Gap + "-1'"},
-      {{"--loader-gap", "2147483648", "a", "b"}, "--loader-gap" + Gap + "2147483648'"},
-      {{"--body-gap=-1", "a", "b"}, "--body-gap" + Gap + "-1'"},
+      // Unknown options, with the nearest name when one is near.
+      {{"--speed", "9", "a", "b"}, "Unknown option --speed"},
+      {{"-x", "a", "b"}, "Unknown option -x"},
+      {{"--infoo", "a"}, "Unknown option --infoo; did you mean --info?"},
+      {{"-info", "a"}, "Unknown option -info; did you mean --info?"},
+      {{"--invret", "a", "b"}, "Unknown option --invret; did you mean --invert?"},
+      {{"--body-gpa=3", "a", "b"}, "Unknown option --body-gpa; did you mean --body-gap?"},
+      // A value missing, given twice, or given to a flag.
+      {{"a", "b", "--body-gap"}, "--body-gap" + Gap + "nothing"},
+      {{"--constant", "--info", "a"}, Constant + "nothing"},
+      {{"--one=", "a", "b"}, "--one" + Halves + "nothing"},
+      {{"--zero", "3,1", "--zero", "4,1", "a", "b"}, "--zero may be given only once"},
+      {{"--invert=banana", "a", "b"}, "--invert takes no value, got 'banana'"},
+      {{"--info=no", "a"}, "--info takes no value, got 'no'"},
+      {{"--version=0", "a", "b"}, "--version takes no value, got '0'"},
+      {{"-hx"}, "-h takes no value, got 'x'"},
+      // Values out of their range or of the wrong form.
+      {{"--zero", "0,1", "a", "b"}, "--zero" + Halves + "'0,1'"},
+      {{"--zero", "3,129", "a", "b"}, "--zero" + Halves + "'3,129'"},
+      {{"--zero", "3", "a", "b"}, "--zero" + Halves + "'3'"},
+      {{"--one", "129,1", "a", "b"}, "--one" + Halves + "'129,1'"},
+      {{"--one", "2,0", "a", "b"}, "--one" + Halves + "'2,0'"},
+      {{"--constant", "0", "a", "b"}, Constant + "'0'"},
+      {{"--constant", "256", "a", "b"}, Constant + "'256'"},
+      {{"--loader-gap", "-1", "a", "b"}, "--loader-gap" + Gap + "'-1'"},
+      {{"--loader-gap", "2147483648", "a", "b"}, "--loader-gap" + Gap + "'2147483648'"},
+      {{"--body-gap=-1", "a", "b"}, "--body-gap" + Gap + "'-1'"},
   };
   for (const auto& [Arguments, Text] : Cases) {
     const TCommandLine Line = ParseCommandLine(Arguments);

@@ -49,6 +49,8 @@ TBytes RandomMzf(std::uint16_t BodySize, std::size_t BodyBytes, std::uint32_t Se
     Byte = static_cast<std::uint8_t>(Random());
   }
   File[0] = 0x01;
+  // The name ends within its 17 bytes, as in every MZF file.
+  File[1 + Random() % 17] = 0x0D;
   const std::uint16_t Fields[3] = {BodySize, Load, Exec};
   for (std::size_t I = 0; I < 3; ++I) {
     File[0x12 + 2 * I] = static_cast<std::uint8_t>(Fields[I] & 0xFF);

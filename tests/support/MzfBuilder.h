@@ -23,8 +23,8 @@ TBytes CountingMzf(std::uint16_t Size, std::uint8_t Seed = 0);
 TBytes MakeMzf(std::uint16_t BodySize, std::size_t Present);
 
 // A test file of BodyBytes pseudo-random body bytes after a header of
-// pseudo-random bytes that says an object file of BodySize bytes at Load,
-// started at Exec; the same Seed gives the same file.
+// pseudo-random bytes (the name ended somewhere by 0x0D) that says an object file of BodySize bytes
+// at Load, started at Exec; the same Seed gives the same file.
 TBytes RandomMzf(std::uint16_t BodySize, std::size_t BodyBytes, std::uint32_t Seed,
                  std::uint16_t Load = 0x1200, std::uint16_t Exec = 0x1200);
 

@@ -13,7 +13,7 @@ from selenium import webdriver
 from selenium.webdriver.chrome.service import Service
 from selenium.webdriver.common.by import By
 from selenium.webdriver.common.keys import Keys
-from selenium.webdriver.support.ui import WebDriverWait
+from selenium.webdriver.support.ui import Select, WebDriverWait
 
 CHROMIUM = "/usr/bin/chromium"
 CHROMEDRIVER = "/usr/bin/chromedriver"
@@ -75,6 +75,8 @@ class Browser:
             if field.get_attribute("type") == "checkbox":
                 if field.is_selected() != bool(value):
                     field.click()
+            elif field.tag_name == "select":
+                Select(field).select_by_value(str(value))
             else:
                 field.send_keys(Keys.CONTROL, "a")
                 field.send_keys(str(value))

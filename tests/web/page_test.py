@@ -5,9 +5,12 @@ Every case of the table chooses an MZF file through mzf-file with some
 settings typed in, and the page must say and make what kvetro-cli says and
 makes for the same file and settings: the --info lines in the header view, the
 messages of standard error, and a download byte for byte the command line's
-WAV, or no download at all when the command line refuses. Then "Play" must
-run the progress and lock the settings, and "Stop" must end both. No page may
-log an error or ask for anything outside itself.
+WAV, or no download at all when the command line refuses, whose file leaves
+Convert and Play disabled. The time shown is the chosen file's. The machine's
+own layout disables the fast loader's settings and starts at its own timing.
+Then "Play" must run the progress and lock the settings, at the WAV's rate, and
+"Stop" must end both. No page may log an error or ask for anything outside
+itself.
 
     page_test.py PAGE KVETRO_CLI
 Exit status 77 (skipped, with the reason) when the page or the browser is
@@ -34,7 +37,8 @@ def cut_body(mzf: bytes, missing: int) -> bytes:
     return mzf[:len(mzf) - missing]
 
 
-# name, file, the page's inputs by id (a pulse's LO and HI together).
+# name, file, the page's inputs by id (a pulse's LO and HI together; the
+# layout before the timing, which it may set).
 CASES = [
     ("defaults", sample_mzf(300, 0x1200, 0x1200, "GAME", 1), {}),
     ("fast pulses, inverted, constant 200", sample_mzf(1000, 0x2000, 0x2010, "FAST", 2),
@@ -44,11 +48,30 @@ CASES = [
      {"loader-gap": 100, "body-gap": 0, "zero-lo": 2, "zero-hi": 3, "one-lo": 4, "one-hi": 5}),
     ("body size 0, refused", sample_mzf(0, 0x1200, 0x1200, "EMPTY", 4), {}),
     ("64 KiB file, refused", bytes(65536), {"constant": 7}),
+    ("a text file, converted with a warning", b"Dear diary, a letter, not a game.\n" * 10, {}),
+    # A WAV that kvetro-cli writes: put in place of the MZF, it is refused.
+    ("a WAV file, refused", None, {}),
+    ("the machine's own layout at 48000 Hz", sample_mzf(700, 0x1200, 0x1200, "OWN", 6),
+     {"layout": "standard", "rate": 48000}),
+    ("the machine's own without copies, user pulses, 22050 Hz",
+     sample_mzf(400, 0x1200, 0x1300, "NOCOPY", 7),
+     {"layout": "standard-no-copies", "rate": 22050,
+      "zero-lo": 4, "zero-hi": 6, "one-lo": 9, "one-hi": 12}),
+    ("fast loader at 48000 Hz", sample_mzf(300, 0x1200, 0x1200, "RATE", 8), {"rate": 48000}),
+    ("fast loader's default timing at 22050 Hz, refused",
+     sample_mzf(300, 0x1200, 0x1200, "SLOW", 9), {"rate": 22050}),
 ]
+
+# The fast loader's own settings, which the machine's own layout disables.
+FAST_LOADER_ONLY = ("constant", "loader-gap", "body-gap")
+TIMING = ("zero-lo", "zero-hi", "one-lo", "one-hi")
 
 
 def cli_options(inputs: dict) -> list:
-    options = []
+    options = {"fast": [], "standard": ["--standard"],
+               "standard-no-copies": ["--standard", "--no-copies"]}[inputs.get("layout", "fast")]
+    if "rate" in inputs:
+        options += ["--rate", str(inputs["rate"])]
     for option, lo, hi in (("--zero", "zero-lo", "zero-hi"), ("--one", "one-lo", "one-hi")):
         if lo in inputs:
             options += [option, f"{inputs[lo]},{inputs[hi]}"]
@@ -61,8 +84,14 @@ def cli_options(inputs: dict) -> list:
     return options
 
 
-def run_cli(*arguments):
-    return subprocess.run([CLI, *arguments], capture_output=True, check=False)
+def run_cli(*arguments, cwd=None):
+    return subprocess.run([CLI, *arguments], capture_output=True, check=False, cwd=cwd)
+
+
+def clock(samples: int) -> str:
+    """The page's playing time of so many samples at 44100 Hz, as m:ss."""
+    seconds = samples // 44100
+    return f"{seconds // 60}:{seconds % 60:02d}"
 
 
 class PageTest(unittest.TestCase):
@@ -79,12 +108,13 @@ class PageTest(unittest.TestCase):
         cls.browser.close()
         shutil.rmtree(cls.work, ignore_errors=True)
 
-    def open_with(self, mzf: pathlib.Path, inputs: dict):
+    def open_with(self, mzf: pathlib.Path, inputs: dict, convertible=True):
         browser = self.browser
         browser.open(PAGE)
         browser.set_settings(inputs)
         browser.choose(mzf)
-        browser.wait(lambda d: browser.element("convert").is_enabled())
+        if convertible:
+            browser.wait(lambda d: browser.element("convert").is_enabled())
 
     def assert_page_clean(self):
         self.assertEqual(self.browser.console_errors(), [])
@@ -102,28 +132,39 @@ class PageTest(unittest.TestCase):
         for number, (name, data, inputs) in enumerate(CASES, 1):
             with self.subTest(name):
                 mzf = self.work / f"case{number}.mzf"
-                mzf.write_bytes(data)
+                if data is None:
+                    mzf = self.work / f"case{number}.wav"
+                    self.assertEqual(run_cli(str(self.work / "case1.mzf"), str(mzf)).returncode, 0)
+                else:
+                    mzf.write_bytes(data)
                 options = cli_options(inputs)
-                info = run_cli("--info", *options, str(mzf))
+                # By the bare name, as the page names the chosen file.
+                info = run_cli("--info", *options, mzf.name, cwd=self.work)
                 wave = self.work / f"case{number}-cli.wav"
-                conversion = run_cli(*options, str(mzf), str(wave))
+                conversion = run_cli(*options, mzf.name, str(wave), cwd=self.work)
 
-                self.open_with(mzf, inputs)
+                self.open_with(mzf, inputs, convertible=conversion.returncode == 0)
                 text = lambda element_id: browser.element(element_id).get_attribute("textContent")
-                browser.wait(lambda d: text("info") == info.stdout.decode())
-                self.assertEqual(text("message"), info.stderr.decode().rstrip("\n"))
+                browser.wait(lambda d: text("info") == info.stdout.decode() and
+                             text("message") == info.stderr.decode().rstrip("\n"))
+                download = browser.element("download")
+                if conversion.returncode != 0:
+                    self.assertEqual(conversion.returncode, 1)
+                    self.assertIsNone(download.get_attribute("href"))
+                    for disabled in ("convert", "play"):
+                        self.assertFalse(browser.element(disabled).is_enabled(), disabled)
+                    self.assertFalse(download.is_displayed())
+                    self.assertEqual(text("time"), "0:00 / 0:00")
+                    self.assert_page_clean()
+                    continue
+                self.assertEqual(text("time"),
+                                 f"0:00 / {clock(wave.stat().st_size - 46)}")
 
                 browser.element("convert").click()
                 self.assertEqual(text("message"), conversion.stderr.decode().rstrip("\n"))
-                download = browser.element("download")
-                if conversion.returncode == 0:
-                    self.assertEqual(download.get_attribute("download"), f"case{number}.wav")
-                    download.click()
-                    self.assertEqual(self.downloaded(f"case{number}.wav"), wave.read_bytes())
-                else:
-                    self.assertEqual(conversion.returncode, 1)
-                    self.assertFalse(download.is_displayed())
-                    self.assertIsNone(download.get_attribute("href"))
+                self.assertEqual(download.get_attribute("download"), f"case{number}.wav")
+                download.click()
+                self.assertEqual(self.downloaded(f"case{number}.wav"), wave.read_bytes())
                 self.assert_page_clean()
 
     def test_play_moves_the_progress_and_stop_ends_it(self):
@@ -135,7 +176,8 @@ class PageTest(unittest.TestCase):
 
         browser.element("play").click()
         self.assertTrue(browser.element("stop").is_enabled())
-        for locked in ("zero-lo", "body-gap", "invert", "mzf-file", "convert", "play"):
+        for locked in ("zero-lo", "body-gap", "invert", "layout", "rate", "mzf-file", "convert",
+                       "play"):
             self.assertFalse(browser.element(locked).is_enabled(), locked)
         browser.wait(lambda d: position() > 0.3)
         earlier, shown = position(), browser.element("time").text
@@ -147,8 +189,55 @@ class PageTest(unittest.TestCase):
         time.sleep(0.5)
         self.assertEqual(position(), 0)
         self.assertFalse(browser.element("stop").is_enabled())
-        for unlocked in ("zero-lo", "body-gap", "invert", "mzf-file", "convert", "play"):
+        for unlocked in ("zero-lo", "body-gap", "invert", "layout", "rate", "mzf-file", "convert",
+                         "play"):
             self.assertTrue(browser.element(unlocked).is_enabled(), unlocked)
+        self.assert_page_clean()
+
+    def timing_shown(self):
+        return [int(self.browser.element(input_id).get_attribute("value")) for input_id in TIMING]
+
+    def test_layout_disables_the_fast_loaders_settings_and_starts_its_timing(self):
+        browser = self.browser
+        browser.open(PAGE)
+        # layout chosen, timing typed before it, timing then shown, fast loader's inputs enabled
+        steps = [
+            ("standard", {}, [9, 11, 18, 19], False),
+            ("standard-no-copies", {}, [9, 11, 18, 19], False),
+            ("fast", {}, [3, 1, 3, 2], True),
+            ("standard", {"zero-lo": 5}, [5, 1, 3, 2], False),
+            ("fast", {"one-hi": 30}, [5, 1, 3, 30], True),
+        ]
+        for layout, typed, timing, enabled in steps:
+            with self.subTest(layout=layout, typed=typed):
+                browser.set_settings({**typed, "layout": layout})
+                self.assertEqual(self.timing_shown(), timing)
+                for input_id in FAST_LOADER_ONLY:
+                    self.assertEqual(browser.element(input_id).is_enabled(), enabled, input_id)
+        self.assert_page_clean()
+
+    def test_play_at_the_chosen_rate_keeps_the_layouts_inputs_disabled(self):
+        browser = self.browser
+        mzf = self.work / "rates.mzf"
+        mzf.write_bytes(sample_mzf(100, 0x1200, 0x1200, "RATES", 10))
+        self.open_with(mzf, {"layout": "standard"})
+        # Each AudioContext the page makes tells its rate.
+        browser.driver.execute_script("""
+            window.contextRates = [];
+            const Original = window.AudioContext;
+            window.AudioContext = class extends Original {
+              constructor(options) { super(options); window.contextRates.push(this.sampleRate); }
+            };""")
+        for rate in (48000, 22050):
+            browser.set_settings({"rate": rate})
+            browser.element("play").click()
+            self.assertTrue(browser.element("stop").is_enabled())
+            browser.element("stop").click()
+            self.assertTrue(browser.element("zero-lo").is_enabled())
+            for input_id in FAST_LOADER_ONLY:
+                self.assertFalse(browser.element(input_id).is_enabled(), input_id)
+        self.assertEqual(browser.driver.execute_script("return window.contextRates"),
+                         [48000, 22050])
         self.assert_page_clean()
 
 
