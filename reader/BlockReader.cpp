@@ -59,10 +59,22 @@ void TBlockReader::Pulse(const TPulse& Pulse) {
   FHistory[FNext] = FHistory[FNext + History] = Pulse;
   FNext = FNext + 1 == History ? 0 : FNext + 1;
   FStored = std::min(FStored + 1, History);
+  // Valid bytes never hold a tape mark (a long start pulse comes every nine
+  // pulses), so a mark found while a block is read ends it: the block broke
+  // off, or what looked like a copy was the next file.
+  for (const std::int32_t N : {HeaderMark, BodyMark}) {
+    if (FindMark(N)) {
+      if (FReading) {
+        EndBlock(FByteIndex, Back(static_cast<std::size_t>(2 * N)).StartSeconds);
+      }
+      StartAtMark(N);
+      return;
+    }
+  }
   if (FReading && ReadPulse(Pulse)) {
     return;
   }
-  Hunt(Pulse);
+  WatchCopyGap(Pulse);
 }
 
 void TBlockReader::Finish() {
@@ -105,23 +117,19 @@ bool TBlockReader::FindMark(std::int32_t Pulses) {
   return true;
 }
 
-void TBlockReader::Hunt(const TPulse& Pulse) {
-  for (const std::int32_t N : {HeaderMark, BodyMark}) {
-    if (!FindMark(N)) {
-      continue;
-    }
-    const TBlockKind Kind = N == HeaderMark ? TBlockKind::Header : TBlockKind::Body;
-    const auto Mark = static_cast<std::size_t>(2 * N);
-    StartBlock(Kind, false, Back(Mark).StartSeconds, FConsumer.BlockLength(Kind));
-    for (std::size_t I = Mark + 1; I-- > 0;) {
-      FBlock.Pulses.Add(Back(I), I == 0 || I > static_cast<std::size_t>(N));
-    }
-    if (FBlock.Length < 0) {
-      EndBlock(0, FBlock.StartSeconds);
-    }
-    return;
+void TBlockReader::StartAtMark(std::int32_t N) {
+  const TBlockKind Kind = N == HeaderMark ? TBlockKind::Header : TBlockKind::Body;
+  const auto Mark = static_cast<std::size_t>(2 * N);
+  StartBlock(Kind, false, Back(Mark).StartSeconds, FConsumer.BlockLength(Kind));
+  for (std::size_t I = Mark + 1; I-- > 0;) {
+    FBlock.Pulses.Add(Back(I), I == 0 || I > static_cast<std::size_t>(N));
   }
+  if (FBlock.Length < 0) {
+    EndBlock(0, FBlock.StartSeconds);
+  }
+}
 
+void TBlockReader::WatchCopyGap(const TPulse& Pulse) {
   if (!FClassifier.Learned()) {
     return;
   }

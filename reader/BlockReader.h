@@ -76,7 +76,11 @@ class TBlockReader {
     return FHistory[FNext + History - 1 - Distance];
   }
   bool FindMark(std::int32_t Pulses);
-  void Hunt(const TPulse& Pulse);
+  // The mark of N long and N short pulses has just ended: its block begins.
+  void StartAtMark(std::int32_t N);
+  // Between blocks: counts the short pulses after a first block, and starts
+  // reading its copy at the long pulse that ends a gap of the copy's length.
+  void WatchCopyGap(const TPulse& Pulse);
   void StartBlock(TBlockKind Kind, bool Copy, double StartSeconds, std::int32_t Length);
   // False when the pulse broke the block's framing.
   bool ReadPulse(const TPulse& Pulse);

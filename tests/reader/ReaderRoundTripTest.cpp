@@ -191,6 +191,24 @@ TEST(ReaderRoundTrip, TwoFilesInOneRecordingComeInOrder) {
   EXPECT_TRUE(Report.AllWhole());
 }
 
+// A file whose tape mark follows the last block after just a copy's gap
+// (256 short pulses) is read as the next file, not as a copy.
+TEST(ReaderRoundTrip, AFileRightAfterACopysGapIsNoCopy) {
+  const TBytes First = RandomMzf(50, 50, 3);
+  const TBytes Second = RandomMzf(60, 60, 4);
+  const auto Pulses = [](const TBytes& File) {
+    return expected::StandardTapeFile(expected::Slice(File, 0, 128), expected::UserBody(File),
+                                      false);
+  };
+  const std::string Both = Pulses(First) + Pulses(Second).substr(22000 - 256);
+  const TTapeReport Report =
+      ReadTape(Wave8(expected::Samples(Both, expected::kStandardTiming)), "close.wav");
+  ASSERT_EQ(Report.Files.size(), 2u);
+  EXPECT_EQ(Report.Files[0].Mzf, First);
+  EXPECT_EQ(Report.Files[1].Mzf, Second);
+  EXPECT_TRUE(Report.AllWhole());
+}
+
 // A header that promises more body than the file holds: the zeros that went
 // to tape come back.
 TEST(ReaderRoundTrip, AShortFileComesBackWithTheZerosSent) {
