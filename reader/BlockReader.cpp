@@ -83,11 +83,12 @@ void TBlockReader::Finish() {
   }
 }
 
-// The last 2N + 1 pulses: N long, N short, one long. Checked only when the
-// latest pulse is longer than the one before, which is rare.
+// The last 2N + 1 pulses: N long, N short, one long. Looked at in full only
+// when the pulses at the three turns point that way.
 bool TBlockReader::FindMark(std::int32_t Pulses) {
   const auto N = static_cast<std::size_t>(Pulses);
-  if (FStored < 2 * N + 1 || Back(0).HighUs <= Back(1).HighUs) {
+  if (FStored < 2 * N + 1 || Back(0).HighUs <= Back(1).HighUs ||
+      Back(N + 1).HighUs <= Back(N).HighUs || Back(2 * N).HighUs <= Back(1).HighUs) {
     return false;
   }
   double ShortMin = Back(1).HighUs, ShortMax = ShortMin, ShortSum = 0;
