@@ -118,13 +118,13 @@ val TextOrNull(const std::optional<std::string>& Text) {
 }
 
 val Describe(const val& Bytes, const val& Settings, const std::string& FileName) {
-  const TWebDescription Description =
-      DescribeBytes(BytesFrom(Bytes), SettingsFrom(Settings).Conversion, FileName);
+  const TConversionSettings Chosen = SettingsFrom(Settings).Conversion;
+  const TWebDescription Description = DescribeBytes(BytesFrom(Bytes), Chosen, FileName);
   val Object = val::object();
   Object.set("text", Description.Text);
   Object.set("refusal", TextOrNull(Description.Refusal));
   Object.set("warning", TextOrNull(Description.Warning));
-  Object.set("seconds", static_cast<double>(Description.Samples) / TConversionPlan::SampleRate);
+  Object.set("seconds", static_cast<double>(Description.Samples) / Chosen.SampleRate);
   return Object;
 }
 

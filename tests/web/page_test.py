@@ -88,9 +88,11 @@ def run_cli(*arguments, cwd=None):
     return subprocess.run([CLI, *arguments], capture_output=True, check=False, cwd=cwd)
 
 
-def clock(samples: int) -> str:
-    """The page's playing time of so many samples at 44100 Hz, as m:ss."""
-    seconds = samples // 44100
+def clock(wave: bytes) -> str:
+    """The page's playing time of a WAV kvetro-cli wrote (46-byte header, 8-bit
+    mono), as m:ss."""
+    rate = int.from_bytes(wave[24:28], "little")
+    seconds = (len(wave) - 46) // rate
     return f"{seconds // 60}:{seconds % 60:02d}"
 
 
@@ -158,7 +160,7 @@ class PageTest(unittest.TestCase):
                     self.assert_page_clean()
                     continue
                 self.assertEqual(text("time"),
-                                 f"0:00 / {clock(wave.stat().st_size - 46)}")
+                                 f"0:00 / {clock(wave.read_bytes())}")
 
                 browser.element("convert").click()
                 self.assertEqual(text("message"), conversion.stderr.decode().rstrip("\n"))
