@@ -10,6 +10,36 @@ constexpr std::array<TimingBox, 4> kBoxes = {TimingBox::Log0Lo, TimingBox::Log0H
                                              TimingBox::Log1Lo, TimingBox::Log1Hi};
 constexpr std::uint8_t kInvertFlag = 0x01;
 constexpr std::uint8_t kFillUpFlag = 0x02;
+constexpr int kLayoutShift = 2;
+constexpr int kRateShift = 4;
+constexpr std::uint8_t kTwoBits = 0x03;
+
+TTapeLayoutChoice LayoutOf(std::uint8_t Flags) {
+  switch ((Flags >> kLayoutShift) & kTwoBits) {
+    case 1:
+      return TTapeLayoutChoice::Standard;
+    case 2:
+      return TTapeLayoutChoice::StandardNoCopies;
+    default:
+      return TTapeLayoutChoice::FastLoader;
+  }
+}
+
+std::uint8_t LayoutBits(TTapeLayoutChoice Layout) {
+  const std::uint8_t Index = Layout == TTapeLayoutChoice::Standard           ? 1
+                             : Layout == TTapeLayoutChoice::StandardNoCopies ? 2
+                                                                             : 0;
+  return static_cast<std::uint8_t>(Index << kLayoutShift);
+}
+
+std::uint8_t RateBits(std::int32_t Rate) {
+  for (std::uint8_t Index = 0; Index < 4; ++Index) {
+    if (TConversionCase::Rates[Index] == Rate) {
+      return static_cast<std::uint8_t>(Index << kRateShift);
+    }
+  }
+  return 0;
+}
 
 // A byte taken into a range, and the byte that gives a value of the range.
 std::int32_t Within(TSettingRange Range, std::uint8_t Byte) {
@@ -45,6 +75,8 @@ TConversionCase TConversionCase::Decode(const std::uint8_t* Data, std::size_t Si
   Case.Settings.BodyGap = Le16(&S[7]) % (MaxGap + 1);
   Case.InvertLevels = (S[9] & kInvertFlag) != 0;
   Case.FillUp = (S[9] & kFillUpFlag) != 0;
+  Case.Settings.Layout = LayoutOf(S[9]);
+  Case.Settings.SampleRate = Rates[(S[9] >> kRateShift) & kTwoBits];
   Case.FillPoint = Le16(&S[10]);
   if (Size > SettingsSize) {
     Case.Mzf.assign(Data + SettingsSize, Data + Size);
@@ -60,7 +92,8 @@ std::vector<std::uint8_t> TConversionCase::Encode() const {
   Out[4] = ByteFor(MonitorConstantRange, Settings.MonitorConstant);
   StoreLe16(Out, 5, static_cast<std::uint16_t>(Settings.LoaderGap));
   StoreLe16(Out, 7, static_cast<std::uint16_t>(Settings.BodyGap));
-  Out[9] = static_cast<std::uint8_t>((InvertLevels ? kInvertFlag : 0) | (FillUp ? kFillUpFlag : 0));
+  Out[9] = static_cast<std::uint8_t>((InvertLevels ? kInvertFlag : 0) | (FillUp ? kFillUpFlag : 0) |
+                                     LayoutBits(Settings.Layout) | RateBits(Settings.SampleRate));
   StoreLe16(Out, 10, FillPoint);
   Out.insert(Out.end(), Mzf.begin(), Mzf.end());
   return Out;

@@ -13,7 +13,10 @@ namespace kvetro {
 //   0-3   the four pulse counts, each taken into PulseHalfRange
 //   4     the monitor constant, taken into MonitorConstantRange
 //   5-6   loader gap, 7-8 body gap: little-endian, taken into 0..MaxGap
-//   9     flags: bit 0 inverts the levels, bit 1 makes the output fill up
+//   9     flags: bit 0 inverts the levels, bit 1 makes the output fill up,
+//         bits 2-3 the layout (fast loader, the machine's own, without
+//         copies; 3 is the fast loader too), bits 4-5 the sample rate
+//         (44100, 48000, 22050, 8000)
 //   10-11 where the output fills up, as a fraction of its size (of 65535)
 //   12-   the MZF file
 //
@@ -24,6 +27,7 @@ struct TConversionCase {
   // Keeps a single run short while leaving both gaps well past the 1000
   // fixed short pulses.
   static constexpr std::int32_t MaxGap = 2000;
+  static constexpr std::int32_t Rates[4] = {44100, 48000, 22050, 8000};
 
   TConversionSettings Settings;
   bool InvertLevels = false;

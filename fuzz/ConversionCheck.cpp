@@ -88,8 +88,8 @@ std::string CheckAgainstSteps(const TConversionCase& Case, const TConversionSett
   auto Loader = std::make_unique<TMzfImage>(*Image);
   const std::uint16_t LoaderLength = BuildFastLoaderFile(*Loader, Settings.MonitorConstant);
   TMemoryStream Stepped;
-  TFixedTiming Standard(PulseTiming::Standard(), Settings.BodyGap);
-  TFixedTiming User(Settings.UserTiming, Settings.BodyGap);
+  TFixedTiming Standard(PulseTiming::Standard().AtRate(Settings.SampleRate), Settings.BodyGap);
+  TFixedTiming User(Settings.UserTiming.AtRate(Settings.SampleRate), Settings.BodyGap);
   TTapeEncoder LoaderEncoder(*Loader);
   TTapeEncoder BodyEncoder(*Image);
   if (Case.InvertLevels) {
@@ -125,10 +125,15 @@ std::uint64_t FirstHalfSamples(const TPulseCount& Pulses, const PulseTiming& Tim
          Pulses.Long * static_cast<std::uint64_t>(Timing.Log1Lo);
 }
 
-std::string CheckHeader(const std::vector<std::uint8_t>& Bytes, std::uint64_t DataSize) {
-  static constexpr std::array<std::uint8_t, 26> kFormat = {
-      'W', 'A', 'V', 'E',  'f',  'm', 't', ' ',  18,   0, 0, 0, 1,
-      0,   1,   0,   0x44, 0xAC, 0,   0,   0x44, 0xAC, 0, 0, 1, 0};
+std::string CheckHeader(const std::vector<std::uint8_t>& Bytes, std::uint64_t DataSize,
+                        std::int32_t Rate) {
+  // 8-bit mono: as many bytes a second as samples.
+  const auto R = static_cast<std::uint32_t>(Rate);
+  const auto Byte = [R](int Shift) { return static_cast<std::uint8_t>((R >> Shift) & 0xFF); };
+  const std::array<std::uint8_t, 26> kFormat = {
+      'W',      'A',      'V',     'E',     'f',      'm',      't', ' ',     18,
+      0,        0,        0,       1,       0,        1,        0,   Byte(0), Byte(8),
+      Byte(16), Byte(24), Byte(0), Byte(8), Byte(16), Byte(24), 1,   0};
   if (std::memcmp(Bytes.data(), "RIFF", 4) != 0 ||
       GetLe32(Bytes.data() + 4) != static_cast<std::uint32_t>(Bytes.size() - 8)) {
     return "RIFF header wrong";
@@ -178,13 +183,16 @@ std::string CheckConversion(const TConversionCase& Case) {
     Plan = PlanConversion(*Image, Settings);
   }
 
-  // The pulses of each pass, counted over copies of the image.
-  auto Loader = std::make_unique<TMzfImage>(*Image);
-  const std::uint16_t LoaderLength = BuildFastLoaderFile(*Loader, Settings.MonitorConstant);
-  const TPulseCount LoaderPulses =
-      RunPulses(*Loader, kFastLoaderFile, {Settings.LoaderGap, Settings.BodyGap, LoaderLength});
-  const TPulseCount BodyPulses =
-      RunPulses(*Image, kFastBodyFile, {0, Settings.BodyGap, Image->BodySize()});
+  // The pulses of each tape file, counted over the images the plan names,
+  // and the samples of their first halves.
+  auto Loader = std::make_unique<TMzfImage>();
+  std::vector<TPulseCount> FilePulses;
+  std::uint64_t FirstHalves = 0;
+  for (const TPlannedFile& File : Plan.Files) {
+    const TMzfImage& Source = PlannedImage(File, *Image, Settings.MonitorConstant, *Loader);
+    FilePulses.push_back(RunPulses(Source, File.Layout, File.Values));
+    FirstHalves += FirstHalfSamples(FilePulses.back(), File.Timing);
+  }
 
   const std::uint64_t FileSize = Plan.FileSize();
   const std::uint64_t FillLimit = FileSize * Case.FillPoint / 0xFFFF;
@@ -235,7 +243,7 @@ std::string CheckConversion(const TConversionCase& Case) {
     return "WAV of " + Number(Bytes.size()) + " bytes, counted " + Number(FileSize);
   }
   const std::uint64_t DataSize = Plan.DataSize();
-  if (auto Problem = CheckHeader(Bytes, DataSize); !Problem.empty()) {
+  if (auto Problem = CheckHeader(Bytes, DataSize, Settings.SampleRate); !Problem.empty()) {
     return Problem;
   }
   const std::vector<std::uint8_t> Written(Bytes.begin() + TConversionPlan::WaveHeaderSize,
@@ -250,15 +258,16 @@ std::string CheckConversion(const TConversionCase& Case) {
       return "sample " + Number(I) + " is neither level";
     }
   }
-  const std::uint64_t Expected = FirstHalfSamples(LoaderPulses, PulseTiming::Standard()) +
-                                 FirstHalfSamples(BodyPulses, Settings.UserTiming);
-  if (FirstCount != Expected) {
-    return Number(FirstCount) + " first-half samples, counted " + Number(Expected);
+  if (FirstCount != FirstHalves) {
+    return Number(FirstCount) + " first-half samples, counted " + Number(FirstHalves);
   }
 
-  if (auto Problem = CheckAgainstSteps(Case, Settings, LoaderPulses, BodyPulses, Written);
-      !Problem.empty()) {
-    return Problem;
+  // The step encoder knows the fast loader's layout only.
+  if (Settings.Layout == TTapeLayoutChoice::FastLoader) {
+    if (auto Problem = CheckAgainstSteps(Case, Settings, FilePulses[0], FilePulses[1], Written);
+        !Problem.empty()) {
+      return Problem;
+    }
   }
   return CheckReadBack(Bytes, Plan.DataSize());
 }

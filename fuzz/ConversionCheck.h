@@ -15,8 +15,9 @@ namespace kvetro {
 //    the committed WAV has exactly that size and a complete RIFF header;
 //  - its samples hold only the two levels, as many of the first-half level
 //    as the pulse counts give, and read back they number what was counted;
-//  - they are the very samples of the encoder's steps, and each encoder run
-//    ends after exactly its counted pulses plus one step per counted phase;
+//  - with the fast loader, at any rate, they are the very samples of the
+//    encoder's steps, and each encoder run ends after exactly its counted
+//    pulses plus one step per counted phase;
 //  - an output that fills up before the end fails with "Cannot write
 //    fuzz.wav: No space left on device", holds exactly the bytes that fitted
 //    and is not committed; one with room never fails.

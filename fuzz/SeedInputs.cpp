@@ -256,6 +256,26 @@ std::vector<TSeed> ConversionSeeds() {
   Seeds.push_back(
       Case("fills-up-half-way", Mzf(32, 32), DefaultTiming, 10, 10, false, true, 0x8000));
   Seeds.push_back(Case("fills-up-in-header", Mzf(8, 8), DefaultTiming, 0, 0, false, true, 1));
+  // The machine's own layout, and other rates.
+  const auto Other = [](TSeed Seed, TTapeLayoutChoice Layout, std::int32_t Rate) {
+    TConversionCase C = TConversionCase::Decode(Seed.Bytes.data(), Seed.Bytes.size());
+    C.Settings.Layout = Layout;
+    C.Settings.SampleRate = Rate;
+    Seed.Bytes = C.Encode();
+    return Seed;
+  };
+  Seeds.push_back(Other(Case("standard-layout", Mzf(24, 24, 0x3C), PulseTiming::Standard()),
+                        TTapeLayoutChoice::Standard, 44100));
+  Seeds.push_back(
+      Other(Case("standard-no-copies-22050", Mzf(24, 10, 0xC3), PulseTiming{4, 4, 4, 8}),
+            TTapeLayoutChoice::StandardNoCopies, 22050));
+  Seeds.push_back(
+      Other(Case("fast-loader-48000", Mzf(32, 32)), TTapeLayoutChoice::FastLoader, 48000));
+  Seeds.push_back(
+      Other(Case("collapsed-at-8000", Mzf(16, 16)), TTapeLayoutChoice::FastLoader, 8000));
+  Seeds.push_back(Other(
+      Case("standard-fills-up", Mzf(16, 16), PulseTiming::Standard(), 0, 0, false, true, 0x4000),
+      TTapeLayoutChoice::Standard, 48000));
   return Seeds;
 }
 

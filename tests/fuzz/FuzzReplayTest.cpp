@@ -65,6 +65,8 @@ TEST(FuzzReplay, ConversionCaseDecodesIntoAllowedRanges) {
   EXPECT_EQ(High.Settings.BodyGap, 65535 % 2001);
   EXPECT_TRUE(High.InvertLevels);
   EXPECT_TRUE(High.FillUp);
+  EXPECT_EQ(High.Settings.Layout, TTapeLayoutChoice::FastLoader);  // layout 3 is the fast loader
+  EXPECT_EQ(High.Settings.SampleRate, 8000);
   EXPECT_TRUE(High.Mzf.empty());
 
   const TConversionCase None = TConversionCase::Decode(nullptr, 0);
@@ -72,6 +74,8 @@ TEST(FuzzReplay, ConversionCaseDecodesIntoAllowedRanges) {
   EXPECT_EQ(None.Settings.MonitorConstant, 1);
   EXPECT_EQ(None.Settings.LoaderGap, 0);
   EXPECT_FALSE(None.FillUp);
+  EXPECT_EQ(None.Settings.Layout, TTapeLayoutChoice::FastLoader);
+  EXPECT_EQ(None.Settings.SampleRate, 44100);
 
   TConversionCase Case;
   Case.Settings.UserTiming = PulseTiming{7, 128, 1, 64};
@@ -80,6 +84,8 @@ TEST(FuzzReplay, ConversionCaseDecodesIntoAllowedRanges) {
   Case.Settings.BodyGap = 17;
   Case.FillUp = true;
   Case.FillPoint = 1234;
+  Case.Settings.Layout = TTapeLayoutChoice::StandardNoCopies;
+  Case.Settings.SampleRate = 22050;
   Case.Mzf = {1, 2, 3};
   const std::vector<std::uint8_t> Bytes = Case.Encode();
   const TConversionCase Back = TConversionCase::Decode(Bytes.data(), Bytes.size());
@@ -88,6 +94,8 @@ TEST(FuzzReplay, ConversionCaseDecodesIntoAllowedRanges) {
   EXPECT_EQ(Back.Settings.LoaderGap, 2000);
   EXPECT_EQ(Back.Settings.BodyGap, 17);
   EXPECT_EQ(Back.FillPoint, 1234);
+  EXPECT_EQ(Back.Settings.Layout, TTapeLayoutChoice::StandardNoCopies);
+  EXPECT_EQ(Back.Settings.SampleRate, 22050);
   EXPECT_EQ(Back.Mzf, Case.Mzf);
 }
 
