@@ -1,17 +1,17 @@
 #!/usr/bin/env python3
-"""Draws docs/read_window.png: the read windows of two blocks of a recording.
+"""Draws docs/read_window.png: the read windows of blocks of recordings.
 
 For each block drawn, the HIGH times of its short pulses (bit 0) and of its
 long pulses (bit 1), as kvetro-read-pulses tells them for a recording read
 back by Kvetro's reader, as a histogram; the read window between them, where
 every read point reads every pulse of the block right, is shaded. The
-recording is a WAV of kvetro-cli put through sox (resampled and low-passed,
-as a phone or a cheap sound card would), so that the times spread.
+recordings are WAVs of kvetro-cli put through sox (resampled, low-passed, as
+a phone or a cheap sound card would), so that the times spread.
 
-    read_window.py PULSES.txt RECORDING_DESCRIPTION OUTPUT.png
+    read_window.py OUTPUT.png (PULSES.txt LABEL TITLE)...
 
-PULSES.txt is kvetro-read-pulses' output; the first block of each label in
-BLOCKS is drawn.
+One panel for each triple: the first block of that label (loader-header,
+fast-body, ...) in PULSES.txt, kvetro-read-pulses' output.
 """
 
 import sys
@@ -21,12 +21,10 @@ import matplotlib
 matplotlib.use("Agg")
 import matplotlib.pyplot as plt  # noqa: E402
 
-# label in kvetro-read-pulses' output, title, the machine's read point (µs
-# after the rising edge) where it is fixed.
-BLOCKS = [
-    ("loader-header", "The loader's header at the standard timing", 368.0),
-    ("fast-body", "The program's body at the default fast timing", None),
-]
+# The monitor's read point at the standard timing, in µs after the rising
+# edge; the fast body's depends on the monitor constant.
+STANDARD_READ_POINT = 368.0
+STANDARD_LABELS = ("header", "body", "loader-header", "loader-body")
 
 
 def blocks_of(lines):
@@ -74,21 +72,24 @@ def draw(axis, title, block, read_point):
 
 
 def main():
-    if len(sys.argv) != 4:
+    panels = sys.argv[2:]
+    if len(sys.argv) < 5 or len(panels) % 3:
         print(__doc__, file=sys.stderr)
         return 2
-    with open(sys.argv[1], encoding="ascii") as text:
-        blocks = blocks_of(text.read().splitlines())
-    missing = [label for label, _, _ in BLOCKS if label not in blocks]
-    if missing:
-        print(f"read_window.py: no block {', '.join(missing)} in {sys.argv[1]}", file=sys.stderr)
-        return 1
-    figure, axes = plt.subplots(len(BLOCKS), 1, figsize=(11, 4 * len(BLOCKS)))
-    for axis, (label, title, read_point) in zip(axes, BLOCKS):
+    figure, axes = plt.subplots(len(panels) // 3, 1, figsize=(11, 4 * len(panels) // 3),
+                                squeeze=False)
+    for axis, at in zip(axes[:, 0], range(0, len(panels), 3)):
+        pulses, label, title = panels[at:at + 3]
+        with open(pulses, encoding="ascii") as text:
+            blocks = blocks_of(text.read().splitlines())
+        if label not in blocks:
+            print(f"read_window.py: no block {label} read whole in {pulses}", file=sys.stderr)
+            return 1
+        read_point = STANDARD_READ_POINT if label in STANDARD_LABELS else None
         draw(axis, title, blocks[label], read_point)
-    figure.suptitle(f"Read windows of Kvetro's output, {sys.argv[2]}", fontsize=12)
+    figure.suptitle("Read windows of Kvetro's output, recorded through sox", fontsize=12)
     figure.tight_layout()
-    figure.savefig(sys.argv[3], dpi=90)
+    figure.savefig(sys.argv[1], dpi=90)
     return 0
 
 
