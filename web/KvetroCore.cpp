@@ -1,16 +1,20 @@
-// The page's view of the conversion core: plain JavaScript objects and byte
-// arrays in, the same answers as kvetro-cli out.
+// The page's view of the conversion core and the reader: plain JavaScript
+// objects and byte arrays in, the same answers as kvetro-cli out.
 #include <emscripten/bind.h>
 #include <emscripten/val.h>
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "cli/CliSettings.h"
 #include "cli/MzfInfo.h"
+#include "io/Exception.h"
+#include "reader/ReportText.h"
+#include "reader/TapeReader.h"
 #include "tape/ConversionPlan.h"
 #include "tape/ConversionSettings.h"
 #include "tape/MzfImage.h"
@@ -113,6 +117,12 @@ std::vector<std::uint8_t> BytesFrom(const val& Array) {
   return emscripten::convertJSArrayToNumberVector<std::uint8_t>(Array);
 }
 
+val ByteArray(const std::vector<std::uint8_t>& Bytes) {
+  // A copy that belongs to JavaScript: the module's memory may move.
+  const auto View = emscripten::typed_memory_view(Bytes.size(), Bytes.data());
+  return val::global("Uint8Array").new_(View);
+}
+
 val TextOrNull(const std::optional<std::string>& Text) {
   return Text ? val(*Text) : val::null();
 }
@@ -134,14 +144,65 @@ val Convert(const val& Bytes, const val& Settings, const std::string& FileName) 
   val Object = val::object();
   Object.set("messages", Conversion.Messages);
   if (Conversion.Written) {
-    // A copy that belongs to JavaScript: the module's memory may move.
-    const auto View = emscripten::typed_memory_view(Conversion.Wave.size(), Conversion.Wave.data());
-    Object.set("wave", val::global("Uint8Array").new_(View));
+    Object.set("wave", ByteArray(Conversion.Wave));
     Object.set("samplesOffset", static_cast<double>(TConversionPlan::WaveHeaderSize));
     Object.set("sampleRate", Chosen.Conversion.SampleRate);
   } else {
     Object.set("wave", val::null());
   }
+  return Object;
+}
+
+// The name a file read from a recording is offered under, from the
+// header's name bytes: printable ASCII kept; anything else, '/', '\\', ':'
+// and leading dots as '_'; never empty.
+std::string DownloadName(const std::vector<std::uint8_t>& Name) {
+  std::string Safe;
+  bool Leading = true;
+  for (const std::uint8_t Code : Name) {
+    const bool Printable = Code >= 0x20 && Code <= 0x7E;
+    const bool Separator = Code == '/' || Code == '\\' || Code == ':';
+    Leading = Leading && Code == '.';
+    Safe += Printable && !Separator && !Leading ? static_cast<char>(Code) : '_';
+  }
+  return Safe.empty() ? "_" : Safe;
+}
+
+// The report as kvetro-cli read prints it, and each file read whole as the
+// bytes of NAME.mzf (NAME-2.mzf, NAME-3.mzf for a name met again). A file
+// that failed is in the report only. A recording the reader refuses gives
+// the refusal instead.
+val Read(const val& Bytes, const std::string& FileName) {
+  val Object = val::object();
+  val Files = val::array();
+  TTapeReport Report;
+  try {
+    Report = ReadTape(BytesFrom(Bytes), FileName);
+  } catch (const Exception& Error) {
+    Object.set("text", std::string());
+    Object.set("refusal", Error.Message());
+    Object.set("files", Files);
+    return Object;
+  }
+  std::set<std::string> Taken;
+  for (const TFileReport& File : Report.Files) {
+    if (!File.Whole) {
+      continue;
+    }
+    const std::string Name = DownloadName(File.Name);
+    std::string Unique = Name + ".mzf";
+    for (std::int32_t Number = 2; Taken.contains(Unique); ++Number) {
+      Unique = Name + "-" + std::to_string(Number) + ".mzf";
+    }
+    Taken.insert(Unique);
+    val Entry = val::object();
+    Entry.set("name", Unique);
+    Entry.set("mzf", ByteArray(File.Mzf));
+    Files.call<void>("push", Entry);
+  }
+  Object.set("text", ReportText(Report));
+  Object.set("refusal", val::null());
+  Object.set("files", Files);
   return Object;
 }
 
@@ -156,4 +217,5 @@ EMSCRIPTEN_BINDINGS(kvetro_core) {
   emscripten::constant("largestInput", kvetro::TMzfImage::MaxFileSize);
   emscripten::function("describe", &kvetro::Describe);
   emscripten::function("convert", &kvetro::Convert);
+  emscripten::function("read", &kvetro::Read);
 }

@@ -2,7 +2,8 @@
 // The page around the conversion core (kvetro-core.js, the same code as
 // kvetro-cli compiled to WebAssembly): it reads the chosen file and the
 // settings, shows what the core answers, offers the WAV for download and
-// plays it through Web Audio.
+// plays it through Web Audio; and reads a recording back into MZF files
+// with the same reader as kvetro-cli read.
 (function () {
   const byId = (id) => document.getElementById(id);
 
@@ -34,6 +35,13 @@
   const stopButton = byId('stop');
   const position = byId('position');
   const time = byId('time');
+  // The read panel.
+  const wavInput = byId('wav-file');
+  const readArea = byId('read-area');
+  const readDropArea = readArea.querySelector('.file-choice');
+  const report = byId('report');
+  const readMessage = byId('read-message');
+  const readFiles = byId('read-files');
 
   let core = null;
   let defaults = null; // the core's starting settings
@@ -44,6 +52,8 @@
   let downloadUrl = null;
   let audio = null; // one AudioContext at a time, at the rate of the last WAV played
   let player = null; // { source, start, total, timer } while playing
+  let reading = 0; // counts recordings chosen, so that only the latest is shown
+  let readUrls = []; // the downloads of the files read
 
   // As the window's boxes read: text that is no number counts as the least
   // value; a value outside the range is written back as its nearer end.
@@ -158,6 +168,62 @@
     }
     chosen = { name: file.name, bytes };
     describe();
+  }
+
+  function showReadMessage(text, kind) {
+    readMessage.textContent = text.trimEnd();
+    readMessage.className = text ? kind : '';
+  }
+
+  function withdrawReadFiles() {
+    for (const url of readUrls) {
+      URL.revokeObjectURL(url);
+    }
+    readUrls = [];
+    readFiles.replaceChildren();
+  }
+
+  // One button for each file read whole; a file that failed is only in the
+  // report.
+  function offerReadFiles(files) {
+    for (const file of files) {
+      const link = document.createElement('a');
+      link.className = 'button';
+      link.href = URL.createObjectURL(new Blob([file.mzf], { type: 'application/octet-stream' }));
+      link.download = file.name;
+      link.textContent = `Download ${file.name}`;
+      readUrls.push(link.href);
+      readFiles.append(link);
+    }
+  }
+
+  // The whole recording goes to the core at once: the reader itself streams,
+  // but the page holds the file it was given.
+  async function readRecording(file) {
+    const choice = ++reading;
+    withdrawReadFiles();
+    report.textContent = '';
+    showReadMessage(`Reading ${file.name}\u2026`, 'warning');
+    let result;
+    try {
+      const bytes = new Uint8Array(await file.arrayBuffer());
+      if (choice !== reading) {
+        return;
+      }
+      result = core.read(bytes, file.name);
+    } catch (error) {
+      if (choice === reading) {
+        showReadMessage(`Cannot read ${file.name}: ${error.message || error}`, 'refusal');
+      }
+      return;
+    }
+    report.textContent = result.text;
+    if (result.refusal !== null) {
+      showReadMessage(result.refusal, 'refusal');
+      return;
+    }
+    showReadMessage('', '');
+    offerReadFiles(result.files);
   }
 
   function clock(seconds) {
@@ -304,22 +370,40 @@
         chooseFile(fileInput.files[0]);
       }
     });
+    wavInput.addEventListener('change', () => {
+      if (wavInput.files.length > 0) {
+        readRecording(wavInput.files[0]);
+      }
+    });
+    wavInput.disabled = false;
     convertButton.addEventListener('click', convert);
     playButton.addEventListener('click', play);
     stopButton.addEventListener('click', stop);
 
-    // A file dropped anywhere on the page is taken as chosen, unless the
-    // settings are locked.
+    // A file dropped on the read panel is a recording to read; one dropped
+    // anywhere else is taken as the chosen MZF, unless the settings are
+    // locked.
+    const areaOf = (event) => (readArea.contains(event.target) ? readDropArea : dropArea);
+    const leaveAll = () => {
+      dropArea.classList.remove('dropping');
+      readDropArea.classList.remove('dropping');
+    };
     document.addEventListener('dragover', (event) => {
       event.preventDefault();
-      dropArea.classList.add('dropping');
+      leaveAll();
+      areaOf(event).classList.add('dropping');
     });
-    document.addEventListener('dragleave', () => dropArea.classList.remove('dropping'));
+    document.addEventListener('dragleave', leaveAll);
     document.addEventListener('drop', (event) => {
       event.preventDefault();
-      dropArea.classList.remove('dropping');
+      leaveAll();
       const files = event.dataTransfer.files;
-      if (!player && files.length > 0) {
+      if (files.length === 0) {
+        return;
+      }
+      if (areaOf(event) === readDropArea) {
+        readRecording(files[0]);
+      } else if (!player) {
         chooseFile(files[0]);
       }
     });

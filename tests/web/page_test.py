@@ -9,8 +9,10 @@ WAV, or no download at all when the command line refuses, whose file leaves
 Convert and Play disabled. The time shown is the chosen file's. The machine's
 own layout disables the fast loader's settings and starts at its own timing.
 Then "Play" must run the progress and lock the settings, at the WAV's rate, and
-"Stop" must end both. No page may log an error or ask for anything outside
-itself.
+"Stop" must end both. The read panel must give back, byte for byte, the file
+that the page converted (in each layout), under its name made safe; offer no
+download for a file that failed; and refuse a file that is no WAV with the
+core's text. No page may log an error or ask for anything outside itself.
 
     page_test.py PAGE KVETRO_CLI
 Exit status 77 (skipped, with the reason) when the page or the browser is
@@ -86,6 +88,15 @@ def cli_options(inputs: dict) -> list:
 
 def run_cli(*arguments, cwd=None):
     return subprocess.run([CLI, *arguments], capture_output=True, check=False, cwd=cwd)
+
+
+def cli_read_report(wave: pathlib.Path):
+    """What kvetro-cli read --dry-run prints for the WAV, by its bare name, or
+    None where this kvetro-cli has no read command."""
+    usage = run_cli("read", "--help")
+    if usage.returncode != 0 or b"--dry-run" not in usage.stdout:
+        return None
+    return run_cli("read", "--dry-run", wave.name, cwd=wave.parent).stdout.decode()
 
 
 def clock(wave: bytes) -> str:
@@ -194,6 +205,63 @@ class PageTest(unittest.TestCase):
         for unlocked in ("zero-lo", "body-gap", "invert", "layout", "rate", "mzf-file", "convert",
                          "play"):
             self.assertTrue(browser.element(unlocked).is_enabled(), unlocked)
+        self.assert_page_clean()
+
+    def read_recording(self, wave: pathlib.Path):
+        """Chooses the WAV in the read panel; answers the report's text and the
+        names offered for download."""
+        from selenium.webdriver.common.by import By
+        browser = self.browser
+        text = lambda element_id: browser.element(element_id).get_attribute("textContent")
+        before = text("report")
+        browser.element("wav-file").send_keys(str(wave.resolve()))
+        browser.wait(lambda d: text("report") not in ("", before) or
+                     browser.element("read-message").get_attribute("class") == "refusal", 60)
+        links = browser.driver.find_elements(By.CSS_SELECTOR, "#read-files a")
+        return text("report"), [link.get_attribute("download") for link in links], links
+
+    def test_read_panel_gives_back_what_the_page_converted(self):
+        browser = self.browser
+        original = sample_mzf(500, 0x1200, 0x1234, ".ROUND/TRIP", 11)
+        mzf = self.work / "round.mzf"
+        mzf.write_bytes(original)
+        for layout in ("fast", "standard"):
+            with self.subTest(layout):
+                self.open_with(mzf, {"layout": layout})
+                browser.element("convert").click()
+                browser.element("download").click()
+                wave = self.work / f"round-{layout}.wav"
+                wave.write_bytes(self.downloaded("round.wav"))
+                (self.downloads / "round.wav").unlink()
+
+                report, names, links = self.read_recording(wave)
+                self.assertTrue(report.startswith(f"{wave.name}: 44100 Hz, 8-bit PCM"), report)
+                self.assertTrue(report.endswith("1 file found, 1 read whole\n"), report)
+                expected = cli_read_report(wave)
+                if expected is not None:
+                    self.assertIn(report, expected)
+                # Leading dots and '/' made '_'.
+                self.assertEqual(names, ["_ROUND_TRIP.mzf"])
+                links[0].click()
+                self.assertEqual(self.downloaded("_ROUND_TRIP.mzf"), original)
+                (self.downloads / "_ROUND_TRIP.mzf").unlink()
+                self.assert_page_clean()
+
+        # The fast body's middle silenced: reported, nothing offered.
+        spoiled = bytearray((self.work / "round-fast.wav").read_bytes())
+        spoiled[-12000:-11000] = bytes([0x80]) * 1000
+        wave = self.work / "spoiled.wav"
+        wave.write_bytes(spoiled)
+        report, names, _ = self.read_recording(wave)
+        self.assertIn("NOT read whole", report)
+        self.assertTrue(report.endswith("1 file found, 0 read whole\n"), report)
+        self.assertEqual(names, [])
+
+        # An MZF in place of the WAV: the core's refusal, no report, nothing offered.
+        report, names, _ = self.read_recording(mzf)
+        self.assertEqual(browser.element("read-message").get_attribute("textContent"),
+                         "Cannot read round.mzf: not a WAV file (no RIFF/WAVE header)")
+        self.assertEqual((report, names), ("", []))
         self.assert_page_clean()
 
     def timing_shown(self):
