@@ -6,6 +6,7 @@
 #include "cli/CommandLine.h"
 #include "cli/CommandLineUser.h"
 #include "cli/MzfInfo.h"
+#include "cli/ReadCommand.h"
 #include "cli/StandardOutput.h"
 #include "cli/TerminalRefusal.h"
 #include "io/Exception.h"
@@ -28,12 +29,14 @@ int TCliApplication::Run(const std::vector<std::string>& Arguments) {
         FOut << Line.Text << std::flush;
         return ExitWritten;
       case TCommandKind::UsageError:
-        FErrors << Line.Text << '\n' << UsageHint << '\n';
+        FErrors << Line.Text << '\n' << Line.Hint << '\n';
         return ExitUsage;
       case TCommandKind::Info:
         return Describe(Line.Settings);
       case TCommandKind::Convert:
         return Convert(Line.Settings);
+      case TCommandKind::Read:
+        return RunReadCommand(Line.Read, FOut, FErrors);
     }
   } catch (const EWriteError& Error) {
     // A reader that closed its pipe ends the run at once and without a word,

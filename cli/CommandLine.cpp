@@ -172,9 +172,99 @@ TCommandLine Interpret(const TRawOptions& Raw) {
   return Line;
 }
 
+// The options of `read` as given.
+struct TRawReadOptions {
+  TRawValue Out;
+  TRawValue Channel;
+  bool DryRun = false;
+  bool Force = false;
+  bool KeepBad = false;
+  bool Invert = false;
+  bool NoInvert = false;
+  std::vector<std::string> Files;
+};
+
+TCommandLine InterpretRead(const TRawReadOptions& Raw) {
+  TCommandLine Line;
+  Line.Kind = TCommandKind::Read;
+  Line.Hint = ReadUsageHint;
+  TReadSettings& Read = Line.Read;
+  if (const auto Folder = Raw.Out.Given()) {
+    Read.OutFolder = *Folder;
+  }
+  SetNumber(Raw.Channel, ChannelRange, Read.Options.Channel);
+  if (Raw.Invert && Raw.NoInvert) {
+    throw TUsageError("--invert and --no-invert cannot be given together");
+  }
+  using TPolarity = TReadOptions::TPolarity;
+  Read.Options.Polarity = Raw.Invert     ? TPolarity::Inverted
+                          : Raw.NoInvert ? TPolarity::Normal
+                                         : TPolarity::Either;
+  Read.DryRun = Raw.DryRun;
+  Read.Force = Raw.Force;
+  Read.KeepBad = Raw.KeepBad;
+  if (Raw.Files.size() != 1) {
+    throw TUsageError("read expects one file: RECORDING.wav");
+  }
+  Read.RecordingName = Raw.Files[0];
+  return Line;
+}
+
+// Checks the form, parses and interprets; every way out of the parser ends
+// as a command line of its kind.
+template <typename TInterpret>
+TCommandLine Parse(CLI::App& App, const std::vector<std::string>& Arguments, TInterpret Interpreted,
+                   const std::string& Help, const char* Hint) {
+  TCommandLine Line;
+  try {
+    if (const auto Wrong = CheckArgumentForm(App, Arguments)) {
+      throw TUsageError(*Wrong);
+    }
+    // CLI11 takes its arguments last first.
+    std::vector<std::string> Reversed(Arguments.rbegin(), Arguments.rend());
+    App.parse(Reversed);
+    Line = Interpreted();
+  } catch (const CLI::CallForHelp&) {
+    Line.Kind = TCommandKind::Help;
+    Line.Text = Help;
+  } catch (const CLI::CallForVersion&) {
+    Line.Kind = TCommandKind::Version;
+    Line.Text = VersionText() + "\n";
+  } catch (const CLI::ParseError& Error) {
+    Line.Kind = TCommandKind::UsageError;
+    Line.Text = Error.what();
+  } catch (const TUsageError& Error) {
+    Line.Kind = TCommandKind::UsageError;
+    Line.Text = Error.Text();
+  }
+  Line.Hint = Hint;
+  return Line;
+}
+
+TCommandLine ParseReadCommand(const std::vector<std::string>& Arguments) {
+  TRawReadOptions Raw;
+  CLI::App App("", "kvetro-cli read");
+  App.allow_windows_style_options(false);
+  App.set_help_flag("-h,--help");
+  Raw.Out.Option = App.add_option("--out", Raw.Out.Text, "a folder")->type_name("DIR");
+  Raw.Channel.Option =
+      App.add_option("--channel", Raw.Channel.Text, NumberWants(ChannelRange))->type_name("N");
+  App.add_flag("--dry-run", Raw.DryRun);
+  App.add_flag("--force", Raw.Force);
+  App.add_flag("--keep-bad", Raw.KeepBad);
+  App.add_flag("--invert", Raw.Invert);
+  App.add_flag("--no-invert", Raw.NoInvert);
+  App.add_option("files", Raw.Files);
+  return Parse(
+      App, Arguments, [&Raw] { return InterpretRead(Raw); }, ReadHelpText(), ReadUsageHint);
+}
+
 }  // namespace
 
 TCommandLine ParseCommandLine(const std::vector<std::string>& Arguments) {
+  if (!Arguments.empty() && Arguments.front() == ReadCommandName) {
+    return ParseReadCommand({Arguments.begin() + 1, Arguments.end()});
+  }
   TRawOptions Raw;
   CLI::App App("", "kvetro-cli");
   // File names such as /tmp/game.mzf are never options, on Windows either.
@@ -198,30 +288,8 @@ TCommandLine ParseCommandLine(const std::vector<std::string>& Arguments) {
   App.add_flag("--invert", Raw.Invert);
   App.add_flag("--info", Raw.Info);
   App.add_option("files", Raw.Files);
-
-  TCommandLine Line;
-  try {
-    if (const auto Wrong = CheckArgumentForm(App, Arguments)) {
-      throw TUsageError(*Wrong);
-    }
-    // CLI11 takes its arguments last first.
-    std::vector<std::string> Reversed(Arguments.rbegin(), Arguments.rend());
-    App.parse(Reversed);
-    Line = Interpret(Raw);
-  } catch (const CLI::CallForHelp&) {
-    Line.Kind = TCommandKind::Help;
-    Line.Text = HelpText();
-  } catch (const CLI::CallForVersion&) {
-    Line.Kind = TCommandKind::Version;
-    Line.Text = VersionText() + "\n";
-  } catch (const CLI::ParseError& Error) {
-    Line.Kind = TCommandKind::UsageError;
-    Line.Text = Error.what();
-  } catch (const TUsageError& Error) {
-    Line.Kind = TCommandKind::UsageError;
-    Line.Text = Error.Text();
-  }
-  return Line;
+  return Parse(
+      App, Arguments, [&Raw] { return Interpret(Raw); }, HelpText(), UsageHint);
 }
 
 std::string VersionText() {
@@ -240,6 +308,7 @@ std::string HelpText() {
          "Usage:\n"
          "  kvetro-cli [options] INPUT.mzf OUTPUT.wav\n"
          "  kvetro-cli --info [options] INPUT.mzf\n"
+         "  kvetro-cli read [options] RECORDING.wav   (see 'kvetro-cli read --help')\n"
          "\n"
          "OUTPUT.wav may be - to write the WAV to standard output (not to a terminal).\n"
          "An existing OUTPUT.wav is replaced.\n"
@@ -271,6 +340,35 @@ std::string HelpText() {
          "  -V, --version    show the version\n"
          "\n"
          "Exit status: 0 written, 1 refused or failed, 2 usage error.\n";
+}
+
+std::string ReadHelpText() {
+  return "Reads a recording of Sharp MZ tapes (a WAV: from a cassette, the machine's tape\n"
+         "output or Kvetro) back into MZF files, and says for every block how much room\n"
+         "the machine has to read it right (its read window).\n"
+         "\n"
+         "Usage:\n"
+         "  kvetro-cli read [options] RECORDING.wav\n"
+         "\n"
+         "Each file read whole is written as NAME.mzf, NAME being the file name in its\n"
+         "header made safe; a second file of the same name as NAME-2.mzf, and so on.\n"
+         "An existing file is kept (and reported) unless --force is given.\n"
+         "\n"
+         "Options:\n"
+         "  --out DIR        the folder for the MZF files [the current folder]\n"
+         "  --dry-run        print the report and what would be written; write nothing\n"
+         "  --force          replace MZF files that exist\n"
+         "  --keep-bad       write a file not read whole, as far as it was read, as\n"
+         "                   NAME.bad.mzf\n" +
+         WithDefault("  --channel N      read this channel, " + RangeHint(ChannelRange),
+                     "the strongest") +
+         "  --invert         the recording is upside down: falling edges start pulses\n"
+         "  --no-invert      rising edges start pulses [both are tried]\n"
+         "  -h, --help       show this text\n"
+         "\n"
+         "Exit status: 0 every file found was written whole (or would be, with\n"
+         "--dry-run), 1 a file was not read whole or not written, no file was found, or\n"
+         "the recording could not be read, 2 usage error.\n";
 }
 
 }  // namespace kvetro

@@ -56,4 +56,14 @@ bool PlatformSameFile(const std::string& Utf8NameA, const std::string& Utf8NameB
   return !Error && Same;
 }
 
+bool PlatformNameTaken(const std::string& Utf8Name) {
+  std::error_code Error;
+  return std::filesystem::exists(std::filesystem::symlink_status(PlatformPath(Utf8Name), Error));
+}
+
+bool PlatformIsFolder(const std::string& Utf8Name) {
+  std::error_code Error;
+  return std::filesystem::is_directory(PlatformPath(Utf8Name), Error);
+}
+
 }  // namespace kvetro

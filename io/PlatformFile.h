@@ -27,6 +27,11 @@ std::string PlatformUtf8Name(const std::filesystem::path& Path);
 // spellings; false when either does not exist.
 bool PlatformSameFile(const std::string& Utf8NameA, const std::string& Utf8NameB);
 
+// Whether anything has the name: a file, a folder, a link (dangling too).
+bool PlatformNameTaken(const std::string& Utf8Name);
+// Whether the name leads to a folder, through links.
+bool PlatformIsFolder(const std::string& Utf8Name);
+
 // Whether the stream is connected to a terminal (a console on Windows).
 bool IsTerminal(std::FILE* File);
 // Makes the stream pass bytes unchanged: no newline translation on Windows.

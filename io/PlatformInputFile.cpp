@@ -8,8 +8,6 @@
 #ifdef _WIN32
 #include <cstdio>
 #include <filesystem>
-
-#include "io/PlatformFile.h"
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -54,7 +52,7 @@ std::vector<std::uint8_t> ReadUpTo(const std::string& Utf8Name, std::size_t MaxL
 
 #ifdef _WIN32
 
-std::vector<std::uint8_t> ReadFileStart(const std::string& Utf8Name, std::size_t MaxLength) {
+TFileHandle OpenInputFile(const std::string& Utf8Name) {
   // Windows has no named pipes in its file system: asking first is safe.
   std::error_code Error;
   const auto Status = std::filesystem::status(PlatformPath(Utf8Name), Error);
@@ -67,10 +65,15 @@ std::vector<std::uint8_t> ReadFileStart(const std::string& Utf8Name, std::size_t
     throw EInOutError(Utf8Name, kNotRegularFile);
   }
   errno = 0;
-  const TFileHandle File = OpenPlatformFile(Utf8Name, "rb");
+  TFileHandle File = OpenPlatformFile(Utf8Name, "rb");
   if (!File) {
     Fail(Utf8Name, errno != 0 ? errno : ENOENT);
   }
+  return File;
+}
+
+std::vector<std::uint8_t> ReadFileStart(const std::string& Utf8Name, std::size_t MaxLength) {
+  const TFileHandle File = OpenInputFile(Utf8Name);
   return ReadUpTo(Utf8Name, MaxLength, [&File](std::uint8_t* Into, std::size_t Count) -> long {
     errno = 0;
     const std::size_t Got = std::fread(Into, 1, Count, File.get());
@@ -80,19 +83,27 @@ std::vector<std::uint8_t> ReadFileStart(const std::string& Utf8Name, std::size_t
 
 #else
 
-std::vector<std::uint8_t> ReadFileStart(const std::string& Utf8Name, std::size_t MaxLength) {
-  // Opening without waiting and then asking the open file what it is: a
-  // named pipe opened for reading would otherwise wait for a writer, and a
-  // check of the name before opening could be answered by another file.
+namespace {
+
+struct TClose {
+  int Descriptor;
+  ~TClose() {
+    if (Descriptor >= 0) {
+      ::close(Descriptor);
+    }
+  }
+};
+
+// Opening without waiting and then asking the open file what it is: a named
+// pipe opened for reading would otherwise wait for a writer, and a check of
+// the name before opening could be answered by another file. The caller owns
+// the descriptor.
+int OpenRegularFile(const std::string& Utf8Name) {
   const int Descriptor = ::open(Utf8Name.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
   if (Descriptor < 0) {
     Fail(Utf8Name, errno);
   }
-  struct TClose {
-    int Descriptor;
-    ~TClose() { ::close(Descriptor); }
-  } const Close{Descriptor};
-
+  TClose Close{Descriptor};
   struct stat Info {};
   if (::fstat(Descriptor, &Info) != 0) {
     Fail(Utf8Name, errno);
@@ -103,6 +114,25 @@ std::vector<std::uint8_t> ReadFileStart(const std::string& Utf8Name, std::size_t
   if (!S_ISREG(Info.st_mode)) {
     throw EInOutError(Utf8Name, kNotRegularFile);
   }
+  Close.Descriptor = -1;
+  return Descriptor;
+}
+
+}  // namespace
+
+TFileHandle OpenInputFile(const std::string& Utf8Name) {
+  TClose Close{OpenRegularFile(Utf8Name)};
+  TFileHandle File(::fdopen(Close.Descriptor, "rb"));
+  if (!File) {
+    Fail(Utf8Name, errno);
+  }
+  Close.Descriptor = -1;
+  return File;
+}
+
+std::vector<std::uint8_t> ReadFileStart(const std::string& Utf8Name, std::size_t MaxLength) {
+  const TClose Close{OpenRegularFile(Utf8Name)};
+  const int Descriptor = Close.Descriptor;
   return ReadUpTo(Utf8Name, MaxLength, [Descriptor](std::uint8_t* Into, std::size_t Count) -> long {
     for (;;) {
       const ssize_t Got = ::read(Descriptor, Into, Count);

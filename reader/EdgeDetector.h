@@ -31,8 +31,11 @@ class TEdgeDetector {
   static constexpr double PeakDecaySeconds = 0.010;
   // The trigger fires this fraction of the peak-to-peak distance beyond the
   // middle, and never closer to it than the floor (about -46 dB of full
-  // scale), so that silence and hiss give few edges.
-  static constexpr double HysteresisFraction = 0.125;
+  // scale), so that silence and hiss give few edges. Small, because a
+  // resampled recording (a phone at 48000 Hz) turns the fast body's
+  // one-sample halves into short humps that may reach only a fifth of the
+  // peak, while the ringing of the same resampling widens the peaks.
+  static constexpr double HysteresisFraction = 0.04;
   static constexpr double MinimumHysteresis = 0.005;
 
   explicit TEdgeDetector(std::int32_t Rate);

@@ -4,6 +4,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "reader/MzCharacterSet.h"
+
 namespace kvetro {
 
 namespace {
@@ -18,12 +20,12 @@ std::string Printed(const char* Format, ...) {
   return Text;
 }
 
-// The machine's character codes from the space to ']' are ASCII's; the
-// rest are shown as '?'.
+// The name as the machine would show it, a code without an ASCII
+// counterpart as '?'.
 std::string NameText(const std::vector<std::uint8_t>& Name) {
   std::string Text;
   for (const std::uint8_t Code : Name) {
-    Text += Code >= 0x20 && Code <= 0x5D ? static_cast<char>(Code) : '?';
+    Text += MzCharacterAsAscii(Code).value_or('?');
   }
   return Text;
 }

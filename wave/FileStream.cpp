@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "io/PlatformFile.h"
 
@@ -33,11 +34,25 @@ TFileStream::TFileStream(const std::string& FileName, std::uint16_t Mode)
   // Ours is the only buffer, so the platform's answers tell what reached
   // the file.
   std::setvbuf(FFile.get(), nullptr, _IONBF, 0);
-  if (Mode != fmCreate && std::fseek(FFile.get(), 0, SEEK_END) == 0) {
+  if (Mode != fmCreate) {
+    MeasureFile();
+  }
+  FBuffer.resize(BufferCapacity);
+}
+
+TFileStream::TFileStream(TFileHandle InputFile) : FFile(std::move(InputFile)) {
+  if (FFile) {
+    std::setvbuf(FFile.get(), nullptr, _IONBF, 0);
+    MeasureFile();
+  }
+  FBuffer.resize(BufferCapacity);
+}
+
+void TFileStream::MeasureFile() {
+  if (std::fseek(FFile.get(), 0, SEEK_END) == 0) {
     FFileSize = std::max<long>(std::ftell(FFile.get()), 0);
     FFileAt = FFileSize;
   }
-  FBuffer.resize(BufferCapacity);
 }
 
 TFileStream::TFileStream(std::FILE* OpenFile, bool CloseFile)

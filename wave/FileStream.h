@@ -46,6 +46,9 @@ class TFileStream : public TStream {
   // stream's position 0: one made by the platform layer, or standard output.
   // CloseFile false leaves it open (Close only flushes it).
   TFileStream(std::FILE* OpenFile, bool CloseFile);
+  // Reads a file that the platform layer opened for reading, such as
+  // io/PlatformInputFile.h's OpenInputFile, from its start; owns it.
+  explicit TFileStream(TFileHandle InputFile);
   // Closes the file if Close was not called; a failure is swallowed here.
   ~TFileStream() override;
 
@@ -63,6 +66,8 @@ class TFileStream : public TStream {
   int ErrorCode() const { return FErrorCode; }
 
  private:
+  // Takes the size of the file as it is now; the platform stands at its end.
+  void MeasureFile();
   // Answers false when the platform took fewer bytes than were buffered.
   bool Flush();
   // Moves the platform's position to Where, unless it stands there already:

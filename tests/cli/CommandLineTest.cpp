@@ -33,6 +33,24 @@ TEST(CommandLine, EveryValueLandsInItsField) {
   EXPECT_EQ(Line.Settings.OutputName, "-");
 }
 
+TEST(CommandLine, ReadTakesOneRecordingAndItsOptions) {
+  TCommandLine Line = ParseCommandLine({"read", "--out", "d", "--dry-run", "--force", "--keep-bad",
+                                        "--channel", "2", "--invert", "rec.wav"});
+  ASSERT_EQ(Line.Kind, TCommandKind::Read) << Line.Text;
+  EXPECT_EQ(Line.Read.RecordingName, "rec.wav");
+  EXPECT_EQ(Line.Read.OutFolder, "d");
+  EXPECT_TRUE(Line.Read.DryRun && Line.Read.Force && Line.Read.KeepBad);
+  EXPECT_EQ(Line.Read.Options.Channel, 2);
+  EXPECT_EQ(Line.Read.Options.Polarity, TReadOptions::TPolarity::Inverted);
+  Line = ParseCommandLine({"read", "--no-invert", "rec.wav"});
+  EXPECT_EQ(Line.Read.Options.Polarity, TReadOptions::TPolarity::Normal);
+  EXPECT_FALSE(Line.Read.DryRun || Line.Read.Force || Line.Read.KeepBad);
+  EXPECT_EQ(ParseCommandLine({"read", "rec.wav"}).Read.Options.Polarity,
+            TReadOptions::TPolarity::Either);
+  EXPECT_EQ(ParseCommandLine({"read", "--help"}).Text, ReadHelpText());
+  EXPECT_EQ(ParseCommandLine({"read", "-x", "a"}).Hint, std::string(ReadUsageHint));
+}
+
 TEST(CommandLine, InfoTakesOneFileAndTheSettings) {
   const TCommandLine Line = ParseCommandLine({"--info", "--body-gap", "12", "in.mzf"});
   ASSERT_EQ(Line.Kind, TCommandKind::Info) << Line.Text;
@@ -56,6 +74,7 @@ TEST(CommandLine, UsageErrorsSayWhatIsWanted) {
   const std::string Halves = " wants LO,HI, two whole numbers from 1 to 128, got ";
   const std::string Gap = " wants a whole number from 0 to 2147483647, got ";
   const std::string Constant = "--constant wants a whole number from 1 to 255, got ";
+  const std::string Channel = "--channel wants a whole number from 1 to 65535, got ";
   const std::pair<std::vector<std::string>, std::string> Cases[] = {
       {{}, Files},
       {{"a"}, Files},
@@ -89,6 +108,17 @@ TEST(CommandLine, UsageErrorsSayWhatIsWanted) {
       {{"--loader-gap", "-1", "a", "b"}, "--loader-gap" + Gap + "'-1'"},
       {{"--loader-gap", "2147483648", "a", "b"}, "--loader-gap" + Gap + "'2147483648'"},
       {{"--body-gap=-1", "a", "b"}, "--body-gap" + Gap + "'-1'"},
+      // The read subcommand, in the same form.
+      {{"read"}, "read expects one file: RECORDING.wav"},
+      {{"read", "a", "b"}, "read expects one file: RECORDING.wav"},
+      {{"read", "--channel", "0", "a"}, Channel + "'0'"},
+      {{"read", "--channel=65536", "a"}, Channel + "'65536'"},
+      {{"read", "a", "--out"}, "--out wants a folder, got nothing"},
+      {{"read", "--froce", "a"}, "Unknown option --froce; did you mean --force?"},
+      {{"read", "--standard", "a"}, "Unknown option --standard"},
+      {{"read", "--dry-run=1", "a"}, "--dry-run takes no value, got '1'"},
+      {{"read", "--invert", "--no-invert", "a"},
+       "--invert and --no-invert cannot be given together"},
   };
   for (const auto& [Arguments, Text] : Cases) {
     const TCommandLine Line = ParseCommandLine(Arguments);
