@@ -5,7 +5,6 @@
 
 #include <cstdint>
 #include <optional>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,7 +13,9 @@
 #include "cli/MzfInfo.h"
 #include "io/Exception.h"
 #include "reader/ReportText.h"
+#include "reader/SafeFileName.h"
 #include "reader/TapeReader.h"
+#include "reader/UniqueNames.h"
 #include "tape/ConversionPlan.h"
 #include "tape/ConversionSettings.h"
 #include "tape/MzfImage.h"
@@ -153,21 +154,6 @@ val Convert(const val& Bytes, const val& Settings, const std::string& FileName) 
   return Object;
 }
 
-// The name a file read from a recording is offered under, from the
-// header's name bytes: printable ASCII kept; anything else, '/', '\\', ':'
-// and leading dots as '_'; never empty.
-std::string DownloadName(const std::vector<std::uint8_t>& Name) {
-  std::string Safe;
-  bool Leading = true;
-  for (const std::uint8_t Code : Name) {
-    const bool Printable = Code >= 0x20 && Code <= 0x7E;
-    const bool Separator = Code == '/' || Code == '\\' || Code == ':';
-    Leading = Leading && Code == '.';
-    Safe += Printable && !Separator && !Leading ? static_cast<char>(Code) : '_';
-  }
-  return Safe.empty() ? "_" : Safe;
-}
-
 // The report as kvetro-cli read prints it, and each file read whole as the
 // bytes of NAME.mzf (NAME-2.mzf, NAME-3.mzf for a name met again). A file
 // that failed is in the report only. A recording the reader refuses gives
@@ -184,19 +170,14 @@ val Read(const val& Bytes, const std::string& FileName) {
     Object.set("files", Files);
     return Object;
   }
-  std::set<std::string> Taken;
+  TUniqueNames Names;
   for (const TFileReport& File : Report.Files) {
     if (!File.Whole) {
       continue;
     }
-    const std::string Name = DownloadName(File.Name);
-    std::string Unique = Name + ".mzf";
-    for (std::int32_t Number = 2; Taken.contains(Unique); ++Number) {
-      Unique = Name + "-" + std::to_string(Number) + ".mzf";
-    }
-    Taken.insert(Unique);
+    // Named as kvetro-cli read names its files.
     val Entry = val::object();
-    Entry.set("name", Unique);
+    Entry.set("name", Names.Claim(SafeFileName(File.Name)) + ".mzf");
     Entry.set("mzf", ByteArray(File.Mzf));
     Files.call<void>("push", Entry);
   }
