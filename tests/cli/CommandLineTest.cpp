@@ -108,6 +108,10 @@ TEST(CommandLine, UsageErrorsSayWhatIsWanted) {
       {{"--loader-gap", "-1", "a", "b"}, "--loader-gap" + Gap + "'-1'"},
       {{"--loader-gap", "2147483648", "a", "b"}, "--loader-gap" + Gap + "'2147483648'"},
       {{"--body-gap=-1", "a", "b"}, "--body-gap" + Gap + "'-1'"},
+      // A negative number is a value, not an option; a name as near to two
+      // options as to one gets no guess.
+      {{"--body-gap", "-9", "a", "b"}, "--body-gap" + Gap + "'-9'"},
+      {{"--infer", "a"}, "Unknown option --infer"},
       // The read subcommand, in the same form.
       {{"read"}, "read expects one file: RECORDING.wav"},
       {{"read", "a", "b"}, "read expects one file: RECORDING.wav"},
