@@ -142,6 +142,11 @@ std::pair<double, double> Halves(const TTapePart& Part, bool Long, const TPulseE
 TLaidTape LayOut(const std::vector<TTapePart>& Parts, const TTapeConditions& C, TRandom& Random) {
   const TTapeSpeed Speed(C, Random);
   TLaidTape Tape;
+  std::size_t Pulses = 0;
+  for (const TTapePart& Part : Parts) {
+    Pulses += Part.Pulses.size();
+  }
+  Tape.Segments.reserve(2 * Pulses);
   double At = 0;
   const auto Play = [&](double Nominal, double Level) {
     At += Nominal / Speed.At(At / C.Rate);
@@ -242,11 +247,12 @@ void HighPass(std::vector<double>& Signal, double Hz, int Rate) {
   const double Alpha = Rc / (Rc + 1.0 / Rate);
   double PreviousIn = 0;
   double PreviousOut = 0;
-  for (double& Value : Signal) {
-    const double Out = Alpha * (PreviousOut + Value - PreviousIn);
-    PreviousIn = Value;
+  double* const Values = Signal.data();
+  for (std::size_t I = 0; I < Signal.size(); ++I) {
+    const double Out = Alpha * (PreviousOut + Values[I] - PreviousIn);
+    PreviousIn = Values[I];
     PreviousOut = Out;
-    Value = Out;
+    Values[I] = Out;
   }
 }
 
@@ -307,25 +313,26 @@ void AddHiss(std::vector<double>& Signal, double Rms, std::uint32_t Seed) {
   }
   // A stream of its own, so that the hiss does not move the pulses' draws.
   TRandom Random(Seed ^ 0x9E3779B9U);
-  for (double& Value : Signal) {
-    Value += Rms * Random.Normal();
+  double* const Values = Signal.data();
+  for (std::size_t I = 0; I < Signal.size(); ++I) {
+    Values[I] += Rms * Random.Normal();
   }
 }
 
 TBytes Quantised(const std::vector<double>& Signal, int Bits, bool Inverted) {
-  const double Sign = Inverted ? -1 : 1;
-  TBytes Data;
-  Data.reserve(Signal.size() * static_cast<std::size_t>(Bits / 8));
-  for (const double Value : Signal) {
+  const double Scale = Inverted ? -128 : 128;
+  TBytes Data(Signal.size() * static_cast<std::size_t>(Bits / 8));
+  const double* const Values = Signal.data();
+  std::uint8_t* const Out = Data.data();
+  for (std::size_t I = 0; I < Signal.size(); ++I) {
     if (Bits == 8) {
-      Data.push_back(static_cast<std::uint8_t>(
-          std::clamp(std::floor(128.5 + 128 * Sign * Value), 0.0, 255.0)));
+      Out[I] =
+          static_cast<std::uint8_t>(std::clamp(std::floor(128.5 + Scale * Values[I]), 0.0, 255.0));
     } else {
-      const auto Level = static_cast<std::int16_t>(
-          std::clamp(std::floor(0.5 + 32768 * Sign * Value), -32768.0, 32767.0));
-      const auto Word = static_cast<std::uint16_t>(Level);
-      Data.push_back(static_cast<std::uint8_t>(Word & 0xFF));
-      Data.push_back(static_cast<std::uint8_t>(Word >> 8));
+      const auto Word = static_cast<std::uint16_t>(static_cast<std::int16_t>(
+          std::clamp(std::floor(0.5 + 256 * Scale * Values[I]), -32768.0, 32767.0)));
+      Out[2 * I] = static_cast<std::uint8_t>(Word & 0xFF);
+      Out[2 * I + 1] = static_cast<std::uint8_t>(Word >> 8);
     }
   }
   return Data;

@@ -111,7 +111,8 @@ struct TTapeConditions {
   double FlutterHz = 8;
   double AcCouplingHz = 0;  // a one-pole high-pass as in sound cards and the machine's output
   std::vector<TDropout> Dropouts;
-  // At that second of the tape the gain is multiplied by that factor.
+  // At that second of the tape (counted as StartSeconds is) the gain is
+  // multiplied by that factor.
   std::vector<std::pair<double, double>> LevelSteps;
   std::vector<TPulseEdit> Edits;
   double StartSeconds = 0;  // the recording starts this late into the tape
