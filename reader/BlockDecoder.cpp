@@ -50,7 +50,10 @@ TReading FollowedReading(const TBlockPulses& Block) {
 }
 
 // The fixed point between the two kinds where the block's own HIGH times are
-// fewest: what a machine whose read point sits right would read.
+// fewest: what a machine whose read point sits right would read. Pulses of
+// whole samples leave several empty stretches between the kinds; the one
+// whose neighbourhood holds fewest pulses is the gap between them, and its
+// middle the point.
 std::optional<TReading> ValleyReading(const TBlockPulses& Block) {
   const double Short = Block.ReadPoint.Short().Us;
   const double Long = Block.ReadPoint.Long().Us;
@@ -69,22 +72,31 @@ std::optional<TReading> ValleyReading(const TBlockPulses& Block) {
     return std::lower_bound(Between.begin(), Between.end(), To) -
            std::lower_bound(Between.begin(), Between.end(), From);
   };
-  constexpr int Steps = 64;
-  const double Reach = Distance / 10;
-  double Best = Block.ReadPoint.Us();
-  auto Fewest = Near(Best - Reach, Best + Reach);
+  constexpr int Steps = 240;
+  constexpr double From = 0.2;
+  constexpr double Across = 0.6;
+  const double Reach = Distance / 5;
+  std::vector<std::ptrdiff_t> Counts;
   for (int Step = 0; Step <= Steps; ++Step) {
-    const double Point = Short + Distance * (0.2 + 0.6 * Step / Steps);
-    const auto Count = Near(Point - Reach, Point + Reach);
-    if (Count < Fewest || (Count == Fewest && std::fabs(Point - Block.ReadPoint.Us()) <
-                                                  std::fabs(Best - Block.ReadPoint.Us()))) {
-      Fewest = Count;
-      Best = Point;
+    const double Point = Short + Distance * (From + Across * Step / Steps);
+    Counts.push_back(Near(Point - Reach, Point + Reach));
+  }
+  const auto Fewest = *std::min_element(Counts.begin(), Counts.end());
+  int BestFirst = 0;
+  int BestLength = 0;
+  for (int Step = 0; Step <= Steps;) {
+    int Length = 0;
+    while (Step + Length <= Steps && Counts[static_cast<std::size_t>(Step + Length)] == Fewest) {
+      ++Length;
     }
+    if (Length > BestLength) {
+      BestFirst = Step;
+      BestLength = Length;
+    }
+    Step += std::max(Length, 1);
   }
-  if (Best == Block.ReadPoint.Us()) {
-    return std::nullopt;
-  }
+  const double Best =
+      Short + Distance * (From + Across * (BestFirst + (BestLength - 1) / 2.0) / Steps);
   TReading Reading;
   Reading.PointUs = Best;
   for (const TPulseRecord& Pulse : Block.Pulses) {

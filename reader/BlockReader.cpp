@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstdio>
 
 #include "tape/TapeSignal.h"
 
@@ -349,6 +350,12 @@ void TBlockReader::EndBlock(std::size_t Dropped, bool AtGap) {
   FBlock.Pulses.resize(FBlock.Pulses.size() - std::min(Dropped, FBlock.Pulses.size()));
   FBlock.EndedAtGap = AtGap;
   TBlockRead Read = DecodeBlock(FBlock);
+  if (getenv("KDEBUG")) {
+    std::size_t NotRead = 0, First = 0;
+    for (std::size_t I = 0; I < Read.Sure.size(); ++I) if (Read.Sure[I] == TBlockRead::TSure::NotRead) { if (!NotRead++) First = I; }
+    fprintf(stderr, "block kind %d copy %d orphan %d len %d pulses %zu gap %d start %.3f good %d notread %zu first %zu point %.1f (S %.1f L %.1f) lost %d\n",
+      (int)FBlock.Kind, FBlock.Copy, FBlock.Orphan, Read.Length, FBlock.Pulses.size(), AtGap, FBlock.StartSeconds, Read.Good(), NotRead, First, Read.ReadPointUs, FBlock.ReadPoint.Short().Us, FBlock.ReadPoint.Long().Us, Read.LostPulses);
+  }
   FCopyExpected = !FBlock.Copy && FBlock.Length >= 0;
   FLastKind = FBlock.Kind;
   FLastLength = FBlock.Length;

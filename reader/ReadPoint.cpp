@@ -10,11 +10,7 @@ TReadPoint::TReadPoint(TKind Short, TKind Long) : FShort(Short), FLong(Long) {
 }
 
 void TReadPoint::Place() {
-  const double Distance = FLong.Us - FShort.Us;
-  const double Floor = MinimumSpread * std::fabs(Distance);
-  const double Short = std::max(FShort.SpreadUs, Floor);
-  const double Long = std::max(FLong.SpreadUs, Floor);
-  FPointUs = Short + Long > 0 ? FShort.Us + Distance * Short / (Short + Long) : FShort.Us;
+  FPointUs = (FShort.Us + FLong.Us) / 2;
 }
 
 bool TReadPoint::Follow(double HighUs) {

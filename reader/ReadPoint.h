@@ -7,8 +7,9 @@ namespace kvetro {
 // Where a block's pulses are read: the machine times the HIGH half after
 // each rising edge and takes a pulse whose HIGH lasts past a fixed point for
 // a long one (1), a shorter one for a short one (0). The read point lies
-// between the HIGH times of the two kinds, as many of each kind's spreads
-// from both, learned from the gap and the tape mark before the block; it
+// halfway between the typical HIGH times of the two kinds, learned from the
+// gap and the tape mark before the block (their spreads, read off a few
+// dozen pulses of whole samples, are too rough to weigh it by); it
 // then follows slow drift of the tape's speed, each pulse pulling the time
 // of its kind a little towards its own, by no more than a couple of spreads,
 // so that a stray pulse cannot move it.

@@ -193,11 +193,14 @@ TEST(TapeModel, DISABLED_CurrentReaderTable) {
     if (!Block) {
       return std::string("missing");
     }
-    const std::string Source = Block->Source == TBlockSource::First ? "first"
-                               : Block->Source == TBlockSource::Copy
-                                   ? "copy"
-                                   : "bad@" + std::to_string(Block->FirstBadByte);
-    return Source + " " + Window(Block->Window.FromUs, Block->Window.ToUs);
+    const std::string Source =
+        Block->Source == TBlockSource::First    ? "first"
+        : Block->Source == TBlockSource::Copy   ? "copy"
+        : Block->Source == TBlockSource::Merged ? "merged"
+        : !Block->BadBytes.empty()              ? "bad@" + std::to_string(Block->BadBytes[0].First)
+        : !Block->Conflicts.empty() ? "conflict@" + std::to_string(Block->Conflicts[0].First)
+                                    : "checksum";
+    return Source + " " + (Block->Window ? Window(Block->Window->FromUs, Block->Window->ToUs) : "");
   };
   const char* const Row = "%-31s %-5s %-22s %-28s %-24s %-28s\n";
   std::printf(Row, "case", "whole", "header read", "header oracle 0 | 1", "body read",
@@ -212,9 +215,9 @@ TEST(TapeModel, DISABLED_CurrentReaderTable) {
       return Window(Truth.WindowFromUs, Truth.WindowToUs) + (Truth.Readable() ? "" : "!");
     };
     std::printf(Row, Case.What.c_str(), Whole ? "yes" : "no",
-                Report.Files.empty() ? "no file" : Reported(Report.Files[0].Header).c_str(),
+                Report.Files.empty() ? "no file" : Reported(Report.Files.back().Header).c_str(),
                 (Oracle(0) + " | " + Oracle(1)).c_str(),
-                Report.Files.empty() ? "" : Reported(Report.Files[0].Body).c_str(),
+                Report.Files.empty() ? "" : Reported(Report.Files.back().Body).c_str(),
                 (Oracle(2) + " | " + Oracle(3)).c_str());
     ASSERT_EQ(Recording.Blocks.size(), 4u);
     EXPECT_EQ(Recording.Blocks[3].Readable(), Recording.Blocks[3].DroppedBytes.empty());
