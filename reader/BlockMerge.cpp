@@ -116,21 +116,28 @@ TMergedBlock MergeBlock(const std::optional<TBlockRead>& First,
   for (std::size_t I = 0; I < Count; ++I) {
     Merged.Bytes[I] = Winners[I] == TWinner::Copy ? Copy->Bytes[I] : First->Bytes[I];
   }
+  // Whether the reading wins every byte where the two differ; a reading
+  // that holds its checksum also wins those where neither is surer, as the
+  // machine would take it.
   bool Disagree = false;
   bool FirstWins = true;
   bool CopyWins = true;
   for (std::size_t I = 0; I < Count; ++I) {
     if (Differ(I)) {
       Disagree = true;
-      FirstWins = FirstWins && Winners[I] == TWinner::First;
-      CopyWins = CopyWins && Winners[I] == TWinner::Copy;
+      const bool Undecided = Winners[I] == TWinner::Undecided;
+      FirstWins = FirstWins && (Winners[I] == TWinner::First || (Undecided && First->Good()));
+      CopyWins = CopyWins && (Winners[I] == TWinner::Copy || (Undecided && Copy->Good()));
     }
   }
 
   if (First->Good() && Copy->Good() && Disagree) {
     // Both hold their checksums, yet differ: compensating errors in one.
     Merged.Report.Conflicts = Ranges(Count, *First, Differ);
-    if (FirstWins || CopyWins) {
+    const bool Settled = std::none_of(Winners.begin(), Winners.end(),
+                                      [](TWinner W) { return W == TWinner::Undecided; }) &&
+                         (FirstWins != CopyWins);
+    if (Settled) {
       Merged.Report.ConflictSettled = true;
       Merged.Report.Source = FirstWins ? TBlockSource::First : TBlockSource::Copy;
       Merged.Bytes = FirstWins ? First->Bytes : Copy->Bytes;
