@@ -72,8 +72,8 @@ std::string BlockProblem(const TBlockReport& Block, const std::string& What) {
   for (const auto* Ranges : {&Block.BadBytes, &Block.Conflicts, &Block.Repaired}) {
     for (const TByteRange& Range : *Ranges) {
       if (Range.First < 0 || Range.First > Range.Last || Range.Last > Block.Length + 1) {
-        return What + ": bytes " + std::to_string(Range.First) + "-" +
-               std::to_string(Range.Last) + " of " + std::to_string(Block.Length);
+        return What + ": bytes " + std::to_string(Range.First) + "-" + std::to_string(Range.Last) +
+               " of " + std::to_string(Block.Length);
       }
     }
   }

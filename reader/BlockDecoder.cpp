@@ -112,9 +112,10 @@ struct TFraming {
   std::vector<std::int64_t> Start;  // pulse index of each byte's start pulse
 };
 
-bool AnySuspect(const TBlockPulses& Block, std::size_t First) {
+// Whether any pulse of the byte from First has all of Flags.
+bool AnyFlagged(const TBlockPulses& Block, std::size_t First, std::uint8_t Flags) {
   for (std::size_t I = First; I < First + PulsesPerByte; ++I) {
-    if (IsSuspect(Block.Pulses[I])) {
+    if ((Block.Pulses[I].Flags & Flags) == Flags) {
       return true;
     }
   }
@@ -138,12 +139,13 @@ void Follow(const TBlockPulses& Block, const TReading& Reading, std::int32_t Cou
       Framed = J;
       break;
     }
-    if (Reading.Long[static_cast<std::size_t>(First)] == 0) {
+    const auto At = static_cast<std::size_t>(First);
+    if (Reading.Long[At] == 0 || AnyFlagged(Block, At, TPulseRecord::Mistimed)) {
       Framed = Streak >= 0 ? Streak : J;
       break;
     }
     Start.push_back(First);
-    if (AnySuspect(Block, static_cast<std::size_t>(First))) {
+    if (AnyFlagged(Block, At, TPulseRecord::Suspect)) {
       Streak = Streak < 0 ? J : Streak;
       Clean = 0;
     } else if (Streak >= 0 && ++Clean >= ConfirmingBytes) {
@@ -213,8 +215,8 @@ std::int32_t CountFromPulses(const TBlockPulses& Block, const TReading& Reading)
   std::int32_t Framed = 0;
   const auto Most = static_cast<std::int32_t>(Block.Pulses.size() / PulsesPerByte);
   Follow(
-      Block, Reading, Most, [](std::int32_t J) { return static_cast<std::int64_t>(J) * 9; },
-      Start, Framed);
+      Block, Reading, Most, [](std::int32_t J) { return static_cast<std::int64_t>(J) * 9; }, Start,
+      Framed);
   for (std::size_t End = 1; End <= MostEndPulses && End <= Block.Pulses.size(); ++End) {
     const auto Count = static_cast<std::int32_t>((Block.Pulses.size() - End) / PulsesPerByte);
     if ((Block.Pulses.size() - End) % PulsesPerByte == 0 && Framed >= Count &&
@@ -234,8 +236,8 @@ TBlockRead Read(const TBlockPulses& Block, const TReading& Reading) {
   Read.Rate = Block.Rate;
   Read.ReadPointUs = Reading.PointUs;
   Read.Pulses = Block.MarkPulses;
-  std::int32_t Count = Block.Length >= 0 ? Block.Length + ChecksumBytes
-                                         : CountFromPulses(Block, Reading);
+  std::int32_t Count =
+      Block.Length >= 0 ? Block.Length + ChecksumBytes : CountFromPulses(Block, Reading);
   for (std::size_t I = 0; I < Block.Pulses.size(); ++I) {
     if (IsSuspect(Block.Pulses[I])) {
       Read.LostSeconds = Read.LostPulses++ == 0 ? Block.SecondsOf(I) : Read.LostSeconds;
@@ -267,7 +269,7 @@ TBlockRead Read(const TBlockPulses& Block, const TReading& Reading) {
     Read.Bytes[J] = ByteAt(Reading, First);
     Read.Margin[J] = Least;
     Read.Sure[J] = !Odd && Least >= Hundredths(ClearMargin) ? TBlockRead::TSure::Clear
-                                                             : TBlockRead::TSure::Near;
+                                                            : TBlockRead::TSure::Near;
   }
 
   // Times of the bytes, between the framed ones where not framed.
@@ -279,7 +281,7 @@ TBlockRead Read(const TBlockPulses& Block, const TReading& Reading) {
     }
     const double From = Before < 0 ? Block.FirstPulseSeconds
                                    : Block.SecondsOf(static_cast<std::size_t>(Start[Before]));
-    const double To = J < Start.size() ? Block.SecondsOf(static_cast<std::size_t>(Start[J]))
+    const double To = J < Start.size()       ? Block.SecondsOf(static_cast<std::size_t>(Start[J]))
                       : Block.Pulses.empty() ? From
                                              : Block.SecondsOf(Block.Pulses.size() - 1);
     const auto Gap = static_cast<double>(static_cast<std::int64_t>(J) - Before);

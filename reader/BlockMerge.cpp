@@ -69,9 +69,8 @@ TMergedBlock Alone(const TBlockRead& Read, TBlockSource Good) {
   if (Read.Good()) {
     Merged.Report.Source = Good;
   } else {
-    Merged.Report.BadBytes = Ranges(Read.Sure.size(), Read, [&Read](std::size_t I) {
-      return Read.Sure[I] == TSure::NotRead;
-    });
+    Merged.Report.BadBytes = Ranges(
+        Read.Sure.size(), Read, [&Read](std::size_t I) { return Read.Sure[I] == TSure::NotRead; });
   }
   return Merged;
 }
@@ -88,7 +87,8 @@ TMergedBlock MergeBlock(const std::optional<TBlockRead>& First,
     // Only one reading, or two of different lengths: the good one, or the
     // first as far as it went.
     const bool UseCopy = !First || (Copy && (Copy->Good() || First->Length < 0) && !First->Good());
-    TMergedBlock Merged = UseCopy ? Alone(*Copy, TBlockSource::Copy) : Alone(*First, TBlockSource::First);
+    TMergedBlock Merged =
+        UseCopy ? Alone(*Copy, TBlockSource::Copy) : Alone(*First, TBlockSource::First);
     Merged.Report.FirstFound = First.has_value();
     Merged.Report.CopyFound = Copy.has_value();
     return Merged;

@@ -15,6 +15,9 @@ struct TPulseRecord {
   enum : std::uint8_t {
     Long = 1,     // read as a long pulse at the time
     Suspect = 2,  // timed or sized as no pulse of the block is: damage
+    // Timed so: pulses were lost or added around it, so the framing after
+    // it cannot be trusted, however well it seems to hold.
+    Mistimed = 4,
   };
   std::uint32_t Offset = 0;  // samples after the block's first pulse
   float HighUs = 0;

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
-#include <cstdio>
 
 #include "tape/TapeSignal.h"
 
@@ -115,7 +114,9 @@ void TBlockReader::Pulse(const TPulse& Pulse) {
   // have a few pulses misread.
   const bool InBlock = FReading && !FBlock.Orphan;
   for (const std::int32_t N : {HeaderMark, BodyMark}) {
-    const std::int32_t Misfits = InBlock ? 0 : N == HeaderMark ? HeaderMarkMisfits : BodyMarkMisfits;
+    const std::int32_t Misfits = InBlock           ? 0
+                                 : N == HeaderMark ? HeaderMarkMisfits
+                                                   : BodyMarkMisfits;
     TReadPoint Point;
     if (FindMark(N, Misfits, Point)) {
       if (FReading) {
@@ -149,7 +150,8 @@ bool TBlockReader::FindMark(std::int32_t N, std::int32_t Misfits, TReadPoint& Po
   const double Long = Sums.Long / Count;
   const double Spread = std::max(Sums.ShortSquares / Count - Short * Short, 0.0) +
                         std::max(Sums.LongSquares / Count - Long * Long, 0.0);
-  if (!(Long > Short) || (Long - Short) * (Long - Short) <= MarkSeparation * MarkSeparation * Spread) {
+  if (!(Long > Short) ||
+      (Long - Short) * (Long - Short) <= MarkSeparation * MarkSeparation * Spread) {
     return false;
   }
   const double Middle = (Short + Long) / 2;
@@ -265,8 +267,8 @@ TReadPoint TBlockReader::GapPoint(std::int32_t Run, TReadPoint::TKind Long) cons
   return {TReadPoint::KindOf(Shorts), Long};
 }
 
-void TBlockReader::StartBlock(TBlockKind Kind, bool Copy, double StartSeconds,
-                              std::int32_t Length, const TReadPoint& Point) {
+void TBlockReader::StartBlock(TBlockKind Kind, bool Copy, double StartSeconds, std::int32_t Length,
+                              const TReadPoint& Point) {
   FBlock = TBlockPulses{};
   FBlock.Kind = Kind;
   FBlock.Copy = Copy;
@@ -293,17 +295,22 @@ void TBlockReader::StartBlock(TBlockKind Kind, bool Copy, double StartSeconds,
   FShortGlitches = 0;
 }
 
-bool TBlockReader::IsDamage(const TPulse& Pulse) const {
+std::uint8_t TBlockReader::Damage(const TPulse& Pulse) const {
+  constexpr std::uint8_t Mistimed = TPulseRecord::Suspect | TPulseRecord::Mistimed;
   const double Short = FPoint.Short().Us;
   const double Long = FPoint.Long().Us;
-  if (Pulse.HighUs < ShortestShare * Short || Pulse.HighUs > Long + LongestBeyond * (Long - Short)) {
-    return true;
+  if (Pulse.HighUs < ShortestShare * Short ||
+      Pulse.HighUs > Long + LongestBeyond * (Long - Short)) {
+    return Mistimed;
   }
   if (Pulse.LowUs >= 0 && FLowLongest > 0 &&
-      (Pulse.LowUs < ShortestShare * FLowShortest || Pulse.LowUs > LongestLowMultiple * FLowLongest)) {
-    return true;
+      (Pulse.LowUs < ShortestShare * FLowShortest ||
+       Pulse.LowUs > LongestLowMultiple * FLowLongest)) {
+    return Mistimed;
   }
-  return FSwing > 0 && Pulse.Swing > 0 && Pulse.Swing < SmallestSwing * FSwing;
+  return FSwing > 0 && Pulse.Swing > 0 && Pulse.Swing < SmallestSwing * FSwing
+             ? TPulseRecord::Suspect
+             : 0;
 }
 
 void TBlockReader::Collect(const TPulse& Pulse) {
@@ -313,17 +320,17 @@ void TBlockReader::Collect(const TPulse& Pulse) {
       FSwing = Pulse.Swing;
     }
   }
-  const bool Damage = IsDamage(Pulse);
+  const std::uint8_t Flags = this->Damage(Pulse);
+  const bool Damage = Flags != 0;
   const bool Long = Damage ? FPoint.IsLong(Pulse.HighUs) : FPoint.Follow(Pulse.HighUs);
   TPulseRecord Record;
   Record.Offset = static_cast<std::uint32_t>(
       std::lround((Pulse.StartSeconds - FBlock.FirstPulseSeconds) * FRate));
   Record.HighUs = static_cast<float>(Pulse.HighUs);
   Record.LowUs = static_cast<float>(Pulse.LowUs);
-  Record.Flags = static_cast<std::uint8_t>((Long ? TPulseRecord::Long : 0) |
-                                           (Damage ? TPulseRecord::Suspect : 0));
-  Record.Margin = static_cast<std::uint8_t>(
-      std::min(std::lround(FPoint.Margin(Pulse.HighUs) * 100), 255L));
+  Record.Flags = static_cast<std::uint8_t>((Long ? TPulseRecord::Long : 0) | Flags);
+  Record.Margin =
+      static_cast<std::uint8_t>(std::min(std::lround(FPoint.Margin(Pulse.HighUs) * 100), 255L));
   FBlock.Pulses.push_back(Record);
   if (!Damage) {
     FSwing += SwingWeight * (Pulse.Swing - FSwing);
@@ -350,15 +357,9 @@ void TBlockReader::EndBlock(std::size_t Dropped, bool AtGap) {
   FBlock.Pulses.resize(FBlock.Pulses.size() - std::min(Dropped, FBlock.Pulses.size()));
   FBlock.EndedAtGap = AtGap;
   TBlockRead Read = DecodeBlock(FBlock);
-  if (getenv("KDEBUG")) {
-    std::size_t NotRead = 0, First = 0;
-    for (std::size_t I = 0; I < Read.Sure.size(); ++I) if (Read.Sure[I] == TBlockRead::TSure::NotRead) { if (!NotRead++) First = I; }
-    fprintf(stderr, "block kind %d copy %d orphan %d len %d pulses %zu gap %d start %.3f good %d notread %zu first %zu point %.1f (S %.1f L %.1f) lost %d\n",
-      (int)FBlock.Kind, FBlock.Copy, FBlock.Orphan, Read.Length, FBlock.Pulses.size(), AtGap, FBlock.StartSeconds, Read.Good(), NotRead, First, Read.ReadPointUs, FBlock.ReadPoint.Short().Us, FBlock.ReadPoint.Long().Us, Read.LostPulses);
-  }
-  FCopyExpected = !FBlock.Copy && FBlock.Length >= 0;
-  FLastKind = FBlock.Kind;
-  FLastLength = FBlock.Length;
+  FCopyExpected = !Read.Copy && Read.Length >= 0;
+  FLastKind = Read.Kind;
+  FLastLength = Read.Length;
   FLastPoint = FPoint;
   FShortRun = 0;
   FShortGlitches = 0;

@@ -89,7 +89,8 @@ class TBlockReader {
   void StartBlock(TBlockKind Kind, bool Copy, double StartSeconds, std::int32_t Length,
                   const TReadPoint& Point);
   void Collect(const TPulse& Pulse);
-  bool IsDamage(const TPulse& Pulse) const;
+  // The flags of damage for the pulse: Suspect, with Mistimed.
+  std::uint8_t Damage(const TPulse& Pulse) const;
   // Hands the block on, its last Dropped pulses left out.
   void EndBlock(std::size_t Dropped, bool AtGap);
   // The read point of a copy from the run of Run short pulses before it

@@ -39,8 +39,8 @@ class TPulseMaker {
 
   double FSecondsPerSample;
   bool FInverted;
-  double FRise = -1;  // the start of the pulse under way
-  double FFall = -1;  // the end of the last one
+  double FRise = -1;   // the start of the pulse under way
+  double FFall = -1;   // the end of the last one
   float FLowPeak = 0;  // of the LOW half that led into the pulse under way
   bool FLowPeakKnown = false;
 };

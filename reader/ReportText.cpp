@@ -128,9 +128,8 @@ std::string SourceText(const TBlockReport& Block) {
       break;
   }
   if (Block.BadBytes.empty() && !Block.Conflicts.empty()) {
-    return "block and copy both hold their checksums but differ at " +
-           RangesText(Block.Conflicts, Block, true) +
-           ", each as sure as the other: not known to be right";
+    return "block and copy read " + RangesText(Block.Conflicts, Block, true) +
+           " differently, each as sure as the other: not known to be right";
   }
   const std::string What = !Block.CopyFound   ? "block failed"
                            : Block.FirstFound ? "block and copy failed"
@@ -181,9 +180,10 @@ std::string ProblemText(const TReadProblem& Problem) {
 std::string FileText(int Number, const TFileReport& File, bool Inverted) {
   const char* State = File.Whole ? "read whole" : "NOT read whole";
   if (!File.Header) {
-    return Printed("File %d at %s: a body of %u bytes without its header (the recording starts "
-                   "after it): %s\n",
-                   Number, RecordingTime(File.StartSeconds).c_str(), File.Size, State) +
+    return Printed(
+               "File %d at %s: a body of %u bytes without its header (the recording starts "
+               "after it): %s\n",
+               Number, RecordingTime(File.StartSeconds).c_str(), File.Size, State) +
            BlockText("body", File.Body, Inverted);
   }
   std::string Text =
@@ -238,8 +238,9 @@ std::string ReportText(const TTapeReport& Report) {
            "; try another level, the other polarity or another channel\n";
   }
   if (!AnyHeader) {
-    Text += "No header found: the recording seems to start after it; record the tape again "
-            "from further back\n";
+    Text +=
+        "No header found: the recording seems to start after it; record the tape again "
+        "from further back\n";
   }
   return Text + Printed("%d file%s found, %d read whole\n", Number, Number == 1 ? "" : "s", Whole);
 }

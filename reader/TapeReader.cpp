@@ -160,8 +160,8 @@ TTapeReport ReadTape(TStream& Stream, const std::string& Name, const TReadOption
       using TOther = TTapeReport::TOtherPolarity;
       const std::int32_t Whole = std::get<0>(Chain->Score());
       Report.OtherPolarity = Whole > 0 && Whole == std::get<0>(Best->Score()) ? TOther::ReadsToo
-                             : std::get<1>(Chain->Score()) > 0               ? TOther::ReadsLess
-                                                                             : TOther::ReadsNothing;
+                             : std::get<1>(Chain->Score()) > 0                ? TOther::ReadsLess
+                                                               : TOther::ReadsNothing;
     }
   }
   Report.Files = Best->Files.Files();

@@ -60,8 +60,8 @@ struct TBlockReport {
   // inside it or its tape mark was lost, and only its copy was read.
   bool FirstFound = true;
   bool CopyFound = false;
-  double StartSeconds = 0;  // where the block's tape mark, or its copy's gap, starts
-  std::int32_t Length = 0;  // data bytes, the checksum not counted
+  double StartSeconds = 0;    // where the block's tape mark, or its copy's gap, starts
+  std::int32_t Length = 0;    // data bytes, the checksum not counted
   std::int32_t Rate = 44100;  // of the recording, to tell sample numbers
   // Neither: the bytes (the checksum's as Length and Length + 1) that no
   // reading framed, in ranges; empty when all were read and only the
@@ -119,8 +119,8 @@ struct TFileReport {
 // What was survived, for the front ends to mention.
 struct TReadProblem {
   enum class TKind {
-    Clipping,        // Count samples at full scale
-    UnreadBlock,     // a block whose length nothing told, Count pulses long
+    Clipping,     // Count samples at full scale
+    UnreadBlock,  // a block whose length nothing told, Count pulses long
   };
   TKind Kind = TKind::Clipping;
   double AtSeconds = 0;
