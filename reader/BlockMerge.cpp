@@ -159,8 +159,12 @@ TMergedBlock MergeBlock(const std::optional<TBlockRead>& First,
   const bool Complete = !Any(TWinner::Nobody) && !Any(TWinner::Undecided);
   if (Complete && TBlockRead::ChecksumRight(Merged.Bytes)) {
     Merged.Report.Source = TBlockSource::Merged;
+    // Each timed where its damage lies: in the other reading.
     Merged.Report.Repaired =
-        Ranges(Count, *Copy, [&Winners](std::size_t I) { return Winners[I] == TWinner::Copy; });
+        Ranges(Count, *First, [&Winners](std::size_t I) { return Winners[I] == TWinner::Copy; });
+    Merged.Report.RepairedFromFirst = Ranges(Count, *Copy, [&](std::size_t I) {
+      return Winners[I] == TWinner::First && Copy->Sure[I] == TSure::NotRead;
+    });
     const auto NotRead = [](const TBlockRead& Read) {
       return std::count(Read.Sure.begin(), Read.Sure.end(), TSure::NotRead);
     };

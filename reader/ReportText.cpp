@@ -1,5 +1,6 @@
 #include "reader/ReportText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -79,25 +80,23 @@ std::string PlaceText(double Seconds, std::int32_t Rate) {
 
 // "bytes 1501-1504 at 0:45.123 (sample 1989674) to 0:45.140 (sample
 // 1990424)", the checksum's bytes named as such; at most a few ranges.
-std::string RangesText(const std::vector<TByteRange>& Ranges, const TBlockReport& Block,
-                       bool Places) {
+std::string RangesText(const std::vector<TByteRange>& Ranges, const TBlockReport& Block) {
   constexpr std::size_t Shown = 4;
   std::string Text;
   for (std::size_t I = 0; I < Ranges.size() && I < Shown; ++I) {
     const TByteRange& Range = Ranges[I];
-    const auto ByteText = [&Block](std::int32_t Byte) {
-      return Byte < Block.Length ? std::to_string(Byte)
-                                 : Printed("checksum %d", Byte - Block.Length + 1);
-    };
     Text += I == 0 ? "" : ", ";
-    Text += Range.First == Range.Last
-                ? "byte " + ByteText(Range.First)
-                : "bytes " + ByteText(Range.First) + "-" + ByteText(Range.Last);
-    if (Places) {
-      Text += " at " + PlaceText(Range.FromSeconds, Block.Rate);
-      if (Range.First != Range.Last) {
-        Text += " to " + PlaceText(Range.ToSeconds, Block.Rate);
-      }
+    const std::int32_t Last = std::min(Range.Last, Block.Length - 1);
+    if (Range.First >= Block.Length) {
+      Text += "the checksum";
+    } else {
+      Text += Range.First == Last ? "byte " + std::to_string(Range.First)
+                                  : Printed("bytes %d-%d", Range.First, Last);
+      Text += Range.Last > Last ? " and the checksum" : "";
+    }
+    Text += " at " + PlaceText(Range.FromSeconds, Block.Rate);
+    if (Range.First != Range.Last) {
+      Text += " to " + PlaceText(Range.ToSeconds, Block.Rate);
     }
   }
   if (Ranges.size() > Shown) {
@@ -113,7 +112,7 @@ std::string SourceText(const TBlockReport& Block) {
     case TBlockSource::Copy:
       if (Block.ConflictSettled) {
         return "block and copy both hold their checksums but differ at " +
-               RangesText(Block.Conflicts, Block, true) + "; the " + Reader +
+               RangesText(Block.Conflicts, Block) + "; the " + Reader +
                " pulses lie clearly farther from the read point, its bytes are used";
       }
       if (Block.Source == TBlockSource::First) {
@@ -121,14 +120,20 @@ std::string SourceText(const TBlockReport& Block) {
       }
       return Block.FirstFound ? "first block failed, its copy read"
                               : "first block not in the recording, its copy read";
-    case TBlockSource::Merged:
-      return "block and copy failed, repaired from both: " +
-             RangesText(Block.Repaired, Block, false) + " from the copy";
+    case TBlockSource::Merged: {
+      std::string Text =
+          "block and copy failed, repaired from both: " + RangesText(Block.Repaired, Block) +
+          " from the copy";
+      if (!Block.RepairedFromFirst.empty()) {
+        Text += ", " + RangesText(Block.RepairedFromFirst, Block) + " from the first block";
+      }
+      return Text;
+    }
     case TBlockSource::Neither:
       break;
   }
   if (Block.BadBytes.empty() && !Block.Conflicts.empty()) {
-    return "block and copy read " + RangesText(Block.Conflicts, Block, true) +
+    return "block and copy read " + RangesText(Block.Conflicts, Block) +
            " differently, each as sure as the other: not known to be right";
   }
   const std::string What = !Block.CopyFound   ? "block failed"
@@ -136,10 +141,10 @@ std::string SourceText(const TBlockReport& Block) {
                                               : "copy failed";
   std::string Text = What;
   if (!Block.BadBytes.empty()) {
-    Text += ", " + RangesText(Block.BadBytes, Block, true) + " not read";
+    Text += ", " + RangesText(Block.BadBytes, Block) + " not read";
   }
   if (!Block.Conflicts.empty()) {
-    Text += ", " + RangesText(Block.Conflicts, Block, true) + " read differently";
+    Text += ", " + RangesText(Block.Conflicts, Block) + " read differently";
   }
   return Block.BadBytes.empty() && Block.Conflicts.empty() ? Text + ", checksum wrong" : Text;
 }
@@ -152,8 +157,9 @@ std::string BlockText(const char* Label, const std::optional<TBlockReport>& Bloc
       Printed("  %s at %s, %d bytes: %s\n", Label, RecordingTime(Block->StartSeconds).c_str(),
               Block->Length, SourceText(*Block).c_str());
   if (Block->LostPulses > 0) {
-    Text += Printed("    %d pulses left out as damage (a dropout or noise), the first at %s\n",
-                    Block->LostPulses, PlaceText(Block->LostSeconds, Block->Rate).c_str());
+    Text += Printed("    %d pulse%s left out as damage (a dropout or noise), the first at %s\n",
+                    Block->LostPulses, Block->LostPulses == 1 ? "" : "s",
+                    PlaceText(Block->LostSeconds, Block->Rate).c_str());
   }
   Text += PulseLine("short", Block->Short);
   Text += PulseLine("long ", Block->Long);

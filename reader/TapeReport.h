@@ -72,9 +72,10 @@ struct TBlockReport {
   // lay clearly farther from the read point was taken (ConflictSettled).
   std::vector<TByteRange> Conflicts;
   bool ConflictSettled = false;
-  // Merged, or First and Copy when the other's bytes won a conflict: the
-  // bytes taken from the reading not named by Source.
+  // Merged: the bytes taken from the copy, and those the copy lacked,
+  // taken from the first block.
   std::vector<TByteRange> Repaired;
+  std::vector<TByteRange> RepairedFromFirst;
   // Pulses of the used reading that a dropout or a burst made, left out of
   // the figures below, and where the first of them lies.
   std::int32_t LostPulses = 0;
