@@ -113,7 +113,13 @@ void TBlockReader::Pulse(const TPulse& Pulse) {
   // off, or the recording went on with another. Between blocks a mark may
   // have a few pulses misread.
   const bool InBlock = FReading && !FBlock.Orphan;
+  // Inside a block a mark's short run shows first as a run without a long
+  // pulse, which its bytes never have.
+  const bool MarkPossible = !InBlock || FRun >= BodyMark;
   for (const std::int32_t N : {HeaderMark, BodyMark}) {
+    if (!MarkPossible) {
+      break;
+    }
     const std::int32_t Misfits = InBlock           ? 0
                                  : N == HeaderMark ? HeaderMarkMisfits
                                                    : BodyMarkMisfits;
@@ -324,8 +330,8 @@ void TBlockReader::Collect(const TPulse& Pulse) {
   const bool Damage = Flags != 0;
   const bool Long = Damage ? FPoint.IsLong(Pulse.HighUs) : FPoint.Follow(Pulse.HighUs);
   TPulseRecord Record;
-  Record.Offset = static_cast<std::uint32_t>(
-      std::lround((Pulse.StartSeconds - FBlock.FirstPulseSeconds) * FRate));
+  Record.Offset =
+      static_cast<std::uint32_t>((Pulse.StartSeconds - FBlock.FirstPulseSeconds) * FRate + 0.5);
   Record.HighUs = static_cast<float>(Pulse.HighUs);
   Record.LowUs = static_cast<float>(Pulse.LowUs);
   Record.Flags = static_cast<std::uint8_t>((Long ? TPulseRecord::Long : 0) | Flags);
