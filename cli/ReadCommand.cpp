@@ -56,9 +56,7 @@ int RunReadCommand(const TReadSettings& Settings, std::ostream& Out, std::ostrea
   const TTapeReport Report = ReadRecording(Settings);
   Out << ReportText(Report) << std::flush;
   if (Report.Files.empty()) {
-    Errors << "No tape file found in " << Settings.RecordingName
-           << ". Try another playback level, the other polarity (--invert or --no-invert) or "
-              "another channel (--channel N).\n";
+    // The report has said so, with what to try.
     return ExitFailed;
   }
 

@@ -69,15 +69,21 @@ bool Finite(const TReadWindow& Window) {
 }
 
 std::string BlockProblem(const TBlockReport& Block, const std::string& What) {
-  if (Block.Source == TBlockSource::Neither) {
-    if (Block.FirstBadByte < 0 || Block.FirstBadByte > Block.Length) {
-      return What + ": first bad byte " + std::to_string(Block.FirstBadByte) + " of " +
-             std::to_string(Block.Length);
+  for (const auto* Ranges : {&Block.BadBytes, &Block.Conflicts, &Block.Repaired}) {
+    for (const TByteRange& Range : *Ranges) {
+      if (Range.First < 0 || Range.First > Range.Last || Range.Last > Block.Length + 1) {
+        return What + ": bytes " + std::to_string(Range.First) + "-" + std::to_string(Range.Last) +
+               " of " + std::to_string(Block.Length);
+      }
     }
-  } else if (Block.FirstBadByte != -1) {
+  }
+  if (Block.Source != TBlockSource::Neither && !Block.BadBytes.empty()) {
     return What + ": read right, but with a bad byte";
   }
-  if (!Finite(Block.Window) || !Finite(Block.OtherPolarityWindow)) {
+  if (Block.Window.has_value() == (Block.Source == TBlockSource::Neither)) {
+    return What + ": a window for a block that failed, or none for one read";
+  }
+  if ((Block.Window && !Finite(*Block.Window)) || !Finite(Block.OtherPolarityWindow)) {
     return What + ": a window that is not finite";
   }
   return {};
@@ -95,10 +101,10 @@ std::string ReportProblem(const TTapeReport& Report) {
       return "a whole file of " + std::to_string(File.Mzf.size()) + " bytes says size " +
              std::to_string(File.Size);
     }
-    if (File.Whole && File.Header.Source == TBlockSource::Neither) {
+    if (File.Whole && (!File.Header || File.Header->Source == TBlockSource::Neither)) {
       return "a whole file whose header failed";
     }
-    std::string Problem = BlockProblem(File.Header, "header");
+    std::string Problem = File.Header ? BlockProblem(*File.Header, "header") : std::string();
     if (Problem.empty() && File.Body) {
       Problem = BlockProblem(*File.Body, "body");
     }

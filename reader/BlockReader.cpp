@@ -1,6 +1,7 @@
 #include "reader/BlockReader.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 #include "tape/TapeSignal.h"
@@ -53,168 +54,324 @@ static_assert(MarkPulses(kStandardFile, TBlock::Header) == TBlockReader::HeaderM
 static_assert(CopyGap(kStandardFile, TBlock::Header) == TBlockReader::CopyGapPulses &&
               CopyGap(kStandardFile, TBlock::Body) == TBlockReader::CopyGapPulses);
 
+constexpr std::size_t PulsesPerByte = 9;
+constexpr std::int32_t ChecksumBytes = 2;
+// The longest block: a body of 65535 bytes.
+constexpr std::int32_t LongestBlock = 65535;
+// How far a long pulse is taken to lie from the short ones of a gap, as a
+// multiple of their time, when no long pulse has been seen: the machine's
+// ratio lies near 2, Kvetro's standard timing's at 1.7.
+constexpr double GuessedLongToShort = 1.9;
+// How quickly the swing of a block's pulses is followed, per pulse.
+constexpr double SwingWeight = 1.0 / 256;
+
+double Trimmed(std::vector<double> Values) {
+  return TReadPoint::KindOf(Values).Us;
+}
+
 }  // namespace
+
+TBlockReader::TBlockReader(TBlockConsumer& Consumer, std::int32_t Rate)
+    : FConsumer(Consumer), FRate(Rate) {}
 
 void TBlockReader::Pulse(const TPulse& Pulse) {
   FHistory[FNext] = FHistory[FNext + History] = Pulse;
   FNext = FNext + 1 == History ? 0 : FNext + 1;
   FStored = std::min(FStored + 1, History);
+  ++FPulses;
+  for (const std::int32_t N : {HeaderMark, BodyMark}) {
+    // The sums of the N pulses before the latest, and of the N before those.
+    TMarkSums& Sums = N == HeaderMark ? FHeaderSums : FBodySums;
+    const auto Move = [this](double& Sum, double& Squares, std::size_t In, std::size_t Out) {
+      if (FStored > In) {
+        Sum += Back(In).HighUs;
+        Squares += Back(In).HighUs * Back(In).HighUs;
+      }
+      if (FStored > Out) {
+        Sum -= Back(Out).HighUs;
+        Squares -= Back(Out).HighUs * Back(Out).HighUs;
+      }
+    };
+    const auto Span = static_cast<std::size_t>(N);
+    if (FPulses % 4096 == 0) {
+      // Afresh now and then, so that rounding does not pile up.
+      Sums = {};
+      for (std::size_t I = 1; I <= 2 * Span && I < FStored; ++I) {
+        double& Sum = I <= Span ? Sums.Short : Sums.Long;
+        double& Squares = I <= Span ? Sums.ShortSquares : Sums.LongSquares;
+        Sum += Back(I).HighUs;
+        Squares += Back(I).HighUs * Back(I).HighUs;
+      }
+    } else {
+      Move(Sums.Short, Sums.ShortSquares, 1, Span + 1);
+      Move(Sums.Long, Sums.LongSquares, Span + 1, 2 * Span + 1);
+    }
+  }
+
   // Valid bytes never hold a tape mark (a long start pulse comes every nine
   // pulses), so a mark found while a block is read ends it: the block broke
-  // off, or what looked like a copy was the next file.
+  // off, or the recording went on with another. Between blocks a mark may
+  // have a few pulses misread.
+  const bool InBlock = FReading && !FBlock.Orphan;
+  // Inside a block a mark's short run shows first as a run without a long
+  // pulse, which its bytes never have.
+  const bool MarkPossible = !InBlock || FRun >= BodyMark;
   for (const std::int32_t N : {HeaderMark, BodyMark}) {
-    if (FindMark(N)) {
+    if (!MarkPossible) {
+      break;
+    }
+    const std::int32_t Misfits = InBlock           ? 0
+                                 : N == HeaderMark ? HeaderMarkMisfits
+                                                   : BodyMarkMisfits;
+    TReadPoint Point;
+    if (FindMark(N, Misfits, Point)) {
       if (FReading) {
-        EndBlock(FByteIndex, Back(static_cast<std::size_t>(2 * N)).StartSeconds);
+        EndBlock(std::min(FBlock.Pulses.size(), static_cast<std::size_t>(2 * N)), false);
       }
-      StartAtMark(N);
+      StartAtMark(N, Point);
       return;
     }
   }
-  if (FReading && ReadPulse(Pulse)) {
-    return;
+  if (FReading) {
+    Collect(Pulse);
+  } else {
+    WatchGap(Pulse);
   }
-  WatchCopyGap(Pulse);
 }
 
 void TBlockReader::Finish() {
   if (FReading) {
-    EndBlock(FByteIndex, Back(0).StartSeconds);
+    EndBlock(0, false);
   }
 }
 
-// The last 2N + 1 pulses: N long, N short, one long. Looked at in full only
-// when the pulses at the three turns point that way.
-bool TBlockReader::FindMark(std::int32_t Pulses) {
-  const auto N = static_cast<std::size_t>(Pulses);
-  if (FStored < 2 * N + 1 || Back(0).HighUs <= Back(1).HighUs ||
-      Back(N + 1).HighUs <= Back(N).HighUs || Back(2 * N).HighUs <= Back(1).HighUs) {
+bool TBlockReader::FindMark(std::int32_t N, std::int32_t Misfits, TReadPoint& Point) {
+  const auto Span = static_cast<std::size_t>(N);
+  if (FStored < 2 * Span + 1) {
     return false;
   }
-  double ShortMin = Back(1).HighUs, ShortMax = ShortMin, ShortSum = 0;
-  for (std::size_t I = 1; I <= N; ++I) {
+  const TMarkSums& Sums = N == HeaderMark ? FHeaderSums : FBodySums;
+  const double Count = N;
+  const double Short = Sums.Short / Count;
+  const double Long = Sums.Long / Count;
+  const double Spread = std::max(Sums.ShortSquares / Count - Short * Short, 0.0) +
+                        std::max(Sums.LongSquares / Count - Long * Long, 0.0);
+  if (!(Long > Short) ||
+      (Long - Short) * (Long - Short) <= MarkSeparation * MarkSeparation * Spread) {
+    return false;
+  }
+  const double Middle = (Short + Long) / 2;
+  if (Back(0).HighUs <= Middle) {
+    return false;
+  }
+  std::int32_t Misread = 0;
+  std::vector<double> Shorts;
+  std::vector<double> Longs{Back(0).HighUs};
+  for (std::size_t I = 1; I <= 2 * Span; ++I) {
     const double High = Back(I).HighUs;
-    ShortMin = std::min(ShortMin, High);
-    ShortMax = std::max(ShortMax, High);
-    ShortSum += High;
+    const bool IsLong = High > Middle;
+    Misread += IsLong == (I <= Span) ? 1 : 0;
+    (IsLong ? Longs : Shorts).push_back(High);
   }
-  double LongMin = Back(N + 1).HighUs, LongMax = LongMin, LongSum = 0;
-  for (std::size_t I = N + 1; I <= 2 * N; ++I) {
-    const double High = Back(I).HighUs;
-    LongMin = std::min(LongMin, High);
-    LongMax = std::max(LongMax, High);
-    LongSum += High;
-  }
-  const double Separation = LongMin - ShortMax;
-  if (Separation <= 0 || Separation < MinimumMarkSeparation * (LongMax - ShortMin)) {
+  if (Misread > Misfits) {
     return false;
   }
-  const double ShortMean = ShortSum / static_cast<double>(N);
-  const double LongMean = LongSum / static_cast<double>(N);
-  if (Back(0).HighUs <= (ShortMean + LongMean) / 2) {
-    return false;
+  // The gap before the mark tells the short pulses' time best: it is long.
+  for (std::size_t I = 2 * Span + 1; I < FStored && Back(I).HighUs <= Middle; ++I) {
+    Shorts.push_back(Back(I).HighUs);
   }
-  FClassifier.Learn(ShortMean, LongMean);
-  return true;
+  Point = TReadPoint(TReadPoint::KindOf(Shorts), TReadPoint::KindOf(Longs));
+  return Point.Learned();
 }
 
-void TBlockReader::StartAtMark(std::int32_t N) {
+void TBlockReader::StartAtMark(std::int32_t N, const TReadPoint& Point) {
   const TBlockKind Kind = N == HeaderMark ? TBlockKind::Header : TBlockKind::Body;
   const auto Mark = static_cast<std::size_t>(2 * N);
-  StartBlock(Kind, false, Back(Mark).StartSeconds, FConsumer.BlockLength(Kind));
+  StartBlock(Kind, false, Back(Mark).StartSeconds, FConsumer.BlockLength(Kind), Point);
+  std::vector<double> ShortLows;
+  std::vector<double> LongLows;
+  std::vector<double> Swings;
   for (std::size_t I = Mark + 1; I-- > 0;) {
-    FBlock.Pulses.Add(Back(I), I == 0 || I > static_cast<std::size_t>(N));
+    const TPulse& Pulse = Back(I);
+    const bool Long = Point.IsLong(Pulse.HighUs);
+    FBlock.MarkPulses.Add(Pulse, Long);
+    if (Pulse.LowUs >= 0) {
+      (Long ? LongLows : ShortLows).push_back(Pulse.LowUs);
+    }
+    Swings.push_back(Pulse.Swing);
   }
-  if (FBlock.Length < 0) {
-    EndBlock(0, FBlock.StartSeconds);
-  }
+  const double ShortLow = Trimmed(ShortLows);
+  const double LongLow = Trimmed(LongLows);
+  FLowShortest = std::min(ShortLow, LongLow);
+  FLowLongest = std::max(ShortLow, LongLow);
+  FSwing = Trimmed(Swings);
 }
 
-void TBlockReader::WatchCopyGap(const TPulse& Pulse) {
-  if (!FClassifier.Learned()) {
-    return;
-  }
-  if (!FClassifier.IsLong(Pulse.HighUs)) {
-    if (FShortRun++ == 0) {
-      FShortRunStart = Pulse.StartSeconds;
+void TBlockReader::WatchGap(const TPulse& Pulse) {
+  // A copy, right after its block.
+  if (FLastPoint.Learned()) {
+    const bool Long = FLastPoint.IsLong(Pulse.HighUs);
+    if (!Long) {
+      if (FShortRun++ == 0) {
+        FShortRunStart = Pulse.StartSeconds;
+      }
+      if (FShortRun > CopyGapPulses + CopyGapTolerance) {
+        FCopyExpected = false;
+      }
+    } else if (FCopyExpected && FShortRun >= CopyGapPulses - CopyGapShortfall &&
+               FShortRun <= CopyGapPulses + CopyGapTolerance) {
+      // The long pulse that ends the gap is the first byte's start pulse.
+      const TReadPoint Point = GapPoint(FShortRun, FLastPoint.Long());
+      StartBlock(FLastKind, true, FShortRunStart, FLastLength, Point);
+      Collect(Pulse);
+      return;
+    } else if (FShortRun >= GapRun / 2 && FShortGlitches < GapGlitches) {
+      ++FShortGlitches;
+      ++FShortRun;
+    } else {
+      FShortRun = 0;
+      FShortGlitches = 0;
     }
-    if (FShortRun > CopyGapPulses + CopyGapTolerance) {
-      FCopyExpected = false;
+  }
+
+  // A copy alone: the recording began inside the block before it, or that
+  // block's tape mark was lost. Its gap is told by its like pulses.
+  const double High = Pulse.HighUs;
+  if (FLikeRun > 0 && High > LongToGap * FLikeMean) {
+    if (!FCopyExpected && FLikeRun >= CopyGapPulses - CopyGapShortfall &&
+        FLikeRun <= CopyGapPulses + CopyGapTolerance) {
+      const TReadPoint::TKind Short = GapPoint(FLikeRun, {}).Short();
+      const TReadPoint Point(Short, {GuessedLongToShort * Short.Us, Short.SpreadUs});
+      StartBlock(TBlockKind::Header, true, FLikeStart, -1, Point);
+      FBlock.Orphan = true;
+      Collect(Pulse);
+      return;
     }
-    return;
+    FLikeRun = 0;
   }
-  const bool CopyGap = std::abs(FShortRun - CopyGapPulses) <= CopyGapTolerance;
-  FShortRun = 0;
-  if (FCopyExpected && CopyGap) {
-    // The long pulse that ends the gap is the first byte's start pulse.
-    StartBlock(FLastKind, true, FShortRunStart, FLastLength);
-    FBlock.Pulses.Add(Pulse, true);
-    FBit = 0;
+  if (FLikeRun > 0 && High < FLikeMean / 2) {
+    if (++FLikeGlitches <= GapGlitches) {
+      return;
+    }
+    FLikeRun = 0;
   }
+  if (FLikeRun == 0) {
+    FLikeStart = Pulse.StartSeconds;
+    FLikeMean = High;
+    FLikeGlitches = 0;
+  }
+  ++FLikeRun;
+  FLikeMean += (High - FLikeMean) / std::min(FLikeRun, GapRun);
 }
 
-void TBlockReader::StartBlock(TBlockKind Kind, bool Copy, double StartSeconds,
-                              std::int32_t Length) {
-  FBlock = TBlockRead{};
+TReadPoint TBlockReader::GapPoint(std::int32_t Run, TReadPoint::TKind Long) const {
+  std::vector<double> Shorts;
+  const auto Count = std::min<std::size_t>(static_cast<std::size_t>(Run), FStored - 1);
+  for (std::size_t I = 1; I <= Count; ++I) {
+    Shorts.push_back(Back(I).HighUs);
+  }
+  return {TReadPoint::KindOf(Shorts), Long};
+}
+
+void TBlockReader::StartBlock(TBlockKind Kind, bool Copy, double StartSeconds, std::int32_t Length,
+                              const TReadPoint& Point) {
+  FBlock = TBlockPulses{};
   FBlock.Kind = Kind;
   FBlock.Copy = Copy;
   FBlock.StartSeconds = StartSeconds;
+  FBlock.Rate = FRate;
   FBlock.Length = Length;
-  FBlock.Bytes.reserve(static_cast<std::size_t>(std::max(Length, 0)));
+  FBlock.ReadPoint = Point;
+  FPoint = Point;
+  const std::int32_t Bytes = (Length >= 0 ? Length : LongestBlock) + ChecksumBytes;
+  FExpected = Length >= 0 ? Bytes * static_cast<std::int32_t>(PulsesPerByte) : 0;
+  // Room for what damage adds, and the end pulses.
+  const auto Pulses = static_cast<std::size_t>(Bytes) * PulsesPerByte;
+  FMostPulses = Pulses + Pulses / 4 + 2 * GapRun;
+  if (Length >= 0) {
+    FBlock.Pulses.reserve(Pulses + PulsesPerByte);
+  }
   FReading = true;
-  FByteIndex = 0;
-  FBit = -1;
-  FValue = 0;
-  FChecksum = 0;
+  FCleanSoFar = true;
+  FRun = 0;
+  FLowShortest = FLowLongest = 0;
+  FSwing = 0;
   FCopyExpected = false;
-  FShortRun = 0;
+  FShortRun = FLikeRun = 0;
+  FShortGlitches = 0;
 }
 
-bool TBlockReader::ReadPulse(const TPulse& Pulse) {
-  const bool Long = FClassifier.Classify(Pulse.HighUs);
-  if (FBit < 0) {
-    if (!Long) {
-      EndBlock(FByteIndex, Pulse.StartSeconds);
-      return false;
+std::uint8_t TBlockReader::Damage(const TPulse& Pulse) const {
+  constexpr std::uint8_t Mistimed = TPulseRecord::Suspect | TPulseRecord::Mistimed;
+  const double Short = FPoint.Short().Us;
+  const double Long = FPoint.Long().Us;
+  if (Pulse.HighUs < ShortestShare * Short ||
+      Pulse.HighUs > Long + LongestBeyond * (Long - Short)) {
+    return Mistimed;
+  }
+  if (Pulse.LowUs >= 0 && FLowLongest > 0 &&
+      (Pulse.LowUs < ShortestShare * FLowShortest ||
+       Pulse.LowUs > LongestLowMultiple * FLowLongest)) {
+    return Mistimed;
+  }
+  return FSwing > 0 && Pulse.Swing > 0 && Pulse.Swing < SmallestSwing * FSwing
+             ? TPulseRecord::Suspect
+             : 0;
+}
+
+void TBlockReader::Collect(const TPulse& Pulse) {
+  if (FBlock.Pulses.empty()) {
+    FBlock.FirstPulseSeconds = Pulse.StartSeconds;
+    if (FSwing == 0) {
+      FSwing = Pulse.Swing;
     }
-    FBlock.Pulses.Add(Pulse, Long);
-    FBit = 0;
-    FValue = 0;
-    return true;
   }
-  FBlock.Pulses.Add(Pulse, Long);
-  FValue = FValue << 1 | (Long ? 1U : 0U);
-  if (++FBit < 8) {
-    return true;
+  const std::uint8_t Flags = this->Damage(Pulse);
+  const bool Damage = Flags != 0;
+  const bool Long = Damage ? FPoint.IsLong(Pulse.HighUs) : FPoint.Follow(Pulse.HighUs);
+  TPulseRecord Record;
+  Record.Offset =
+      static_cast<std::uint32_t>((Pulse.StartSeconds - FBlock.FirstPulseSeconds) * FRate + 0.5);
+  Record.HighUs = static_cast<float>(Pulse.HighUs);
+  Record.LowUs = static_cast<float>(Pulse.LowUs);
+  Record.Flags = static_cast<std::uint8_t>((Long ? TPulseRecord::Long : 0) | Flags);
+  Record.Margin =
+      static_cast<std::uint8_t>(std::min(std::lround(FPoint.Margin(Pulse.HighUs) * 100), 255L));
+  FBlock.Pulses.push_back(Record);
+  if (!Damage) {
+    FSwing += SwingWeight * (Pulse.Swing - FSwing);
   }
-  const auto Byte = static_cast<std::uint8_t>(FValue);
-  if (FByteIndex < FBlock.Length) {
-    FBlock.Bytes.push_back(Byte);
-    FChecksum = static_cast<std::uint16_t>(FChecksum + kOneBits[Byte]);
-  } else if (FByteIndex == FBlock.Length) {
-    FBlock.ChecksumRight = Byte == (FChecksum >> 8);
-  } else {
-    FBlock.ChecksumRight = FBlock.ChecksumRight && Byte == (FChecksum & 0xFF);
+
+  const auto Index = static_cast<std::int32_t>(FBlock.Pulses.size()) - 1;
+  if (Index < FExpected && (Damage || (Index % 9 == 0 && !Long))) {
+    FCleanSoFar = false;
   }
-  FBit = -1;
-  if (++FByteIndex == FBlock.Length + 2) {
-    EndBlock(-1, 0);
+  FRun = Long && !Damage ? 0 : FRun + 1;
+  if (FCleanSoFar && Index + 1 == FExpected) {
+    EndBlock(0, true);
+  } else if (FRun >= GapRun) {
+    EndBlock(static_cast<std::size_t>(FRun), true);
+    FShortRun = GapRun;
+    FShortRunStart = Back(GapRun - 1).StartSeconds;
+  } else if (FBlock.Pulses.size() >= FMostPulses) {
+    EndBlock(0, false);
   }
-  return true;
 }
 
-void TBlockReader::EndBlock(std::int32_t BrokenAt, double BrokenSeconds) {
+void TBlockReader::EndBlock(std::size_t Dropped, bool AtGap) {
   FReading = false;
-  FBlock.BrokenAt = BrokenAt;
-  FBlock.BrokenSeconds = BrokenSeconds;
-  if (BrokenAt >= 0) {
-    FBlock.ChecksumRight = false;
-  }
-  FCopyExpected = !FBlock.Copy && FBlock.Length >= 0;
-  FLastKind = FBlock.Kind;
-  FLastLength = FBlock.Length;
+  FBlock.Pulses.resize(FBlock.Pulses.size() - std::min(Dropped, FBlock.Pulses.size()));
+  FBlock.EndedAtGap = AtGap;
+  TBlockRead Read = DecodeBlock(FBlock);
+  FCopyExpected = !Read.Copy && Read.Length >= 0;
+  FLastKind = Read.Kind;
+  FLastLength = Read.Length;
+  FLastPoint = FPoint;
   FShortRun = 0;
-  FConsumer.Block(std::move(FBlock));
+  FShortGlitches = 0;
+  FLikeRun = 0;
+  FBlock = TBlockPulses{};
+  FConsumer.Block(std::move(Read));
 }
 
 }  // namespace kvetro

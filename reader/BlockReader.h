@@ -4,31 +4,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "reader/BitClassifier.h"
+#include "reader/BlockDecoder.h"
+#include "reader/BlockPulses.h"
 #include "reader/PulseMaker.h"
-#include "reader/PulseStatistics.h"
 #include "tape/TapeSignal.h"
 
 namespace kvetro {
-
-enum class TBlockKind { Header, Body };
-
-// One block as it came off the tape: its first recording or its copy.
-struct TBlockRead {
-  TBlockKind Kind = TBlockKind::Header;
-  bool Copy = false;
-  double StartSeconds = 0;          // the tape mark, or the gap before a copy
-  std::int32_t Length = 0;          // data bytes; -1 when nobody knew it (nothing read)
-  std::vector<std::uint8_t> Bytes;  // the data bytes read, at most Length
-  // Where the bytes stopped short: a short pulse where a byte's long start
-  // pulse belongs, or the end of the recording; -1 when all came.
-  std::int32_t BrokenAt = -1;
-  double BrokenSeconds = 0;
-  bool ChecksumRight = false;
-  TPulseStatistics Pulses;
-
-  bool Good() const { return BrokenAt < 0 && Length >= 0 && ChecksumRight; }
-};
 
 // Who learns of the blocks, and knows how long they are: a header's length
 // is fixed, a body's is in the header read before it.
@@ -41,70 +22,118 @@ class TBlockConsumer {
   virtual void Block(TBlockRead Block) = 0;
 };
 
-// Finds blocks in a stream of pulses of one polarity: a tape mark (N long
-// pulses, N short ones, one long: N = 40 before a header, 20 before a body)
-// after any gap, even none, at any speed; then the bytes, each a long start
-// pulse and bits 7 down to 0, and the two checksum bytes, the count of one
-// bits high byte first. A copy is a run of short pulses of the copy gap's
-// length right after a block, then the same bytes again.
+// Finds blocks in a stream of pulses of one polarity and hands each on,
+// decoded, when it has ended: a block after a tape mark (N long pulses, N
+// short ones, one long: N = 40 before a header, 20 before a body), found
+// after any gap or none, at any speed, even with a few of its pulses
+// misread; a copy after a run of short pulses of the copy gap's length right
+// after a block; and a copy alone after such a gap, when the recording
+// starts inside the block before it. A block ends where a gap begins, at the
+// next tape mark, or with the recording.
 class TBlockReader {
  public:
-  // A tape mark's runs must lie this far apart, as a fraction of the range
-  // of all their HIGH times, so that noise is not taken for a mark.
-  static constexpr double MinimumMarkSeparation = 0.25;
   // Tape marks and the gap before a copy, as tape/TapeSignal.h's layouts
   // write them (checked against them where the reader is built).
   static constexpr std::int32_t HeaderMark = static_cast<std::int32_t>(HeaderMarkPulses);
   static constexpr std::int32_t BodyMark = static_cast<std::int32_t>(BodyMarkPulses);
   static constexpr std::int32_t CopyGapPulses = static_cast<std::int32_t>(kvetro::CopyGapPulses);
-  // A copy gap may come this many pulses short or long: a dropout, or the
-  // end of a block that broke off.
+  // A copy gap may come this many pulses long, or short by as many as a
+  // dropout at the end of the block before it takes.
   static constexpr std::int32_t CopyGapTolerance = 16;
+  static constexpr std::int32_t CopyGapShortfall = 64;
+  // Long pulses misread in a gap that it survives.
+  static constexpr std::int32_t GapGlitches = 4;
+  // A gap's pulses, and the long pulse that ends it, without a read point:
+  // the HIGH times of a gap lie below this multiple of their mean, a long
+  // pulse above it.
+  static constexpr double LongToGap = 1.6;
+  // A tape mark's pulses misread that a mark between blocks may have. None
+  // inside a block: a run of 20 short pulses there holds at least two long
+  // start pulses.
+  static constexpr std::int32_t HeaderMarkMisfits = 3;
+  static constexpr std::int32_t BodyMarkMisfits = 1;
+  // A tape mark's two runs must lie this many of their spreads apart.
+  static constexpr double MarkSeparation = 2;
+  // This many pulses in a row without a clear long one end a block: a gap.
+  static constexpr std::int32_t GapRun = 64;
+  // A pulse is damage when its HIGH time lies below this share of the short
+  // pulses' or this many distances between the kinds beyond the long ones',
+  // its LOW time below this share or beyond this multiple of the mark's, or
+  // its swing below this share of the block's.
+  static constexpr double ShortestShare = 0.45;
+  static constexpr double LongestBeyond = 1.5;
+  static constexpr double LongestLowMultiple = 2;
+  static constexpr double SmallestSwing = 0.2;
 
-  explicit TBlockReader(TBlockConsumer& Consumer) : FConsumer(Consumer) {}
+  TBlockReader(TBlockConsumer& Consumer, std::int32_t Rate);
 
   void Pulse(const TPulse& Pulse);
   // The recording has ended: a block under way is handed on as it is.
   void Finish();
 
  private:
-  static constexpr std::size_t History = 2 * HeaderMark + 1;
+  static constexpr std::size_t History = 2 * HeaderMark + 1 + CopyGapPulses + CopyGapTolerance;
 
   // The pulse Distance before the latest (0). Each pulse is kept twice, at
   // I and I + History, so that no index wraps.
   const TPulse& Back(std::size_t Distance) const {
     return FHistory[FNext + History - 1 - Distance];
   }
-  bool FindMark(std::int32_t Pulses);
-  // The mark of N long and N short pulses has just ended: its block begins.
-  void StartAtMark(std::int32_t N);
-  // Between blocks: counts the short pulses after a first block, and starts
-  // reading its copy at the long pulse that ends a gap of the copy's length.
-  void WatchCopyGap(const TPulse& Pulse);
-  void StartBlock(TBlockKind Kind, bool Copy, double StartSeconds, std::int32_t Length);
-  // False when the pulse broke the block's framing.
-  bool ReadPulse(const TPulse& Pulse);
-  void EndBlock(std::int32_t BrokenAt, double BrokenSeconds);
+  // The mark of N long and N short pulses and one long, ending with the
+  // latest pulse, with at most Misfits of them misread; its read point.
+  bool FindMark(std::int32_t N, std::int32_t Misfits, TReadPoint& Point);
+  void StartAtMark(std::int32_t N, const TReadPoint& Point);
+  // Between blocks: the short pulses after a first block, and a copy at the
+  // long pulse that ends a gap of the copy's length.
+  void WatchGap(const TPulse& Pulse);
+  void StartBlock(TBlockKind Kind, bool Copy, double StartSeconds, std::int32_t Length,
+                  const TReadPoint& Point);
+  void Collect(const TPulse& Pulse);
+  // The flags of damage for the pulse: Suspect, with Mistimed.
+  std::uint8_t Damage(const TPulse& Pulse) const;
+  // Hands the block on, its last Dropped pulses left out.
+  void EndBlock(std::size_t Dropped, bool AtGap);
+  // The read point of a copy from the run of Run short pulses before it
+  // (the latest pulse is its first start pulse) and the long pulses' time.
+  TReadPoint GapPoint(std::int32_t Run, TReadPoint::TKind Long) const;
 
   TBlockConsumer& FConsumer;
+  std::int32_t FRate;
   std::array<TPulse, 2 * History> FHistory{};
   std::size_t FNext = 0;
   std::size_t FStored = 0;
 
-  TBitClassifier FClassifier;
   bool FReading = false;
-  TBlockRead FBlock;
-  std::int32_t FByteIndex = 0;  // of the byte under way, checksum bytes included
-  std::int32_t FBit = -1;       // -1: a start pulse is due
-  std::uint32_t FValue = 0;
-  std::uint16_t FChecksum = 0;
+  TBlockPulses FBlock;
+  TReadPoint FPoint;           // following the block under way
+  std::int32_t FExpected = 0;  // pulses of the block's bytes, when its length is known
+  std::size_t FMostPulses = 0;
+  bool FCleanSoFar = true;
+  std::int32_t FRun = 0;  // pulses since the last clear long one
+  double FLowShortest = 0;
+  double FLowLongest = 0;
+  double FSwing = 0;
 
   // After a first block, until its copy, a tape mark or a gap too long.
   bool FCopyExpected = false;
   TBlockKind FLastKind = TBlockKind::Header;
   std::int32_t FLastLength = 0;
+  TReadPoint FLastPoint;
   std::int32_t FShortRun = 0;
+  std::int32_t FShortGlitches = 0;
   double FShortRunStart = 0;
+  // A gap of like pulses, however the recording began: its pulses' mean.
+  std::int32_t FLikeRun = 0;
+  std::int32_t FLikeGlitches = 0;
+  double FLikeMean = 0;
+  double FLikeStart = 0;
+  // The HIGH times of the mark's two runs, summed as the pulses come.
+  struct TMarkSums {
+    double Short = 0, ShortSquares = 0, Long = 0, LongSquares = 0;
+  };
+  TMarkSums FHeaderSums;
+  TMarkSums FBodySums;
+  std::int64_t FPulses = 0;
 };
 
 }  // namespace kvetro

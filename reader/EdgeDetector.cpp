@@ -57,15 +57,18 @@ void TEdgeDetector::Feed(std::span<const float> Samples, std::vector<TEdge>& Edg
       FDownCrossing = Now - 1 + (FMiddle - FPrevious) / Span;
     }
     FPrevious = Sample;
+    FHalfPeak = FHigh ? std::max(FHalfPeak, Sample) : std::min(FHalfPeak, Sample);
 
     if (!FHigh && Sample > FMiddle + Hysteresis) {
       FHigh = true;
       FLastEdge = FUpCrossing > FLastEdge ? FUpCrossing : Now;
-      Edges.push_back({FLastEdge, true});
+      Edges.push_back({FLastEdge, true, static_cast<float>(FHalfPeak)});
+      FHalfPeak = Sample;
     } else if (FHigh && Sample < FMiddle - Hysteresis) {
       FHigh = false;
       FLastEdge = FDownCrossing > FLastEdge ? FDownCrossing : Now;
-      Edges.push_back({FLastEdge, false});
+      Edges.push_back({FLastEdge, false, static_cast<float>(FHalfPeak)});
+      FHalfPeak = Sample;
     }
   }
 }

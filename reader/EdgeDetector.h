@@ -11,6 +11,10 @@ namespace kvetro {
 struct TEdge {
   double Time = 0;
   bool Rising = false;
+  // The highest sample of the HIGH half that a falling edge ends, or the
+  // lowest of the LOW half that a rising edge ends: a pulse's swing, which a
+  // dropout takes away.
+  float Peak = 0;
 };
 
 // A Schmitt trigger whose middle and hysteresis follow the signal's positive
@@ -61,6 +65,7 @@ class TEdgeDetector {
   double FLastEdge = -1;
   double FUpCrossing = -1;
   double FDownCrossing = -1;
+  double FHalfPeak = 0;  // of the half under way
 };
 
 }  // namespace kvetro

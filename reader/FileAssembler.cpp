@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "reader/BlockMerge.h"
 #include "tape/FastLoaderFile.h"
 #include "tape/MzfImage.h"
 
@@ -12,22 +13,40 @@ namespace {
 constexpr std::size_t kNameOffset = 1;
 constexpr std::size_t kNameLength = 17;
 constexpr std::uint8_t kNameEnd = 0x0D;
+constexpr std::int32_t ChecksumBytes = 2;
 
 std::uint16_t WordAt(const std::vector<std::uint8_t>& Bytes, std::size_t Offset) {
   const auto At = [&Bytes](std::size_t I) { return I < Bytes.size() ? Bytes[I] : 0; };
   return static_cast<std::uint16_t>(At(Offset) | At(Offset + 1) << 8);
 }
 
-// The block to use: the first if it was read right, else its copy if that
-// was, else the one that got furthest.
-const TBlockRead& Chosen(const TBlockRead& First, const std::optional<TBlockRead>& Copy) {
-  if (First.Good() || !Copy) {
-    return First;
+// The data bytes of a merged block, its checksum left off.
+std::vector<std::uint8_t> DataOf(const TMergedBlock& Block) {
+  std::vector<std::uint8_t> Data = Block.Bytes;
+  Data.resize(Data.size() >= ChecksumBytes ? Data.size() - ChecksumBytes : 0);
+  return Data;
+}
+
+bool Good(const TMergedBlock& Block) {
+  return Block.Report.Source != TBlockSource::Neither;
+}
+
+// The merged block's report with the figures of the reading used; a block
+// that failed gives no window.
+TBlockReport Reported(const TMergedBlock& Block) {
+  TBlockReport Report = Block.Report;
+  if (Block.Used != nullptr) {
+    const TPulseStatistics& Pulses = Block.Used->Pulses;
+    Report.Short = Pulses.Short();
+    Report.Long = Pulses.Long();
+    Report.OtherPolarityWindow = Pulses.OtherPolarityWindow();
+    Report.LostPulses = Block.Used->LostPulses;
+    Report.LostSeconds = Block.Used->LostSeconds;
+    if (Good(Block)) {
+      Report.Window = Pulses.Window();
+    }
   }
-  if (Copy->Good() || Copy->Bytes.size() > First.Bytes.size()) {
-    return *Copy;
-  }
-  return First;
+  return Report;
 }
 
 }  // namespace
@@ -36,16 +55,20 @@ std::int32_t TFileAssembler::BlockLength(TBlockKind Kind) {
   if (Kind == TBlockKind::Header) {
     return TMzfImage::HeaderSize;
   }
-  if (!FFile) {
+  if (!FFile || !FFile->HasHeader()) {
     return -1;
   }
-  if (!FFile->Body) {
-    const TBlockRead& Header = Chosen(*FFile->Header, FFile->HeaderCopy);
-    const auto SizeEnd = static_cast<std::size_t>(TMzfImage::BodySizeOffset + 2);
-    return Header.Bytes.size() >= SizeEnd ? WordAt(Header.Bytes, TMzfImage::BodySizeOffset) : -1;
+  const TMergedBlock Header = MergeBlock(FFile->Header, FFile->HeaderCopy);
+  if (!Good(Header)) {
+    return -1;
   }
-  if (IsLoaderFile(*FFile) && !FFile->FastBody) {
-    return WordAt(Chosen(*FFile->Body, FFile->BodyCopy).Bytes, FastLoaderUserFieldsOffset);
+  const std::vector<std::uint8_t> HeaderBytes = DataOf(Header);
+  if (!FFile->HasBody()) {
+    return WordAt(HeaderBytes, TMzfImage::BodySizeOffset);
+  }
+  const TMergedBlock Body = MergeBlock(FFile->Body, FFile->BodyCopy);
+  if (!FFile->FastBody && Good(Body) && IsLoaderFile(HeaderBytes, DataOf(Body))) {
+    return WordAt(DataOf(Body), FastLoaderUserFieldsOffset);
   }
   return -1;
 }
@@ -53,92 +76,70 @@ std::int32_t TFileAssembler::BlockLength(TBlockKind Kind) {
 void TFileAssembler::Block(TBlockRead Block) {
   FGoodBlocks += Block.Good() ? 1 : 0;
   if (Block.Length < 0) {
-    FProblems.push_back({TReadProblem::TKind::BodyWithoutHeader, Block.StartSeconds, 0});
+    if (!Block.Orphan) {
+      FProblems.push_back({TReadProblem::TKind::UnreadBlock, Block.StartSeconds, 0});
+    }
     return;
+  }
+  if (Block.Orphan) {
+    // Only its length tells what a copy met alone is.
+    Block.Kind = Block.Length == TMzfImage::HeaderSize ? TBlockKind::Header : TBlockKind::Body;
   }
   if (Block.Kind == TBlockKind::Header) {
-    if (!Block.Copy) {
-      CompleteFile();
-      FFile.emplace().Header = std::move(Block);
-    } else if (FFile && !FFile->Body && !FFile->HeaderCopy) {
-      FFile->HeaderCopy = std::move(Block);
-    }
+    AddHeader(std::move(Block));
+  } else {
+    AddBody(std::move(Block));
+  }
+}
+
+void TFileAssembler::AddHeader(TBlockRead Block) {
+  const bool CopyOfThis = Block.Copy && FFile && FFile->Header && !FFile->HeaderCopy &&
+                          !FFile->HasBody() && !Block.Orphan;
+  if (CopyOfThis) {
+    FFile->HeaderCopy = std::move(Block);
     return;
   }
-  if (!FFile) {
+  CompleteFile();
+  TFileBlocks& File = FFile.emplace();
+  (Block.Copy ? File.HeaderCopy : File.Header) = std::move(Block);
+}
+
+void TFileAssembler::AddBody(TBlockRead Block) {
+  if (FFile && !Block.Copy && !FFile->HasBody() && FFile->HasHeader()) {
+    FFile->Body = std::move(Block);
     return;
   }
-  if (!Block.Copy) {
-    if (!FFile->Body) {
-      FFile->Body = std::move(Block);
-    } else if (!FFile->FastBody) {
-      FFile->FastBody = std::move(Block);
-    }
-  } else if (FFile->Body && !FFile->BodyCopy && !FFile->FastBody) {
+  if (FFile && Block.Copy && !FFile->BodyCopy && !FFile->FastBody &&
+      (FFile->Body || (FFile->HasHeader() && Block.Orphan))) {
     FFile->BodyCopy = std::move(Block);
+    return;
   }
+  if (FFile && !Block.Copy && FFile->HasBody() && !FFile->FastBody && FFile->HasHeader() &&
+      BlockLength(TBlockKind::Body) == Block.Length) {
+    FFile->FastBody = std::move(Block);
+    return;
+  }
+  if (FFile && Block.Copy && !FFile->HasHeader() && FFile->Body && !FFile->BodyCopy) {
+    FFile->BodyCopy = std::move(Block);
+    return;
+  }
+  // A body with no header before it: a file of its own.
+  CompleteFile();
+  TFileBlocks& File = FFile.emplace();
+  (Block.Copy ? File.BodyCopy : File.Body) = std::move(Block);
 }
 
 void TFileAssembler::Finish() {
   CompleteFile();
 }
 
-bool TFileAssembler::IsLoaderFile(const TFileBlocks& File) {
-  if (!File.Body) {
-    return false;
-  }
-  const TBlockRead& Header = Chosen(*File.Header, File.HeaderCopy);
-  const TBlockRead& Body = Chosen(*File.Body, File.BodyCopy);
-  return Header.Good() && Body.Good() &&
-         Body.Bytes.size() >= FastLoaderUserFieldsOffset + FastLoaderUserFieldsSize &&
-         WordAt(Header.Bytes, TMzfImage::BodySizeOffset) == FastLoaderBodySize &&
-         WordAt(Header.Bytes, TMzfImage::LoadAddressOffset) == FastLoaderAddress &&
-         WordAt(Header.Bytes, TMzfImage::ExecAddressOffset) == FastLoaderAddress &&
-         std::equal(FastLoaderCode.begin(), FastLoaderCode.end(), Body.Bytes.begin());
-}
-
-TBlockReport TFileAssembler::BlockReport(const TBlockRead& First,
-                                         const std::optional<TBlockRead>& Copy) {
-  TBlockReport Report;
-  Report.CopyFound = Copy.has_value();
-  Report.StartSeconds = First.StartSeconds;
-  Report.Length = First.Length;
-  const bool CopyGood = Copy && Copy->Good();
-  Report.Source = First.Good() ? TBlockSource::First
-                  : CopyGood   ? TBlockSource::Copy
-                               : TBlockSource::Neither;
-  const TBlockRead& Used = Report.Source == TBlockSource::Copy ? *Copy : First;
-  if (Report.Source == TBlockSource::Copy) {
-    FProblems.push_back({TReadProblem::TKind::CopyUsed, Copy->StartSeconds, 0});
-  }
-  if (Report.Source == TBlockSource::Neither) {
-    // Where a block broke off, or where the two readings disagree; when
-    // neither shows it, the checksum is all that is known to be wrong.
-    Report.FirstBadByte = First.Length;
-    Report.FirstBadSeconds = First.StartSeconds;
-    const auto Consider = [&Report](std::int32_t Byte, double Seconds) {
-      if (Byte < Report.FirstBadByte) {
-        Report.FirstBadByte = Byte;
-        Report.FirstBadSeconds = Seconds;
-      }
-    };
-    for (const TBlockRead* Reading : {&First, Copy ? &*Copy : nullptr}) {
-      if (Reading != nullptr && Reading->BrokenAt >= 0) {
-        Consider(Reading->BrokenAt, Reading->BrokenSeconds);
-      }
-    }
-    if (Copy) {
-      const auto Common = std::min(First.Bytes.size(), Copy->Bytes.size());
-      const auto Differ =
-          std::mismatch(First.Bytes.begin(), First.Bytes.begin() + Common, Copy->Bytes.begin());
-      Consider(static_cast<std::int32_t>(Differ.first - First.Bytes.begin()), First.StartSeconds);
-    }
-  }
-  Report.Short = Used.Pulses.Short();
-  Report.Long = Used.Pulses.Long();
-  Report.Window = Used.Pulses.Window();
-  Report.OtherPolarityWindow = Used.Pulses.OtherPolarityWindow();
-  return Report;
+bool TFileAssembler::IsLoaderFile(const std::vector<std::uint8_t>& Header,
+                                  const std::vector<std::uint8_t>& Body) {
+  return Body.size() >= FastLoaderUserFieldsOffset + FastLoaderUserFieldsSize &&
+         WordAt(Header, TMzfImage::BodySizeOffset) == FastLoaderBodySize &&
+         WordAt(Header, TMzfImage::LoadAddressOffset) == FastLoaderAddress &&
+         WordAt(Header, TMzfImage::ExecAddressOffset) == FastLoaderAddress &&
+         std::equal(FastLoaderCode.begin(), FastLoaderCode.end(), Body.begin());
 }
 
 void TFileAssembler::CompleteFile() {
@@ -147,43 +148,55 @@ void TFileAssembler::CompleteFile() {
   }
   const TFileBlocks& Blocks = *FFile;
   TFileReport File;
-  File.StartSeconds = Blocks.Header->StartSeconds;
-  File.Header = BlockReport(*Blocks.Header, Blocks.HeaderCopy);
-
-  std::vector<std::uint8_t> Header = Chosen(*Blocks.Header, Blocks.HeaderCopy).Bytes;
+  std::vector<std::uint8_t> Header;
+  bool Whole = true;
+  if (Blocks.HasHeader()) {
+    const TMergedBlock Merged = MergeBlock(Blocks.Header, Blocks.HeaderCopy);
+    File.Header = Reported(Merged);
+    File.StartSeconds = File.Header->StartSeconds;
+    Whole = Good(Merged);
+    Header = DataOf(Merged);
+  }
   Header.resize(TMzfImage::HeaderSize, 0);
   File.Type = Header[0];
   const auto NameStart = Header.begin() + kNameOffset;
   File.Name.assign(NameStart, std::find(NameStart, NameStart + kNameLength, kNameEnd));
 
-  bool Whole = File.Header.Source != TBlockSource::Neither;
-  const TBlockRead* BodyRead = nullptr;
-  if (Blocks.Body) {
-    File.Body = BlockReport(*Blocks.Body, Blocks.BodyCopy);
-    Whole = Whole && File.Body->Source != TBlockSource::Neither;
-    BodyRead = &Chosen(*Blocks.Body, Blocks.BodyCopy);
+  std::optional<std::vector<std::uint8_t>> Body;
+  if (Blocks.HasBody()) {
+    const TMergedBlock Merged = MergeBlock(Blocks.Body, Blocks.BodyCopy);
+    File.Body = Reported(Merged);
+    Whole = Whole && Good(Merged);
+    Body = DataOf(Merged);
+    if (!Blocks.HasHeader()) {
+      File.StartSeconds = File.Body->StartSeconds;
+      File.Size = static_cast<std::uint16_t>(File.Body->Length);
+    }
   }
-  File.FastLoader = IsLoaderFile(Blocks);
+  File.FastLoader = Blocks.HasHeader() && Body && Whole && IsLoaderFile(Header, *Body);
   if (File.FastLoader) {
     // The user's size and addresses go back into the header, from the
     // loader's parameter block, and the body is the one at the fast speed.
-    File.MonitorConstant = BodyRead->Bytes[FastLoaderMonitorConstantOffset];
-    std::copy_n(BodyRead->Bytes.begin() + FastLoaderUserFieldsOffset, FastLoaderUserFieldsSize,
+    File.MonitorConstant = (*Body)[FastLoaderMonitorConstantOffset];
+    std::copy_n(Body->begin() + FastLoaderUserFieldsOffset, FastLoaderUserFieldsSize,
                 Header.begin() + TMzfImage::BodySizeOffset);
-    BodyRead = nullptr;
+    Body.reset();
     if (Blocks.FastBody) {
-      File.FastBody = BlockReport(*Blocks.FastBody, std::nullopt);
-      Whole = Whole && File.FastBody->Source != TBlockSource::Neither;
-      BodyRead = &*Blocks.FastBody;
+      const TMergedBlock Merged = MergeBlock(Blocks.FastBody, std::nullopt);
+      File.FastBody = Reported(Merged);
+      Whole = Whole && Good(Merged);
+      Body = DataOf(Merged);
     }
   }
-  File.Size = WordAt(Header, TMzfImage::BodySizeOffset);
-  File.LoadAddress = WordAt(Header, TMzfImage::LoadAddressOffset);
-  File.ExecAddress = WordAt(Header, TMzfImage::ExecAddressOffset);
-  File.Whole = Whole && BodyRead != nullptr;
+  if (Blocks.HasHeader()) {
+    File.Size = WordAt(Header, TMzfImage::BodySizeOffset);
+    File.LoadAddress = WordAt(Header, TMzfImage::LoadAddressOffset);
+    File.ExecAddress = WordAt(Header, TMzfImage::ExecAddressOffset);
+  }
+  File.Whole = Whole && Blocks.HasHeader() && Body.has_value();
   File.Mzf = std::move(Header);
-  if (BodyRead != nullptr) {
-    File.Mzf.insert(File.Mzf.end(), BodyRead->Bytes.begin(), BodyRead->Bytes.end());
+  if (Body) {
+    File.Mzf.insert(File.Mzf.end(), Body->begin(), Body->end());
   }
   FFiles.push_back(std::move(File));
   FFile.reset();

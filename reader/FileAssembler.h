@@ -10,11 +10,14 @@
 namespace kvetro {
 
 // Puts the blocks together into tape files, in the order they come: a
-// header, then its body, each maybe with a copy (the copy is used when the
-// first fails). A header of Kvetro's loader file (size 90, loaded and
-// started at 0xD400) whose body is the loader's code is followed by the
-// user's body alone at another speed: from the two the user's MZF file is
-// rebuilt, with the size and the addresses from the loader's parameter block.
+// header, then its body, each maybe with a copy; the two readings of a
+// block are merged (reader/BlockMerge.h). A header of Kvetro's loader file
+// (size 90, loaded and started at 0xD400) whose body is the loader's code is
+// followed by the user's body alone at another speed: from the two the
+// user's MZF file is rebuilt, with the size and the addresses from the
+// loader's parameter block. A copy met without its first block (the
+// recording starts inside that block) stands in for it; a body without a
+// header is a file of its own, its header missing.
 class TFileAssembler : public TBlockConsumer {
  public:
   std::int32_t BlockLength(TBlockKind Kind) override;
@@ -35,9 +38,13 @@ class TFileAssembler : public TBlockConsumer {
     std::optional<TBlockRead> Body;
     std::optional<TBlockRead> BodyCopy;
     std::optional<TBlockRead> FastBody;
+    bool HasHeader() const { return Header || HeaderCopy; }
+    bool HasBody() const { return Body || BodyCopy; }
   };
-  static bool IsLoaderFile(const TFileBlocks& File);
-  TBlockReport BlockReport(const TBlockRead& First, const std::optional<TBlockRead>& Copy);
+  static bool IsLoaderFile(const std::vector<std::uint8_t>& Header,
+                           const std::vector<std::uint8_t>& Body);
+  void AddHeader(TBlockRead Block);
+  void AddBody(TBlockRead Block);
   void CompleteFile();
 
   std::optional<TFileBlocks> FFile;  // the file under way

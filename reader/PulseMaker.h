@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "reader/EdgeDetector.h"
@@ -15,8 +16,9 @@ struct TPulse {
   double StartSeconds = 0;
   double HighUs = 0;
   double LowUs = -1;
-
-  double PeriodUs() const { return HighUs + (LowUs < 0 ? 0 : LowUs); }
+  // From the peak of its LOW half to that of its HIGH half, of full scale
+  // (0 when the LOW half is not known).
+  float Swing = 0;
 };
 
 // Turns edges into pulses, handing out each pulse at its falling edge, so
@@ -37,13 +39,17 @@ class TPulseMaker {
 
   double FSecondsPerSample;
   bool FInverted;
-  double FRise = -1;  // the start of the pulse under way
-  double FFall = -1;  // the end of the last one
+  double FRise = -1;   // the start of the pulse under way
+  double FFall = -1;   // the end of the last one
+  float FLowPeak = 0;  // of the LOW half that led into the pulse under way
+  bool FLowPeakKnown = false;
 };
 
 inline bool TPulseMaker::Edge(const TEdge& Edge, TPulse& Pulse) {
   if (Edge.Rising != FInverted) {
     FRise = Edge.Time;
+    FLowPeak = Edge.Peak;
+    FLowPeakKnown = FFall >= 0;
     return false;
   }
   const double Rise = FRise;
@@ -56,6 +62,7 @@ inline bool TPulseMaker::Edge(const TEdge& Edge, TPulse& Pulse) {
   Pulse.StartSeconds = Rise * FSecondsPerSample;
   Pulse.HighUs = Us(Edge.Time - Rise);
   Pulse.LowUs = PreviousFall < 0 ? -1 : Us(Rise - PreviousFall);
+  Pulse.Swing = FLowPeakKnown ? std::fabs(Edge.Peak - FLowPeak) : 0;
   return true;
 }
 

@@ -22,11 +22,11 @@ TTimeFigures TPulseStatistics::TSums::Figures() const {
   return {Count, Mean, std::sqrt(Variance), Min, Max};
 }
 
-void TPulseStatistics::Add(const TPulse& Pulse, bool Long) {
+void TPulseStatistics::Add(double HighUs, double LowUs, bool Long) {
   TKind& Kind = Long ? FLong : FShort;
-  Kind.High.Add(Pulse.HighUs);
-  if (Pulse.LowUs >= 0) {
-    Kind.Low.Add(Pulse.LowUs);
+  Kind.High.Add(HighUs);
+  if (LowUs >= 0) {
+    Kind.Low.Add(LowUs);
   }
 }
 

@@ -11,7 +11,9 @@ namespace kvetro {
 // block was read, into the report's figures and read windows.
 class TPulseStatistics {
  public:
-  void Add(const TPulse& Pulse, bool Long);
+  void Add(const TPulse& Pulse, bool Long) { Add(Pulse.HighUs, Pulse.LowUs, Long); }
+  // A LOW time below 0 is not known.
+  void Add(double HighUs, double LowUs, bool Long);
 
   TPulseFigures Short() const { return Figures(FShort); }
   TPulseFigures Long() const { return Figures(FLong); }

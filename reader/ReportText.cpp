@@ -1,8 +1,10 @@
 #include "reader/ReportText.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
+#include <vector>
 
 #include "reader/MzCharacterSet.h"
 
@@ -12,12 +14,16 @@ namespace {
 
 std::string Printed(const char* Format, ...) __attribute__((format(printf, 1, 2)));
 std::string Printed(const char* Format, ...) {
-  char Text[256];
   va_list Arguments;
   va_start(Arguments, Format);
-  std::vsnprintf(Text, sizeof Text, Format, Arguments);
+  va_list Again;
+  va_copy(Again, Arguments);
+  const int Length = std::vsnprintf(nullptr, 0, Format, Arguments);
   va_end(Arguments);
-  return Text;
+  std::vector<char> Text(static_cast<std::size_t>(Length > 0 ? Length : 0) + 1, '\0');
+  std::vsnprintf(Text.data(), Text.size(), Format, Again);
+  va_end(Again);
+  return Text.data();
 }
 
 // The name as the machine would show it, a code without an ASCII
@@ -37,6 +43,21 @@ std::string FormatText(const TWaveFormat& Format) {
                  Format.Channels == 1 ? "" : "s");
 }
 
+std::string PolarityText(const TTapeReport& Report) {
+  const char* Other = Report.Inverted ? "normal" : "inverted";
+  switch (Report.OtherPolarity) {
+    case TTapeReport::TOtherPolarity::NotTried:
+      break;
+    case TTapeReport::TOtherPolarity::ReadsNothing:
+      return Printed(" (%s reads nothing)", Other);
+    case TTapeReport::TOtherPolarity::ReadsLess:
+      return Printed(" (%s reads less)", Other);
+    case TTapeReport::TOtherPolarity::ReadsToo:
+      return Printed(" (%s reads too)", Other);
+  }
+  return Report.PolarityFixed ? " (as asked)" : "";
+}
+
 std::string PulseLine(const char* Kind, const TPulseFigures& Figures) {
   return Printed("    %s pulses: HIGH %.1f ± %.1f µs, LOW %.1f ± %.1f µs (%lld)\n", Kind,
                  Figures.High.MeanUs, Figures.High.SpreadUs, Figures.Low.MeanUs,
@@ -51,21 +72,81 @@ std::string WindowText(const TReadWindow& Window) {
   return Printed("%.1f to %.1f µs (%.1f µs wide)", Window.FromUs, Window.ToUs, Window.WidthUs());
 }
 
+// A place in the recording as an audio editor shows it.
+std::string PlaceText(double Seconds, std::int32_t Rate) {
+  return Printed("%s (sample %lld)", PreciseRecordingTime(Seconds).c_str(),
+                 static_cast<long long>(std::llround(std::fmax(Seconds, 0) * Rate)));
+}
+
+// "bytes 1501-1504 at 0:45.123 (sample 1989674) to 0:45.140 (sample
+// 1990424)", the checksum's bytes named as such; at most a few ranges.
+std::string RangesText(const std::vector<TByteRange>& Ranges, const TBlockReport& Block) {
+  constexpr std::size_t Shown = 4;
+  std::string Text;
+  for (std::size_t I = 0; I < Ranges.size() && I < Shown; ++I) {
+    const TByteRange& Range = Ranges[I];
+    Text += I == 0 ? "" : ", ";
+    const std::int32_t Last = std::min(Range.Last, Block.Length - 1);
+    if (Range.First >= Block.Length) {
+      Text += "the checksum";
+    } else {
+      Text += Range.First == Last ? "byte " + std::to_string(Range.First)
+                                  : Printed("bytes %d-%d", Range.First, Last);
+      Text += Range.Last > Last ? " and the checksum" : "";
+    }
+    Text += " at " + PlaceText(Range.FromSeconds, Block.Rate);
+    if (Range.First != Range.Last) {
+      Text += " to " + PlaceText(Range.ToSeconds, Block.Rate);
+    }
+  }
+  if (Ranges.size() > Shown) {
+    Text += Printed(" and %zu more", Ranges.size() - Shown);
+  }
+  return Text;
+}
+
 std::string SourceText(const TBlockReport& Block) {
+  const char* Reader = Block.Source == TBlockSource::Copy ? "copy's" : "first block's";
   switch (Block.Source) {
     case TBlockSource::First:
-      return Block.CopyFound ? "first block read (copy not needed)" : "first block read";
     case TBlockSource::Copy:
-      return "first block failed, its copy read";
+      if (Block.ConflictSettled) {
+        return "block and copy both hold their checksums but differ at " +
+               RangesText(Block.Conflicts, Block) + "; the " + Reader +
+               " pulses lie clearly farther from the read point, its bytes are used";
+      }
+      if (Block.Source == TBlockSource::First) {
+        return Block.CopyFound ? "first block read (copy not needed)" : "first block read";
+      }
+      return Block.FirstFound ? "first block failed, its copy read"
+                              : "first block not in the recording, its copy read";
+    case TBlockSource::Merged: {
+      std::string Text =
+          "block and copy failed, repaired from both: " + RangesText(Block.Repaired, Block) +
+          " from the copy";
+      if (!Block.RepairedFromFirst.empty()) {
+        Text += ", " + RangesText(Block.RepairedFromFirst, Block) + " from the first block";
+      }
+      return Text;
+    }
     case TBlockSource::Neither:
       break;
   }
-  const std::string What = Block.CopyFound ? "block and copy failed" : "block failed";
-  if (Block.FirstBadByte >= Block.Length) {
-    return What + ", checksum wrong";
+  if (Block.BadBytes.empty() && !Block.Conflicts.empty()) {
+    return "block and copy read " + RangesText(Block.Conflicts, Block) +
+           " differently, each as sure as the other: not known to be right";
   }
-  return What + Printed(", first bad byte %d of %d at %s", Block.FirstBadByte, Block.Length,
-                        RecordingTime(Block.FirstBadSeconds).c_str());
+  const std::string What = !Block.CopyFound   ? "block failed"
+                           : Block.FirstFound ? "block and copy failed"
+                                              : "copy failed";
+  std::string Text = What;
+  if (!Block.BadBytes.empty()) {
+    Text += ", " + RangesText(Block.BadBytes, Block) + " not read";
+  }
+  if (!Block.Conflicts.empty()) {
+    Text += ", " + RangesText(Block.Conflicts, Block) + " read differently";
+  }
+  return Block.BadBytes.empty() && Block.Conflicts.empty() ? Text + ", checksum wrong" : Text;
 }
 
 std::string BlockText(const char* Label, const std::optional<TBlockReport>& Block, bool Inverted) {
@@ -75,25 +156,56 @@ std::string BlockText(const char* Label, const std::optional<TBlockReport>& Bloc
   std::string Text =
       Printed("  %s at %s, %d bytes: %s\n", Label, RecordingTime(Block->StartSeconds).c_str(),
               Block->Length, SourceText(*Block).c_str());
+  if (Block->LostPulses > 0) {
+    Text += Printed("    %d pulse%s left out as damage (a dropout or noise), the first at %s\n",
+                    Block->LostPulses, Block->LostPulses == 1 ? "" : "s",
+                    PlaceText(Block->LostSeconds, Block->Rate).c_str());
+  }
   Text += PulseLine("short", Block->Short);
   Text += PulseLine("long ", Block->Long);
-  Text += "    read window " + WindowText(Block->Window) + "\n";
-  Text += std::string("    ") + (Inverted ? "not inverted: " : "if inverted: ") +
-          WindowText(Block->OtherPolarityWindow) + "\n";
+  if (Block->Window) {
+    Text += "    read window " + WindowText(*Block->Window) + "\n";
+    Text += std::string("    ") + (Inverted ? "not inverted: " : "if inverted: ") +
+            WindowText(Block->OtherPolarityWindow) + "\n";
+  }
   return Text;
 }
 
 std::string ProblemText(const TReadProblem& Problem) {
   switch (Problem.Kind) {
-    case TReadProblem::TKind::CopyUsed:
-      return "a block was taken from its copy at " + RecordingTime(Problem.AtSeconds);
     case TReadProblem::TKind::Clipping:
       return Printed("%lld samples at full scale: the level may be clipped",
                      static_cast<long long>(Problem.Count));
-    case TReadProblem::TKind::BodyWithoutHeader:
-      return "a body at " + RecordingTime(Problem.AtSeconds) + " has no header before it";
+    case TReadProblem::TKind::UnreadBlock:
+      return "a block at " + RecordingTime(Problem.AtSeconds) +
+             " could not be read, and nothing told its length";
   }
   return {};
+}
+
+std::string FileText(int Number, const TFileReport& File, bool Inverted) {
+  const char* State = File.Whole ? "read whole" : "NOT read whole";
+  if (!File.Header) {
+    return Printed(
+               "File %d at %s: a body of %u bytes without its header (the recording starts "
+               "after it): %s\n",
+               Number, RecordingTime(File.StartSeconds).c_str(), File.Size, State) +
+           BlockText("body", File.Body, Inverted);
+  }
+  std::string Text =
+      Printed("File %d at %s: \"%s\", type 0x%02X, %u bytes, load 0x%04X, exec 0x%04X: %s\n",
+              Number, RecordingTime(File.StartSeconds).c_str(), NameText(File.Name).c_str(),
+              File.Type, File.Size, File.LoadAddress, File.ExecAddress, State);
+  if (File.FastLoader) {
+    Text += Printed("  Kvetro's fast loader, monitor constant 0x%02X\n", File.MonitorConstant);
+    Text += BlockText("loader header", File.Header, Inverted);
+    Text += BlockText("loader body", File.Body, Inverted);
+    Text += BlockText("body", File.FastBody, Inverted);
+  } else {
+    Text += BlockText("header", File.Header, Inverted);
+    Text += BlockText("body", File.Body, Inverted);
+  }
+  return Text;
 }
 
 }  // namespace
@@ -104,40 +216,39 @@ std::string RecordingTime(double Seconds) {
   return Printed("%lld:%04.1f", Minutes, (Tenths - static_cast<double>(Minutes) * 600) / 10);
 }
 
+std::string PreciseRecordingTime(double Seconds) {
+  const double Thousandths = std::round(std::fmax(Seconds, 0) * 1000);
+  const auto Minutes = static_cast<long long>(Thousandths / 60000);
+  return Printed("%lld:%06.3f", Minutes,
+                 (Thousandths - static_cast<double>(Minutes) * 60000) / 1000);
+}
+
 std::string ReportText(const TTapeReport& Report) {
-  std::string Text =
-      Printed("%s: %s, %s long; channel %d, %s polarity%s\n", Report.RecordingName.c_str(),
-              FormatText(Report.Format).c_str(), RecordingTime(Report.DurationSeconds).c_str(),
-              Report.Channel, Report.Inverted ? "inverted" : "normal",
-              Report.PolarityFixed ? "" : " (both tried)");
+  std::string Text = Printed("%s: %s, %s long; channel %d, %s polarity%s\n",
+                             Report.RecordingName.c_str(), FormatText(Report.Format).c_str(),
+                             RecordingTime(Report.DurationSeconds).c_str(), Report.Channel,
+                             Report.Inverted ? "inverted" : "normal", PolarityText(Report).c_str());
   int Number = 0;
   int Whole = 0;
+  bool AnyHeader = false;
   for (const TFileReport& File : Report.Files) {
     Whole += File.Whole ? 1 : 0;
-    Text += Printed("File %d at %s: \"%s\", type 0x%02X, %u bytes, load 0x%04X, exec 0x%04X: %s\n",
-                    ++Number, RecordingTime(File.StartSeconds).c_str(), NameText(File.Name).c_str(),
-                    File.Type, File.Size, File.LoadAddress, File.ExecAddress,
-                    File.Whole ? "read whole" : "NOT read whole");
-    if (File.FastLoader) {
-      Text += Printed("  Kvetro's fast loader, monitor constant 0x%02X\n", File.MonitorConstant);
-      Text += BlockText("loader header", File.Header, Report.Inverted);
-      Text += BlockText("loader body", File.Body, Report.Inverted);
-      Text += BlockText("body", File.FastBody, Report.Inverted);
-    } else {
-      Text += BlockText("header", File.Header, Report.Inverted);
-      Text += BlockText("body", File.Body, Report.Inverted);
-    }
+    AnyHeader = AnyHeader || File.Header.has_value();
+    Text += FileText(++Number, File, Report.Inverted);
   }
   for (const TReadProblem& Problem : Report.Problems) {
     Text += "Note: " + ProblemText(Problem) + "\n";
   }
   if (Report.Files.empty()) {
-    Text += "No tape file found in " + Report.RecordingName +
-            "; try another level, the other polarity or another channel\n";
-  } else {
-    Text += Printed("%d file%s found, %d read whole\n", Number, Number == 1 ? "" : "s", Whole);
+    return Text + "No tape file found in " + Report.RecordingName +
+           "; try another level, the other polarity or another channel\n";
   }
-  return Text;
+  if (!AnyHeader) {
+    Text +=
+        "No header found: the recording seems to start after it; record the tape again "
+        "from further back\n";
+  }
+  return Text + Printed("%d file%s found, %d read whole\n", Number, Number == 1 ? "" : "s", Whole);
 }
 
 }  // namespace kvetro

@@ -13,5 +13,7 @@ std::string ReportText(const TTapeReport& Report);
 
 // A position in the recording as m:ss.s ("0:07.1", "12:03.5").
 std::string RecordingTime(double Seconds);
+// The same to the thousandth, as audio editors show it ("0:45.123").
+std::string PreciseRecordingTime(double Seconds);
 
 }  // namespace kvetro

@@ -9,6 +9,7 @@
 #include "reader/FileAssembler.h"
 #include "reader/PulseMaker.h"
 #include "reader/SampleSource.h"
+#include "tape/MzfImage.h"
 #include "wave/MemoryStream.h"
 #include "wave/WaveStream.h"
 #include "wave/WaveStreamError.h"
@@ -20,7 +21,7 @@ namespace {
 // The stages after the edges, for one polarity.
 struct TChain {
   TChain(std::int32_t Rate, bool AInverted)
-      : Inverted(AInverted), Pulses(Rate, AInverted), Blocks(Files) {}
+      : Inverted(AInverted), Pulses(Rate, AInverted), Blocks(Files, Rate) {}
 
   void Edge(const TEdge& Edge) {
     TPulse Pulse;
@@ -46,6 +47,31 @@ struct TChain {
   TFileAssembler Files;
   TBlockReader Blocks;
 };
+
+// A body without its header gets one, so that what was read can be kept: an
+// object file named after the recording (its name without folders and
+// extension, in capitals), as long as the body, at no known address.
+void MakeUpHeader(TFileReport& File, const std::string& RecordingName) {
+  constexpr std::uint8_t ObjectFile = 0x01;
+  constexpr std::size_t NameLength = 16;
+  constexpr std::uint8_t NameEnd = 0x0D;
+  const std::size_t Slash = RecordingName.find_last_of("/\\");
+  std::string Stem = RecordingName.substr(Slash == std::string::npos ? 0 : Slash + 1);
+  Stem = Stem.substr(0, Stem.find_last_of('.'));
+  File.Type = ObjectFile;
+  File.Name.clear();
+  for (const char Character : Stem) {
+    if (File.Name.size() < NameLength && Character >= ' ' && Character <= 'z') {
+      File.Name.push_back(static_cast<std::uint8_t>(
+          Character >= 'a' && Character <= 'z' ? Character - 'a' + 'A' : Character));
+    }
+  }
+  File.Mzf[0] = File.Type;
+  std::copy(File.Name.begin(), File.Name.end(), File.Mzf.begin() + 1);
+  File.Mzf[1 + File.Name.size()] = NameEnd;
+  File.Mzf[TMzfImage::BodySizeOffset] = static_cast<std::uint8_t>(File.Size & 0xFF);
+  File.Mzf[TMzfImage::BodySizeOffset + 1] = static_cast<std::uint8_t>(File.Size >> 8);
+}
 
 TWaveFormat OpenWave(TWaveStream& Wave, TStream& Stream, const std::string& Name) {
   const auto Refuse = [&Name](const std::string& Reason) { return EWaveFormatError(Name, Reason); };
@@ -129,7 +155,21 @@ TTapeReport ReadTape(TStream& Stream, const std::string& Name, const TReadOption
     }
   }
   Report.Inverted = Best->Inverted;
+  for (const auto& Chain : Chains) {
+    if (Chain.get() != Best) {
+      using TOther = TTapeReport::TOtherPolarity;
+      const std::int32_t Whole = std::get<0>(Chain->Score());
+      Report.OtherPolarity = Whole > 0 && Whole == std::get<0>(Best->Score()) ? TOther::ReadsToo
+                             : std::get<1>(Chain->Score()) > 0                ? TOther::ReadsLess
+                                                               : TOther::ReadsNothing;
+    }
+  }
   Report.Files = Best->Files.Files();
+  for (TFileReport& File : Report.Files) {
+    if (!File.Header) {
+      MakeUpHeader(File, Name);
+    }
+  }
   Report.Problems = Best->Files.Problems();
   if (Samples.ClippedSamples() > 0) {
     Report.Problems.push_back({TReadProblem::TKind::Clipping, 0, Samples.ClippedSamples()});

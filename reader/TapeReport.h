@@ -41,24 +41,51 @@ struct TReadWindow {
 
 enum class TBlockSource {
   First,    // the first block read right
-  Copy,     // the first failed, its copy read right
-  Neither,  // no block read right: FirstBadByte says where it went wrong
+  Copy,     // the first failed or is not in the recording, its copy read right
+  Merged,   // neither read right alone: byte by byte from both, the checksum right
+  Neither,  // not known to be right: BadBytes and Conflicts say where
+};
+
+// Bytes First to Last of a block, and where they lie in the recording.
+struct TByteRange {
+  std::int32_t First = 0;
+  std::int32_t Last = 0;
+  double FromSeconds = 0;
+  double ToSeconds = 0;
 };
 
 struct TBlockReport {
   TBlockSource Source = TBlockSource::Neither;
+  // The first block was in the recording; when not, the recording starts
+  // inside it or its tape mark was lost, and only its copy was read.
+  bool FirstFound = true;
   bool CopyFound = false;
-  double StartSeconds = 0;  // where the block's tape mark starts
-  std::int32_t Length = 0;  // data bytes, the checksum not counted
-  // Neither: the first byte not known to be right (Length when only the
-  // checksum disagrees) and where it lies in the recording; -1 otherwise.
-  std::int32_t FirstBadByte = -1;
-  double FirstBadSeconds = 0;
-  // The pulses of the block that was used (the first one for Neither), from
-  // its tape mark to its checksum.
+  double StartSeconds = 0;    // where the block's tape mark, or its copy's gap, starts
+  std::int32_t Length = 0;    // data bytes, the checksum not counted
+  std::int32_t Rate = 44100;  // of the recording, to tell sample numbers
+  // Neither: the bytes (the checksum's as Length and Length + 1) that no
+  // reading framed, in ranges; empty when all were read and only the
+  // checksum says that one is wrong.
+  std::vector<TByteRange> BadBytes;
+  // Block and copy read the same bytes differently, each as sure as the
+  // other (Neither), or both read right but differ and the one whose pulses
+  // lay clearly farther from the read point was taken (ConflictSettled).
+  std::vector<TByteRange> Conflicts;
+  bool ConflictSettled = false;
+  // Merged: the bytes taken from the copy, and those the copy lacked,
+  // taken from the first block.
+  std::vector<TByteRange> Repaired;
+  std::vector<TByteRange> RepairedFromFirst;
+  // Pulses of the used reading that a dropout or a burst made, left out of
+  // the figures below, and where the first of them lies.
+  std::int32_t LostPulses = 0;
+  double LostSeconds = 0;
+  // The pulses of the block that was used, from its tape mark to its
+  // checksum, damage left out.
   TPulseFigures Short;
   TPulseFigures Long;
-  TReadWindow Window;
+  // None for a block that failed.
+  std::optional<TReadWindow> Window;
   // The window if the recording were turned upside down: the machine would
   // then time the LOW halves.
   TReadWindow OtherPolarityWindow;
@@ -73,7 +100,10 @@ struct TFileReport {
   std::uint16_t Size = 0;
   std::uint16_t LoadAddress = 0;
   std::uint16_t ExecAddress = 0;
-  TBlockReport Header;
+  // Missing when the recording starts after the header (and its copy): the
+  // MZF file's header is then made up, named after the recording, with the
+  // body's length and no addresses.
+  std::optional<TBlockReport> Header;
   std::optional<TBlockReport> Body;  // missing when the recording ends before it
   // Kvetro's own output: the header and Body above are the loader file's;
   // this is the user's body at the fast timing, and Size, LoadAddress and
@@ -90,11 +120,10 @@ struct TFileReport {
 // What was survived, for the front ends to mention.
 struct TReadProblem {
   enum class TKind {
-    CopyUsed,           // a block was taken from its copy
-    Clipping,           // Count samples at full scale
-    BodyWithoutHeader,  // a body's tape mark with no header to give its length
+    Clipping,     // Count samples at full scale
+    UnreadBlock,  // a block whose length nothing told, Count pulses long
   };
-  TKind Kind = TKind::CopyUsed;
+  TKind Kind = TKind::Clipping;
   double AtSeconds = 0;
   std::int64_t Count = 0;
 };
@@ -105,6 +134,9 @@ struct TTapeReport {
   std::int32_t Channel = 1;  // the channel read, counted from 1
   bool Inverted = false;     // the falling edges started the pulses
   bool PolarityFixed = false;
+  // When both were tried: what the other polarity read.
+  enum class TOtherPolarity { NotTried, ReadsNothing, ReadsLess, ReadsToo };
+  TOtherPolarity OtherPolarity = TOtherPolarity::NotTried;
   double DurationSeconds = 0;
   std::vector<TFileReport> Files;
   std::vector<TReadProblem> Problems;

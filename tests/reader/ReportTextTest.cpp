@@ -20,7 +20,7 @@ TEST(ReportText, SaysWhatWasReadBlockByBlock) {
   // ones 40 + 1040 - 33 = 1047; the body (0 to 39) holds 100, its checksum 3.
   EXPECT_EQ(ReportText(ReadTape(expected::ConvertedFile(File, C), "hello.wav")),
             "hello.wav: 44100 Hz, 8-bit PCM, 1 channel, 0:15.9 long; channel 1, normal polarity "
-            "(both tried)\n"
+            "(inverted reads too)\n"
             "File 1 at 0:10.0: \"HELLO\", type 0x01, 40 bytes, load 0x1200, exec 0x1234: read "
             "whole\n"
             "  header at 0:10.0, 128 bytes: first block read\n"
@@ -36,12 +36,16 @@ TEST(ReportText, SaysWhatWasReadBlockByBlock) {
             "1 file found, 1 read whole\n");
 }
 
+// A long path once lost the first line's break.
 TEST(ReportText, SaysWhatToTryWhenNothingWasFound) {
-  EXPECT_EQ(ReportText(ReadTape(expected::WaveFile(TBytes(8000, 0x80)), "quiet.wav")),
-            "quiet.wav: 44100 Hz, 8-bit PCM, 1 channel, 0:00.2 long; channel 1, normal polarity "
-            "(both tried)\n"
-            "No tape file found in quiet.wav; try another level, the other polarity or another "
-            "channel\n");
+  for (const std::string& Name : {std::string("quiet.wav"), std::string(300, 'd') + "/quiet.wav"}) {
+    EXPECT_EQ(ReportText(ReadTape(expected::WaveFile(TBytes(8000, 0x80)), Name)),
+              Name +
+                  ": 44100 Hz, 8-bit PCM, 1 channel, 0:00.2 long; channel 1, normal polarity "
+                  "(inverted reads nothing)\n"
+                  "No tape file found in " +
+                  Name + "; try another level, the other polarity or another channel\n");
+  }
 }
 
 TEST(ReportText, GivesPositionsAsMinutesAndSeconds) {
