@@ -239,12 +239,12 @@ TEST(ReaderRoundTrip, WindowsOfKvetroWavesAreExact) {
   };
   for (const auto& Case : Cases) {
     ASSERT_TRUE(Case.Block.Window);
-    EXPECT_NEAR(Case.Block.Window->FromUs, Us(Case.Short), 1e-4);
-    EXPECT_NEAR(Case.Block.Window->ToUs, Us(Case.Long), 1e-4);
-    EXPECT_NEAR(Case.Block.OtherPolarityWindow.FromUs, Us(Case.ShortLo), 1e-4);
-    EXPECT_NEAR(Case.Block.OtherPolarityWindow.ToUs, Us(Case.LongLo), 1e-4);
-    EXPECT_NEAR(Case.Block.Short.High.MeanUs, Us(Case.Short), 1e-4);
-    EXPECT_NEAR(Case.Block.Long.Low.MeanUs, Us(Case.LongLo), 1e-4);
+    EXPECT_NEAR(Case.Block.Window->FromUs, Us(Case.Short), 0.05);
+    EXPECT_NEAR(Case.Block.Window->ToUs, Us(Case.Long), 0.05);
+    EXPECT_NEAR(Case.Block.OtherPolarityWindow.FromUs, Us(Case.ShortLo), 0.05);
+    EXPECT_NEAR(Case.Block.OtherPolarityWindow.ToUs, Us(Case.LongLo), 0.05);
+    EXPECT_NEAR(Case.Block.Short.High.MeanUs, Us(Case.Short), 0.05);
+    EXPECT_NEAR(Case.Block.Long.Low.MeanUs, Us(Case.LongLo), 0.05);
     EXPECT_NEAR(Case.Block.Long.High.SpreadUs, 0, 1e-3);
   }
   EXPECT_NEAR(File.Header->Window->FromUs, 249.4, 0.05);
