@@ -226,6 +226,10 @@ void TBlockReader::WatchGap(const TPulse& Pulse) {
         FLikeRun <= CopyGapPulses + CopyGapTolerance) {
       const TReadPoint::TKind Short = GapPoint(FLikeRun, {}).Short();
       const TReadPoint Point(Short, {GuessedLongToShort * Short.Us, Short.SpreadUs});
+      if (!Point.Learned()) {
+        FLikeRun = 0;
+        return;
+      }
       StartBlock(TBlockKind::Header, true, FLikeStart, -1, Point);
       FBlock.Orphan = true;
       Collect(Pulse);
@@ -321,8 +325,10 @@ void TBlockReader::Collect(const TPulse& Pulse) {
   const bool Damage = Flags != 0;
   const bool Long = Damage ? FPoint.IsLong(Pulse.HighUs) : FPoint.Follow(Pulse.HighUs);
   TPulseRecord Record;
-  Record.Offset =
-      static_cast<std::uint32_t>((Pulse.StartSeconds - FBlock.FirstPulseSeconds) * FRate + 0.5);
+  // A block of silence and stray pulses may last for hours.
+  constexpr double LatestOffset = 4294967295.0;
+  Record.Offset = static_cast<std::uint32_t>(
+      std::min((Pulse.StartSeconds - FBlock.FirstPulseSeconds) * FRate + 0.5, LatestOffset));
   Record.HighUs = static_cast<float>(Pulse.HighUs);
   Record.SetLowUs(Pulse.LowUs);
   Record.Flags = static_cast<std::uint8_t>((Long ? TPulseRecord::Long : 0) | Flags);
