@@ -100,7 +100,7 @@ std::string RangesText(const std::vector<TByteRange>& Ranges, const TBlockReport
     }
   }
   if (Ranges.size() > Shown) {
-    Text += Printed(" and %zu more", Ranges.size() - Shown);
+    Text += " and " + std::to_string(Ranges.size() - Shown) + " more";
   }
   return Text;
 }
