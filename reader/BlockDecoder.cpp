@@ -258,7 +258,9 @@ TBlockRead Read(const TBlockPulses& Block, const TReading& Reading) {
       const TPulseRecord& Pulse = Block.Pulses[I];
       const bool Long = Reading.Long(I);
       Value = Value << 1 | (Long ? 1U : 0U);
-      Least = std::min(Least, Reading.Margin(I));
+      const std::uint8_t Margin = Reading.Margin(I);
+      Least = std::min(Least, Margin);
+      Read.NearPulses += Margin < TBlockRead::NearMargin ? 1 : 0;
       Odd = Odd || IsSuspect(Pulse);
       if (!IsSuspect(Pulse)) {
         Read.Pulses.Add(Pulse.HighUs, Pulse.LowUs(), Long);
@@ -320,7 +322,7 @@ bool TBlockRead::ChecksumRight(const std::vector<std::uint8_t>& Bytes) {
 
 TBlockRead DecodeBlock(const TBlockPulses& Block) {
   TBlockRead Followed = Read(Block, TReading(Block));
-  if (Followed.Good()) {
+  if (Followed.Good() && Followed.NearPulses == 0) {
     return Followed;
   }
   const std::optional<TReading> Valley = ValleyReading(Block);
@@ -328,6 +330,12 @@ TBlockRead DecodeBlock(const TBlockPulses& Block) {
     return Followed;
   }
   TBlockRead Fixed = Read(Block, *Valley);
+  // A point chosen after the fact must sit in a real gap between the kinds:
+  // one among pulses on both sides of it could meet the checksum by errors
+  // that cancel.
+  if (Fixed.NearPulses > 0) {
+    return Followed;
+  }
   if (Fixed.Good() || (!Followed.Good() && Fixed.Length >= 0 &&
                        (Followed.Length < 0 || ReadBytes(Fixed) > ReadBytes(Followed)))) {
     return Fixed;

@@ -42,6 +42,10 @@ struct TBlockRead {
   std::int32_t LostPulses = 0;
   double LostSeconds = 0;
   double ReadPointUs = 0;
+  // Pulses of the bytes read that lay nearer the read point than
+  // NearMargin: each might have been read either way.
+  std::int32_t NearPulses = 0;
+  static constexpr std::uint8_t NearMargin = 4;
 
   bool AllRead() const;
   bool Good() const { return AllRead() && ChecksumRight(Bytes); }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "reader/BlockDecoder.h"
 #include "reader/MzCharacterSet.h"
 
 namespace kvetro {
@@ -131,6 +132,11 @@ std::string SourceText(const TBlockReport& Block) {
     }
     case TBlockSource::Neither:
       break;
+  }
+  if (Block.NearPulses > 0) {
+    return Printed("read with its checksum right, but %d pulse%s lay within %d %% of the read "
+                   "point and there is no copy to confirm it: not known to be right",
+                   Block.NearPulses, Block.NearPulses == 1 ? "" : "s", TBlockRead::NearMargin);
   }
   if (Block.BadBytes.empty() && !Block.Conflicts.empty()) {
     return "block and copy read " + RangesText(Block.Conflicts, Block) +

@@ -32,6 +32,7 @@ void TStreamedBlock::Add(const TPulseRecord& Pulse, double LowUs, double Seconds
     FLeast = std::min(FLeast, Pulse.Margin);
   }
   FRead.Pulses.Add(Pulse.HighUs, LowUs, Long);
+  FRead.NearPulses += Pulse.Margin < TBlockRead::NearMargin ? 1 : 0;
   if (++FPulse == PulsesPerByte) {
     FRead.Bytes.push_back(static_cast<std::uint8_t>(FValue));
     FRead.Margin.push_back(FLeast);
