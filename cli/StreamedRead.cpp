@@ -27,7 +27,10 @@ class TLiveReport : public TTapeObserver {
     FKeeper.Keep(File);
   }
   bool Progress(double Seconds, double PeakDb) override {
-    if (FProgress) {
+    // A few times a second is enough to watch, and spares the terminal.
+    constexpr double EverySeconds = 0.25;
+    if (FProgress && Seconds - FLastShown >= EverySeconds) {
+      FLastShown = Seconds;
       char Line[80];
       std::snprintf(Line, sizeof Line, "\r%s  %5.1f dB  %d file%s read whole\033[K",
                     RecordingTime(Seconds).c_str(), PeakDb, FTold, FTold == 1 ? "" : "s");
@@ -52,6 +55,7 @@ class TLiveReport : public TTapeObserver {
   std::ostream& FErrors;
   bool FProgress;
   bool FShown = false;
+  double FLastShown = -1;
   int FTold = 0;
   TMzfKeeper FKeeper;
   TInterruptWatch FInterrupt;
