@@ -17,8 +17,13 @@ namespace {
 
 class TLiveReport : public TTapeObserver {
  public:
-  TLiveReport(const TReadSettings& Settings, std::ostream& Out, std::ostream& Errors, bool Progress)
-      : FOut(Out), FErrors(Errors), FProgress(Progress), FKeeper(Settings, Out, FErrors) {}
+  TLiveReport(const TReadSettings& Settings, std::ostream& Out, std::ostream& Errors, bool Progress,
+              TInterruptWatch& Interrupt)
+      : FOut(Out),
+        FErrors(Errors),
+        FProgress(Progress),
+        FKeeper(Settings, Out, FErrors),
+        FInterrupt(Interrupt) {}
 
   void Started(const TTapeReport& Head) override { FOut << StreamStartText(Head) << std::flush; }
   void FileRead(const TFileReport& File, bool Inverted) override {
@@ -58,15 +63,19 @@ class TLiveReport : public TTapeObserver {
   double FLastShown = -1;
   int FTold = 0;
   TMzfKeeper FKeeper;
-  TInterruptWatch FInterrupt;
+  TInterruptWatch& FInterrupt;
 };
 
 }  // namespace
 
 int RunStreamedRead(const TReadSettings& Settings, std::ostream& Out, std::ostream& Errors,
                     bool Progress) {
-  TArrivingStream Recording(OpenInputStream(Settings.RecordingName));
-  TLiveReport Live(Settings, Out, Errors, Progress);
+  // Opened first: Ctrl+C while a named pipe waits for its writer simply ends
+  // the run, as nothing has been read.
+  TFileHandle Input = OpenInputStream(Settings.RecordingName);
+  TInterruptWatch Interrupt;
+  TArrivingStream Recording(std::move(Input), [&Interrupt] { return Interrupt.Asked(); });
+  TLiveReport Live(Settings, Out, Errors, Progress, Interrupt);
   const TTapeReport Report =
       ReadTapeStream(Recording, Settings.RecordingName, Settings.Options, Live);
   Live.ClearProgress();

@@ -9,6 +9,7 @@
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <poll.h>
 #include <unistd.h>
 #endif
 
@@ -56,15 +57,27 @@ TFileHandle OpenInputStream(const std::string& Utf8Name) {
   return File;
 }
 
-long ReadArrived(std::FILE* Input, void* Buffer, std::size_t Count) {
+long ReadArrived(std::FILE* Input, void* Buffer, std::size_t Count,
+                 const std::function<bool()>& Stop) {
 #ifdef _WIN32
-  const int Got = _read(_fileno(Input), Buffer, static_cast<unsigned>(Count));
-  return Got;
+  (void)Stop;  // a pipe cannot be waited on here: Ctrl+C ends the process
+  return _read(_fileno(Input), Buffer, static_cast<unsigned>(Count));
 #else
+  constexpr int AskEveryMs = 200;
+  pollfd Waiting{fileno(Input), POLLIN, 0};
   for (;;) {
-    const ssize_t Got = ::read(fileno(Input), Buffer, Count);
-    if (Got >= 0 || errno != EINTR) {
-      return static_cast<long>(Got);
+    const int Ready = ::poll(&Waiting, 1, AskEveryMs);
+    if (Ready < 0 && errno != EINTR) {
+      return -1;
+    }
+    if (Ready > 0) {
+      const ssize_t Got = ::read(Waiting.fd, Buffer, Count);
+      if (Got >= 0 || errno != EINTR) {
+        return static_cast<long>(Got);
+      }
+    }
+    if (Stop && Stop()) {
+      return 0;
     }
   }
 #endif

@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 #include "io/PlatformFile.h"
@@ -21,7 +22,11 @@ bool IsStreamName(const std::string& Utf8Name);
 TFileHandle OpenInputStream(const std::string& Utf8Name);
 
 // Reads what has arrived, up to Count bytes, waiting only while nothing
-// has: answers how many, 0 at the end of the input, -1 when it fails.
-long ReadArrived(std::FILE* Input, void* Buffer, std::size_t Count);
+// has: answers how many, 0 at the end of the input, -1 when it fails. While
+// it waits, Stop is asked a few times a second; true ends the wait as the
+// end of the input would (a writer that has stalled must not hold up
+// Ctrl+C).
+long ReadArrived(std::FILE* Input, void* Buffer, std::size_t Count,
+                 const std::function<bool()>& Stop);
 
 }  // namespace kvetro

@@ -10,7 +10,7 @@ std::int32_t TArrivingStream::Read(void* Buffer, std::int32_t Count) {
   if (!FInput || Count <= 0) {
     return 0;
   }
-  const long Got = ReadArrived(FInput.get(), Buffer, static_cast<std::size_t>(Count));
+  const long Got = ReadArrived(FInput.get(), Buffer, static_cast<std::size_t>(Count), FStop);
   if (Got <= 0) {
     FInput.reset();
     return 0;

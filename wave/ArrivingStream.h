@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "io/PlatformFile.h"
 #include "wave/Stream.h"
@@ -15,7 +16,10 @@ namespace kvetro {
 // end does. Owns the input.
 class TArrivingStream : public TStream {
  public:
-  explicit TArrivingStream(TFileHandle Input) : FInput(std::move(Input)) {}
+  // Stop, asked while the input is silent, ends it early (see
+  // io/PlatformInputStream.h's ReadArrived).
+  explicit TArrivingStream(TFileHandle Input, std::function<bool()> Stop = {})
+      : FInput(std::move(Input)), FStop(std::move(Stop)) {}
 
   std::int32_t Read(void* Buffer, std::int32_t Count) override;
   std::int32_t Write(const void* Buffer, std::int32_t Count) override;
@@ -24,6 +28,7 @@ class TArrivingStream : public TStream {
 
  private:
   TFileHandle FInput;
+  std::function<bool()> FStop;
   std::int64_t FPosition = 0;
 };
 

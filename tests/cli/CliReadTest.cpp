@@ -299,6 +299,31 @@ TEST_F(CliReadStream, FilesAreKeptAsTheyComeAndACutOneIsReported) {
   EXPECT_TRUE(SameBytes(ReadFile(Out + "/FIRST.mzf"), First));
 }
 
+// Ctrl+C while the input is still open ends the reading as its end does:
+// the file read whole is kept and the run ends by itself.
+TEST_F(CliReadStream, AnInterruptEndsTheReadingAndKeepsTheFiles) {
+  std::signal(SIGPIPE, SIG_IGN);
+  const TBytes Game = NamedMzf("GAME", 4);
+  const std::string Pipe = Scratch.PathOf("pipe.wav");
+  ASSERT_EQ(mkfifo(Pipe.c_str(), 0600), 0);
+  TCliOptions Child;
+  Child.Stdin = Pipe;
+  TBackgroundCli Cli({"read", "--out", Out, "-"}, Child);
+  std::FILE* Into = std::fopen(Pipe.c_str(), "wb");
+  TBytes Samples = expected::Samples(TapeFile(Game), expected::kStandardTiming);
+  Samples.resize(Samples.size() + 44100, 0x80);
+  Put(Into, StreamedWave(Samples, 0));
+  for (int Wait = 0; Wait < 300 && Scratch.Names("out").empty(); ++Wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  int Exit = -1;
+  EXPECT_EQ(Cli.Stop(SIGINT), 0) << "ended by itself";
+  EXPECT_EQ(Cli.Wait(&Exit), 0);
+  std::fclose(Into);
+  EXPECT_EQ(Exit, 0);
+  EXPECT_TRUE(SameBytes(ReadFile(Out + "/GAME.mzf"), Game));
+}
+
 }  // namespace
 
 }  // namespace kvetro::test
