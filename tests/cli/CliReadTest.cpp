@@ -324,6 +324,29 @@ TEST_F(CliReadStream, AnInterruptEndsTheReadingAndKeepsTheFiles) {
   EXPECT_TRUE(SameBytes(ReadFile(Out + "/GAME.mzf"), Game));
 }
 
+TEST_F(CliReadStream, BadStreamsAreRefusedWithTheirReason) {
+  TBytes DataFirst = RiffHeader(0);
+  AppendChunk(DataFirst, "data", TBytes(4, 0x80));
+  const struct {
+    TBytes Bytes;
+    std::string Why;
+  } Cases[] = {
+      {{}, "the stream is empty"},
+      {TBytes(100, 'x'), "not a WAV file (no RIFF/WAVE header)"},
+      {DataFirst, "no format chunk before the data"},
+      {WaveWithFormat(PcmFormatRecord(1, 4000, 4000, 1, 8)),
+       "sample rate 4000 Hz is outside 8000 to 192000 Hz"},
+  };
+  for (const auto& Case : Cases) {
+    TCliOptions Child;
+    Child.Stdin = Scratch.Write("in.wav", Case.Bytes);
+    const TCliResult Result = RunCli({"read", "--out", Out, "-"}, Child);
+    EXPECT_EQ(Result.ExitCode, 1) << Case.Why;
+    EXPECT_EQ(Result.Errors, "Cannot read -: " + Case.Why + "\n");
+    EXPECT_EQ(Result.OutText(), "");
+  }
+}
+
 }  // namespace
 
 }  // namespace kvetro::test
