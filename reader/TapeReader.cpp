@@ -195,7 +195,8 @@ class TToldFiles {
     FObserver.FileRead(File, Inverted);
     FFiles.push_back(std::move(File));
   }
-  // Two readings of one file start within a pulse or two of each other.
+  // Two readings of one file start within a pulse or two of each other;
+  // files lie seconds apart.
   bool Told(const TFileReport& File) const {
     constexpr double SameFileSeconds = 1;
     for (const TFileReport& Other : FFiles) {
