@@ -90,6 +90,7 @@ void TFileAssembler::Block(TBlockRead Block) {
   } else {
     AddBody(std::move(Block));
   }
+  TellIfWhole();
 }
 
 void TFileAssembler::AddHeader(TBlockRead Block) {
@@ -146,7 +147,28 @@ void TFileAssembler::CompleteFile() {
   if (!FFile) {
     return;
   }
-  const TFileBlocks& Blocks = *FFile;
+  TFileReport File = FileSoFar(*FFile);
+  if (FObserver && !FFile->Told) {
+    FObserver(File);
+  }
+  FFiles.push_back(std::move(File));
+  FFile.reset();
+}
+
+// Once a file is whole, the blocks still to come (its copies) cannot spoil
+// it: it is told at once.
+void TFileAssembler::TellIfWhole() {
+  if (!FObserver || !FFile || FFile->Told) {
+    return;
+  }
+  const TFileReport File = FileSoFar(*FFile);
+  if (File.Whole) {
+    FObserver(File);
+    FFile->Told = true;
+  }
+}
+
+TFileReport TFileAssembler::FileSoFar(const TFileBlocks& Blocks) {
   TFileReport File;
   std::vector<std::uint8_t> Header;
   bool Whole = true;
@@ -198,8 +220,7 @@ void TFileAssembler::CompleteFile() {
   if (Body) {
     File.Mzf.insert(File.Mzf.end(), Body->begin(), Body->end());
   }
-  FFiles.push_back(std::move(File));
-  FFile.reset();
+  return File;
 }
 
 }  // namespace kvetro

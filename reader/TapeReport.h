@@ -136,7 +136,9 @@ struct TTapeReport {
   std::string RecordingName;
   TWaveFormat Format;
   std::int32_t Channel = 1;  // the channel read, counted from 1
-  bool Inverted = false;     // the falling edges started the pulses
+  // Read as a stream: the channel was not chosen by strength.
+  bool Streamed = false;
+  bool Inverted = false;  // the falling edges started the pulses
   bool PolarityFixed = false;
   // When both were tried: what the other polarity read.
   enum class TOtherPolarity { NotTried, ReadsNothing, ReadsLess, ReadsToo };
