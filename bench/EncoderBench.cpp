@@ -9,7 +9,7 @@
 #include "tape/FastLoaderFile.h"
 #include "tape/MzfImage.h"
 #include "tape/SignalRenderer.h"
-#include "tape/TapeEncoder.h"
+#include "reference/TapeEncoder.h"
 #include "wave/MemoryStream.h"
 #include "wave/WaveStream.h"
 

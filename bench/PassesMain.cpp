@@ -15,7 +15,7 @@
 #include "bench/BenchInputs.h"
 #include "tape/FastLoaderFile.h"
 #include "tape/SignalRenderer.h"
-#include "tape/TapeEncoder.h"
+#include "reference/TapeEncoder.h"
 #include "wave/WaveFileStream.h"
 
 namespace {

@@ -19,7 +19,7 @@
 #include "tape/MemoryOutput.h"
 #include "tape/SettingsCheck.h"
 #include "tape/SignalTotals.h"
-#include "tape/TapeEncoder.h"
+#include "reference/TapeEncoder.h"
 #include "wave/LittleEndian.h"
 #include "wave/MemoryStream.h"
 #include "wave/WaveStream.h"

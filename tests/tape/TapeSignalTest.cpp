@@ -11,7 +11,7 @@
 
 #include "tape/SignalRenderer.h"
 #include "tape/SignalTotals.h"
-#include "tape/TapeEncoder.h"
+#include "reference/TapeEncoder.h"
 #include "tests/support/MzfBuilder.h"
 #include "tests/support/ReferenceSignal.h"
 #include "tests/support/SameBytes.h"
