@@ -4,14 +4,11 @@
 
 #include "tape/FastLoaderFile.h"
 #include "tape/MzfImage.h"
+#include "tape/MzfName.h"
 
 namespace kvetro {
 
 namespace {
-
-constexpr std::size_t kNameOffset = 1;
-constexpr std::size_t kNameLength = 17;
-constexpr std::uint8_t kNameEnd = 0x0D;
 
 std::uint16_t WordAt(const std::vector<std::uint8_t>& Bytes, std::size_t Offset) {
   const auto At = [&Bytes](std::size_t I) { return I < Bytes.size() ? Bytes[I] : 0; };
@@ -153,8 +150,7 @@ void TFileAssembler::CompleteFile() {
   std::vector<std::uint8_t> Header = Chosen(*Blocks.Header, Blocks.HeaderCopy).Bytes;
   Header.resize(TMzfImage::HeaderSize, 0);
   File.Type = Header[0];
-  const auto NameStart = Header.begin() + kNameOffset;
-  File.Name.assign(NameStart, std::find(NameStart, NameStart + kNameLength, kNameEnd));
+  File.Name = HeaderName(Header);
 
   bool Whole = File.Header.Source != TBlockSource::Neither;
   const TBlockRead* BodyRead = nullptr;

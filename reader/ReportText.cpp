@@ -4,7 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-#include "reader/MzCharacterSet.h"
+#include "tape/MzfName.h"
 
 namespace kvetro {
 
@@ -17,16 +17,6 @@ std::string Printed(const char* Format, ...) {
   va_start(Arguments, Format);
   std::vsnprintf(Text, sizeof Text, Format, Arguments);
   va_end(Arguments);
-  return Text;
-}
-
-// The name as the machine would show it, a code without an ASCII
-// counterpart as '?'.
-std::string NameText(const std::vector<std::uint8_t>& Name) {
-  std::string Text;
-  for (const std::uint8_t Code : Name) {
-    Text += MzCharacterAsAscii(Code).value_or('?');
-  }
   return Text;
 }
 
