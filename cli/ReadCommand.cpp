@@ -6,10 +6,9 @@
 #include "cli/CliApplication.h"
 #include "io/PlatformFile.h"
 #include "io/PlatformInputFile.h"
+#include "reader/ReadFileNames.h"
 #include "reader/ReportText.h"
-#include "reader/SafeFileName.h"
 #include "reader/TapeReader.h"
-#include "reader/UniqueNames.h"
 #include "tape/ReplacingOutput.h"
 #include "wave/FileStream.h"
 
@@ -63,9 +62,10 @@ int RunReadCommand(const TReadSettings& Settings, std::ostream& Out, std::ostrea
   }
 
   bool AllWritten = true;
-  TUniqueNames Names;
-  for (const TFileReport& File : Report.Files) {
-    const std::string Stem = Names.Claim(SafeFileName(File.Name));
+  const std::vector<std::string> Stems = ReadFileNames(Report.Files);
+  for (std::size_t Index = 0; Index < Report.Files.size(); ++Index) {
+    const TFileReport& File = Report.Files[Index];
+    const std::string& Stem = Stems[Index];
     if (!File.Whole && !Settings.KeepBad) {
       Errors << "Not written: " << PathIn(Folder, Stem + MzfExtension)
              << " (not read whole; --keep-bad writes what was read)\n";

@@ -12,10 +12,9 @@
 #include "cli/CliSettings.h"
 #include "cli/MzfInfo.h"
 #include "io/Exception.h"
+#include "reader/ReadFileNames.h"
 #include "reader/ReportText.h"
-#include "reader/SafeFileName.h"
 #include "reader/TapeReader.h"
-#include "reader/UniqueNames.h"
 #include "tape/ConversionPlan.h"
 #include "tape/ConversionSettings.h"
 #include "tape/MzfImage.h"
@@ -170,14 +169,15 @@ val Read(const val& Bytes, const std::string& FileName) {
     Object.set("files", Files);
     return Object;
   }
-  TUniqueNames Names;
-  for (const TFileReport& File : Report.Files) {
+  // Named as kvetro-cli read names its files.
+  const std::vector<std::string> Names = ReadFileNames(Report.Files);
+  for (std::size_t Index = 0; Index < Report.Files.size(); ++Index) {
+    const TFileReport& File = Report.Files[Index];
     if (!File.Whole) {
       continue;
     }
-    // Named as kvetro-cli read names its files.
     val Entry = val::object();
-    Entry.set("name", Names.Claim(SafeFileName(File.Name)) + ".mzf");
+    Entry.set("name", Names[Index] + ".mzf");
     Entry.set("mzf", ByteArray(File.Mzf));
     Files.call<void>("push", Entry);
   }
