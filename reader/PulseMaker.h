@@ -15,8 +15,6 @@ struct TPulse {
   double StartSeconds = 0;
   double HighUs = 0;
   double LowUs = -1;
-
-  double PeriodUs() const { return HighUs + (LowUs < 0 ? 0 : LowUs); }
 };
 
 // Turns edges into pulses, handing out each pulse at its falling edge, so

@@ -27,8 +27,6 @@ class TSampleSource {
   // The next samples, one block's worth; empty at the end of the data.
   // Valid until the next call.
   std::span<const float> NextBlock();
-  // Back to the first sample.
-  void Rewind();
 
   // Samples read so far that lay at full scale (a sign of a clipped level).
   std::int64_t ClippedSamples() const { return FClipped; }
