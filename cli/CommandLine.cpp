@@ -153,7 +153,7 @@ TCommandLine Interpret(const TRawOptions& Raw) {
   SetNumber(Raw.LoaderGap, GapRange, Settings.Conversion.LoaderGap);
   SetNumber(Raw.BodyGap, GapRange, Settings.Conversion.BodyGap);
   SetNumber(Raw.Rate, SampleRateRange, Settings.Conversion.SampleRate);
-  Settings.InvertLevels = Raw.Invert;
+  Settings.Conversion.InvertLevels = Raw.Invert;
 
   if (Raw.Info) {
     if (Raw.Files.size() != 1) {
