@@ -139,18 +139,7 @@ TEST_F(CliRead, NothingFoundSaysWhatToTry) {
                                "--no-invert) or another channel (--channel N).\n");
 }
 
-// A WAV whose format record is Format, with a few samples.
-TBytes WaveWithFormat(const TBytes& Format) {
-  TBytes Wave = RiffHeader(4 + 8 + static_cast<std::uint32_t>(Format.size()) + 8 + 4);
-  AppendChunk(Wave, "fmt ", Format);
-  AppendChunk(Wave, "data", TBytes(4, 0x80));
-  return Wave;
-}
-
 TEST_F(CliRead, BadRecordingsAreRefusedWithTheirReason) {
-  const TBytes Good = Recording(TapeFile(NamedMzf("GAME", 1)));
-  TBytes Compressed = PcmFormatRecord(1, 44100, 44100, 1, 4);
-  Compressed[0] = 2;  // Microsoft ADPCM
   Scratch.MakeFolder("folder.wav");
   ASSERT_EQ(mkfifo(Scratch.PathOf("pipe.wav").c_str(), 0600), 0);
   const struct {
@@ -158,24 +147,16 @@ TEST_F(CliRead, BadRecordingsAreRefusedWithTheirReason) {
     TBytes Bytes;  // written unless the name is made above or missing
     std::string Why;
   } Cases[] = {
+      // The reader's own refusals are told as it words them (the reader's
+      // tests hold every one); the file's failures as the system says them.
       {"text.wav", TBytes(100, 'x'), "not a WAV file (no RIFF/WAVE header)"},
-      {"empty.wav", {}, "the file is empty"},
-      {"cut.wav", TBytes(Good.begin(), Good.begin() + 30), "the file is cut short"},
-      {"short.wav", TBytes(Good.begin(), Good.end() - 1000),
-       "the data chunk runs past the end of the file (" + std::to_string(Good.size() - 1046) +
-           " of " + std::to_string(Good.size() - 46) + " bytes present)"},
-      {"mute.wav", WaveWithFormat(PcmFormatRecord(0, 44100, 44100, 1, 8)), "zero channels"},
-      {"slow.wav", WaveWithFormat(PcmFormatRecord(1, 4000, 4000, 1, 8)),
-       "sample rate 4000 Hz is outside 8000 to 192000 Hz"},
-      {"adpcm.wav", WaveWithFormat(Compressed),
-       "compressed format (tag 0x0002) is not read; convert it to PCM first"},
       {"folder.wav", {}, "Is a directory"},
       {"pipe.wav", {}, "Not a regular file"},
       {"missing.wav", {}, "No such file or directory"},
   };
   for (const auto& Case : Cases) {
     const std::string Name = Scratch.PathOf(Case.Name);
-    if (!Case.Bytes.empty() || std::string(Case.Name) == "empty.wav") {
+    if (!Case.Bytes.empty()) {
       WriteFile(Name, Case.Bytes);
     }
     const TCliResult Result = RunCli({"read", "--out", Out, Name});
