@@ -4,16 +4,11 @@
 #include <sstream>
 
 #include "tape/MzfName.h"
+#include "tape/RunMessages.h"
 
 namespace kvetro {
 
 namespace {
-
-std::string Hex(unsigned Value, int Digits) {
-  char Text[16];
-  std::snprintf(Text, sizeof Text, "0x%0*X", Digits, Value);
-  return Text;
-}
 
 void Field(std::ostringstream& Out, const char* Label, const std::string& Value) {
   Out << Label << std::string(20 - std::char_traits<char>::length(Label), ' ') << Value << '\n';
@@ -72,12 +67,12 @@ std::string MzfInfoText(const TMzfInfo& Info) {
           std::to_string(Info.FileLength) + " of " + std::to_string(TMzfImage::HeaderSize) +
               " bytes (the rest read as zeros)");
   }
-  Field(Out, "File type:", Hex(Info.Type, 2));
+  Field(Out, "File type:", HexText(Info.Type, 2));
   Field(Out, "File name:", '"' + NameText(Info.Name) + '"');
   Field(Out,
-        "Body size:", std::to_string(Info.BodySize) + " bytes (" + Hex(Info.BodySize, 4) + ")");
-  Field(Out, "Load address:", Hex(Info.LoadAddress, 4));
-  Field(Out, "Execution address:", Hex(Info.ExecAddress, 4));
+        "Body size:", std::to_string(Info.BodySize) + " bytes (" + HexText(Info.BodySize, 4) + ")");
+  Field(Out, "Load address:", HexText(Info.LoadAddress, 4));
+  Field(Out, "Execution address:", HexText(Info.ExecAddress, 4));
   Field(Out, "Body in the file:", BodyInFile(Info));
   if (!Info.Plan) {
     return Out.str();
