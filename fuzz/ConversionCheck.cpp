@@ -207,7 +207,7 @@ std::string CheckConversion(const TConversionCase& Case) {
   const TInputFile Input(Case.Mzf);
   TRefusals Refusals;
   TConversionRun Run(Settings, Refusals);
-  TRunOutcome Outcome = TRunOutcome::Cancelled;
+  TRunOutcome Outcome = TRunOutcome::Refused;
   try {
     Outcome = Run.Execute(Input.Name(), kOutputName, Outputs);
   } catch (const EWriteError& Error) {

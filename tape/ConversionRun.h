@@ -14,7 +14,7 @@
 
 namespace kvetro {
 
-enum class TRunOutcome { Written, Cancelled, Refused };
+enum class TRunOutcome { Written, Refused };
 
 // One conversion of an MZF file into a WAV: with the fast loader, the loader
 // file at the standard timing, then the user's body at the user's timing; in
@@ -41,9 +41,9 @@ class TConversionRun {
   bool LoadFile(const std::string& Name);
   // Takes the file's bytes; Name is how messages call it.
   bool LoadBytes(const std::vector<std::uint8_t>& Bytes, const std::string& Name);
-  // Writes the loaded file to the output that Outputs opens as OutputName.
-  // Failures: the output name keeps what it held, and the exception goes on
-  // to the caller.
+  // Writes the loaded file (after a load that was not refused) to the output
+  // that Outputs opens as OutputName. Failures: the output name keeps what
+  // it held, and the exception goes on to the caller.
   bool Write(const std::string& OutputName, TOutputOpener& Outputs);
 
   // The steps in a row.
