@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "io/PlatformFile.h"
-#include "reader/SafeFileName.h"
 #include "tape/ReplacingOutput.h"
 
 namespace kvetro {
@@ -53,7 +52,7 @@ bool TMzfKeeper::FolderReady() {
 
 void TMzfKeeper::Keep(const TFileReport& File) {
   const std::string& Folder = FSettings.OutFolder;
-  const std::string Stem = FNames.Claim(SafeFileName(File.Name));
+  const std::string Stem = FNames.Next(File);
   FAllWritten = FAllWritten && File.Whole;
   if (!File.Whole && !FSettings.KeepBad) {
     FErrors << "Not written: " << PathIn(Folder, Stem + MzfExtension)

@@ -3,8 +3,8 @@
 #include <ostream>
 
 #include "cli/ReadSettings.h"
+#include "reader/ReadFileNames.h"
 #include "reader/TapeReport.h"
-#include "reader/UniqueNames.h"
 
 namespace kvetro {
 
@@ -28,7 +28,7 @@ class TMzfKeeper {
   const TReadSettings& FSettings;
   std::ostream& FOut;
   std::ostream& FErrors;
-  TUniqueNames FNames;
+  TReadFileNamer FNames;
   bool FAllWritten = true;
   bool FFolderMade = false;
 };

@@ -5,14 +5,12 @@
 #include "reader/BlockMerge.h"
 #include "tape/FastLoaderFile.h"
 #include "tape/MzfImage.h"
+#include "tape/MzfName.h"
 
 namespace kvetro {
 
 namespace {
 
-constexpr std::size_t kNameOffset = 1;
-constexpr std::size_t kNameLength = 17;
-constexpr std::uint8_t kNameEnd = 0x0D;
 constexpr std::int32_t ChecksumBytes = 2;
 
 std::uint16_t WordAt(const std::vector<std::uint8_t>& Bytes, std::size_t Offset) {
@@ -181,8 +179,7 @@ TFileReport TFileAssembler::FileSoFar(const TFileBlocks& Blocks) {
   }
   Header.resize(TMzfImage::HeaderSize, 0);
   File.Type = Header[0];
-  const auto NameStart = Header.begin() + kNameOffset;
-  File.Name.assign(NameStart, std::find(NameStart, NameStart + kNameLength, kNameEnd));
+  File.Name = HeaderName(Header);
 
   std::optional<std::vector<std::uint8_t>> Body;
   if (Blocks.HasBody()) {

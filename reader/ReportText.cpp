@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "reader/BlockDecoder.h"
-#include "reader/MzCharacterSet.h"
+#include "tape/MzfName.h"
 
 namespace kvetro {
 
@@ -25,16 +25,6 @@ std::string Printed(const char* Format, ...) {
   std::vsnprintf(Text.data(), Text.size(), Format, Again);
   va_end(Again);
   return Text.data();
-}
-
-// The name as the machine would show it, a code without an ASCII
-// counterpart as '?'.
-std::string NameText(const std::vector<std::uint8_t>& Name) {
-  std::string Text;
-  for (const std::uint8_t Code : Name) {
-    Text += MzCharacterAsAscii(Code).value_or('?');
-  }
-  return Text;
 }
 
 std::string FormatText(const TWaveFormat& Format) {
@@ -134,9 +124,10 @@ std::string SourceText(const TBlockReport& Block) {
       break;
   }
   if (Block.NearPulses > 0) {
-    return Printed("read with its checksum right, but %d pulse%s lay within %d %% of the read "
-                   "point and there is no copy to confirm it: not known to be right",
-                   Block.NearPulses, Block.NearPulses == 1 ? "" : "s", TBlockRead::NearMargin);
+    return Printed(
+        "read with its checksum right, but %d pulse%s lay within %d %% of the read "
+        "point and there is no copy to confirm it: not known to be right",
+        Block.NearPulses, Block.NearPulses == 1 ? "" : "s", TBlockRead::NearMargin);
   }
   if (Block.BadBytes.empty() && !Block.Conflicts.empty()) {
     return "block and copy read " + RangesText(Block.Conflicts, Block) +

@@ -123,12 +123,6 @@ std::span<const float> TSampleSource::NextBlock() {
   return {FSamples.data(), static_cast<std::size_t>(Frames)};
 }
 
-void TSampleSource::Rewind() {
-  FData.SetPosition(0);
-  FClipped = 0;
-  FFrames = 0;
-}
-
 std::int32_t TSampleSource::StrongestChannel(TStream& Data, const TWaveFormat& Format) {
   TSampleSource Source(Data, Format, 0);
   std::vector<double> Sum(static_cast<std::size_t>(Format.Channels));

@@ -28,8 +28,6 @@ class TSampleSource {
   // far, but at least a frame); empty at the end of the data.
   // Valid until the next call.
   std::span<const float> NextBlock();
-  // Back to the first sample.
-  void Rewind();
   // The data ends after Bytes, though the stream goes on (a stream's
   // further chunks); by default it ends with the stream.
   void LimitTo(std::int64_t Bytes) { FBytesLeft = Bytes; }

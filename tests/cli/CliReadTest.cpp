@@ -146,41 +146,22 @@ TEST_F(CliRead, NothingFoundSaysWhatToTry) {
             std::string::npos);
 }
 
-// A WAV whose format record is Format, with a few samples.
-TBytes WaveWithFormat(const TBytes& Format) {
-  TBytes Wave = RiffHeader(4 + 8 + static_cast<std::uint32_t>(Format.size()) + 8 + 4);
-  AppendChunk(Wave, "fmt ", Format);
-  AppendChunk(Wave, "data", TBytes(4, 0x80));
-  return Wave;
-}
-
 TEST_F(CliRead, BadRecordingsAreRefusedWithTheirReason) {
-  const TBytes Good = Recording(TapeFile(NamedMzf("GAME", 1)));
-  TBytes Compressed = PcmFormatRecord(1, 44100, 44100, 1, 4);
-  Compressed[0] = 2;  // Microsoft ADPCM
   Scratch.MakeFolder("folder.wav");
   const struct {
     const char* Name;
     TBytes Bytes;  // written unless the name is made above or missing
     std::string Why;
   } Cases[] = {
+      // The reader's own refusals are told as it words them (the reader's
+      // tests hold every one); the file's failures as the system says them.
       {"text.wav", TBytes(100, 'x'), "not a WAV file (no RIFF/WAVE header)"},
-      {"empty.wav", {}, "the file is empty"},
-      {"cut.wav", TBytes(Good.begin(), Good.begin() + 30), "the file is cut short"},
-      {"short.wav", TBytes(Good.begin(), Good.end() - 1000),
-       "the data chunk runs past the end of the file (" + std::to_string(Good.size() - 1046) +
-           " of " + std::to_string(Good.size() - 46) + " bytes present)"},
-      {"mute.wav", WaveWithFormat(PcmFormatRecord(0, 44100, 44100, 1, 8)), "zero channels"},
-      {"slow.wav", WaveWithFormat(PcmFormatRecord(1, 4000, 4000, 1, 8)),
-       "sample rate 4000 Hz is outside 8000 to 192000 Hz"},
-      {"adpcm.wav", WaveWithFormat(Compressed),
-       "compressed format (tag 0x0002) is not read; convert it to PCM first"},
       {"folder.wav", {}, "Is a directory"},
       {"missing.wav", {}, "No such file or directory"},
   };
   for (const auto& Case : Cases) {
     const std::string Name = Scratch.PathOf(Case.Name);
-    if (!Case.Bytes.empty() || std::string(Case.Name) == "empty.wav") {
+    if (!Case.Bytes.empty()) {
       WriteFile(Name, Case.Bytes);
     }
     const TCliResult Result = RunCli({"read", "--out", Out, Name});
@@ -327,6 +308,9 @@ TEST_F(CliReadStream, AnInterruptEndsTheReadingAndKeepsTheFiles) {
 TEST_F(CliReadStream, BadStreamsAreRefusedWithTheirReason) {
   TBytes DataFirst = RiffHeader(0);
   AppendChunk(DataFirst, "data", TBytes(4, 0x80));
+  TBytes SlowRate = RiffHeader(0);
+  AppendChunk(SlowRate, "fmt ", PcmFormatRecord(1, 4000, 4000, 1, 8));
+  AppendChunk(SlowRate, "data", TBytes(4, 0x80));
   const struct {
     TBytes Bytes;
     std::string Why;
@@ -334,8 +318,7 @@ TEST_F(CliReadStream, BadStreamsAreRefusedWithTheirReason) {
       {{}, "the stream is empty"},
       {TBytes(100, 'x'), "not a WAV file (no RIFF/WAVE header)"},
       {DataFirst, "no format chunk before the data"},
-      {WaveWithFormat(PcmFormatRecord(1, 4000, 4000, 1, 8)),
-       "sample rate 4000 Hz is outside 8000 to 192000 Hz"},
+      {SlowRate, "sample rate 4000 Hz is outside 8000 to 192000 Hz"},
   };
   for (const auto& Case : Cases) {
     TCliOptions Child;
