@@ -21,7 +21,9 @@
 #include "app/FileDialog.h"
 #include "app/SpinEdit.h"
 #include "tape/ConversionPlan.h"
+#include "tape/ConversionRun.h"
 #include "tape/ConversionSettings.h"
+#include "tape/ReplacingOutput.h"
 
 namespace kvetro {
 
@@ -74,6 +76,9 @@ QLabel* MakeLabel(QWidget* Parent, const char* Name, int Left, int Top, int Widt
   Label->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   return Label;
 }
+
+constexpr TimingBox kTimingBoxes[] = {TimingBox::Log0Lo, TimingBox::Log0Hi, TimingBox::Log1Lo,
+                                      TimingBox::Log1Hi};
 
 // Equal bounds mean no bounds: the gap boxes take 0 (no pulses) or anything.
 constexpr TSettingRange kNoBounds{0, 0};
@@ -234,16 +239,64 @@ void TForm1::Button1Click() {
   FRunning = true;
   FCloseRequested = false;
   try {
-    static_cast<void>(FRun.Execute(*this));
+    Convert();
     FRunning = false;
   } catch (const ERunAbandoned&) {
     FRunning = false;  // the output was dropped unnamed; the window is gone
   } catch (const std::exception& Failure) {
     FRunning = false;
-    // The run has put its output and the boxes back; the window must be
-    // usable again whatever failed.
+    // The run has dropped its output; the window must be usable again
+    // whatever failed.
     Button1->setEnabled(true);
     FDefaultHandler.Handle(Failure);
+  }
+}
+
+void TForm1::Convert() {
+  // Read once, now: every check and both passes see these values, whatever
+  // the boxes hold later.
+  const TConversionSettings Settings = ReadSettings();
+  FRunTiming = Settings.UserTiming;
+  FShowingOther = false;
+  TConversionRun Run(Settings, *this);
+  if (!Run.CheckSettings()) {
+    return;
+  }
+  const std::optional<std::string> InputName = ChooseInputFile();
+  if (!InputName || !Run.LoadFile(*InputName)) {
+    return;
+  }
+  const std::optional<std::string> OutputName = ChooseOutputFile();
+  if (!OutputName) {
+    return;
+  }
+  TFileOutputOpener Files;
+  try {
+    Run.Write(*OutputName, Files);
+  } catch (...) {
+    if (FShowingOther) {
+      ShowTiming(FRunTiming);
+    }
+    Button1->setEnabled(true);
+    throw;
+  }
+  Button1->setEnabled(true);
+}
+
+TConversionSettings TForm1::ReadSettings() const {
+  TConversionSettings Settings;
+  for (const TimingBox Box : kTimingBoxes) {
+    Settings.UserTiming.Set(Box, ReadTiming(Box));
+  }
+  Settings.MonitorConstant = MonitorConstant();
+  Settings.LoaderGap = LoaderGap();
+  Settings.BodyGap = BodyGap();
+  return Settings;
+}
+
+void TForm1::ShowTiming(const PulseTiming& Timing) {
+  for (const TimingBox Box : kTimingBoxes) {
+    WriteTiming(Box, Timing.Get(Box));
   }
 }
 
@@ -264,15 +317,34 @@ std::optional<std::string> TForm1::ChooseOutputFile() {
   return Name ? std::optional<std::string>(Name->toStdString()) : std::nullopt;
 }
 
-void TForm1::ShowMessage(const std::string& Text) {
+void TForm1::Refused(const std::string& Text) {
   FMessageBoxes.ShowMessage(QString::fromStdString(Text));
 }
 
-void TForm1::ShowWarning(const std::string& Text) {
+void TForm1::Warning(const std::string& Text) {
   FMessageBoxes.ShowWarning(QString::fromStdString(Text));
 }
 
-void TForm1::ShowWritten(const std::string& OutputName, std::uint64_t Samples, std::int32_t Rate) {
+void TForm1::Writing() {
+  // No second run starts inside this one while it lets messages through.
+  Button1->setEnabled(false);
+}
+
+// A file at another timing than the user's (the loader file at the standard
+// timing) shows its timing in the boxes while it is written. Marked before
+// the boxes change, so that a failure halfway puts the user's timing back.
+void TForm1::FileStarts(const TPlannedFile& File) {
+  if (File.FromLoader) {
+    FShowingOther = true;
+    ShowTiming(PulseTiming::Standard());
+  } else if (FShowingOther) {
+    ShowTiming(FRunTiming);
+    FShowingOther = false;
+  }
+  ProcessMessages();
+}
+
+void TForm1::Written(const std::string& OutputName, std::uint64_t Samples, std::int32_t Rate) {
   // The footer is narrow: the file name without its folder, shortened in the
   // middle when even that does not fit beside the playing time.
   const QString Time = QStringLiteral(": ") + QString::fromStdString(PlayingTime(Samples, Rate));
@@ -284,10 +356,6 @@ void TForm1::ShowWritten(const std::string& OutputName, std::uint64_t Samples, s
 
 void TForm1::ShowFooter(const QString& Text) {
   Label10->setText(Text);
-}
-
-void TForm1::SetStartEnabled(bool Enabled) {
-  Button1->setEnabled(Enabled);
 }
 
 TSpinEdit& TForm1::TimingEdit(TimingBox Box) const {
@@ -304,7 +372,7 @@ TSpinEdit& TForm1::TimingEdit(TimingBox Box) const {
   return *SpinEdit4;
 }
 
-std::int32_t TForm1::ReadTiming(TimingBox Box) {
+std::int32_t TForm1::ReadTiming(TimingBox Box) const {
   return TimingEdit(Box).Value();
 }
 
@@ -312,15 +380,15 @@ void TForm1::WriteTiming(TimingBox Box, std::int32_t Value) {
   TimingEdit(Box).SetValue(Value);
 }
 
-std::int32_t TForm1::MonitorConstant() {
+std::int32_t TForm1::MonitorConstant() const {
   return SpinEdit5->Value();
 }
 
-std::int32_t TForm1::LoaderGap() {
+std::int32_t TForm1::LoaderGap() const {
   return SpinEdit6->Value();
 }
 
-std::int32_t TForm1::BodyGap() {
+std::int32_t TForm1::BodyGap() const {
   return SpinEdit7->Value();
 }
 

@@ -6,8 +6,9 @@
 #include "app/DefaultHandler.h"
 #include "app/MessageBoxes.h"
 #include "app/PendingInput.h"
-#include "tape/ConversionRun.h"
-#include "tape/ConversionUser.h"
+#include "tape/ConversionObserver.h"
+#include "tape/ConversionSettings.h"
+#include "tape/PulseTiming.h"
 
 class QGroupBox;
 class QLabel;
@@ -21,9 +22,10 @@ class TSpinEdit;
 // The program's one window: the pulse timings, the monitor constant, the two
 // gap lengths and the button that starts a conversion. The settings live only
 // in the controls and start from the same defaults at every launch. The
-// window is also the conversion's user: it answers with its dialogs, shows
-// the run's messages and lends it the timing boxes.
-class TForm1 : public QWidget, public TConversionUser {
+// window is also the conversion's observer: it shows the run's messages, the
+// loader's timing in the timing boxes while the loader file is written, and
+// the file written in its footer.
+class TForm1 : public QWidget, public TConversionObserver {
   Q_OBJECT
 
  public:
@@ -42,20 +44,20 @@ class TForm1 : public QWidget, public TConversionUser {
   TFileDialog& SaveDialog() { return *SaveDialog1; }
   TMessageBoxes& MessageBoxes() { return FMessageBoxes; }
 
-  // TConversionUser
-  std::optional<std::string> ChooseInputFile() override;
-  std::optional<std::string> ChooseOutputFile() override;
-  void ShowMessage(const std::string& Text) override;
-  void ShowWarning(const std::string& Text) override;
-  void ShowWritten(const std::string& OutputName, std::uint64_t Samples,
-                   std::int32_t Rate) override;
-  void SetStartEnabled(bool Enabled) override;
-  std::int32_t ReadTiming(TimingBox Box) override;
-  void WriteTiming(TimingBox Box, std::int32_t Value) override;
-  std::int32_t MonitorConstant() override;
-  std::int32_t LoaderGap() override;
-  std::int32_t BodyGap() override;
-  void ProcessMessages() override;
+  // The boxes: the timing read as each box reads its text, written as the
+  // box writes a value (so the value shown may be clamped).
+  std::int32_t ReadTiming(TimingBox Box) const;
+  void WriteTiming(TimingBox Box, std::int32_t Value);
+  std::int32_t MonitorConstant() const;  // written to 0x0A4B by the loader
+  std::int32_t LoaderGap() const;        // short pulses before the loader file
+  std::int32_t BodyGap() const;          // short pulses before each body
+
+  // TConversionObserver
+  void Refused(const std::string& Text) override;
+  void Warning(const std::string& Text) override;
+  void Writing() override;
+  void FileStarts(const TPlannedFile& File) override;
+  void Written(const std::string& OutputName, std::uint64_t Samples, std::int32_t Rate) override;
 
  protected:
   // Places the window, frame included, at the centre of the screen when it
@@ -73,14 +75,26 @@ class TForm1 : public QWidget, public TConversionUser {
   void SetUpWindow();
   TSpinEdit& TimingEdit(TimingBox Box) const;
   void ShowFooter(const QString& Text);
+  // The run of one press, from the settings to the written WAV.
+  void Convert();
+  // The settings as the boxes read now.
+  TConversionSettings ReadSettings() const;
+  std::optional<std::string> ChooseInputFile();
+  std::optional<std::string> ChooseOutputFile();
+  void ShowTiming(const PulseTiming& Timing);
+  // Lets the window repaint and take pending input; ends the run when the
+  // window was closed meanwhile.
+  void ProcessMessages();
 
   TMessageBoxes FMessageBoxes;
   TDefaultHandler FDefaultHandler;
-  TConversionRun FRun;
   TPendingInput FPendingInput;
   bool FCentred = false;
   bool FRunning = false;         // a run is between its first and last step
   bool FCloseRequested = false;  // the window was closed during that run
+  // The run's own timing, and whether the boxes show another (the loader's).
+  PulseTiming FRunTiming;
+  bool FShowingOther = false;
 
   // Owned by the window as their Qt parent.
   TFileDialog* OpenDialog1 = nullptr;

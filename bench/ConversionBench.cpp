@@ -1,16 +1,18 @@
-// The whole conversion run into a file: both loads of the input, the loader
-// pass, the body pass, the header and the move into place. Each iteration
+// The whole conversion run into a file: the load of the input, the loader
+// file, the body, the header and the move into place. Each iteration
 // writes a new file; removing the last one is not timed.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <filesystem>
+#include <sstream>
 #include <string>
 
 #include "bench/BenchInputs.h"
 #include "bench/ScratchFolder.h"
 #include "tape/ConversionRun.h"
-#include "tape/FixedSettingsUser.h"
+#include "tape/ReplacingOutput.h"
+#include "tape/TextObserver.h"
 
 namespace kvetro::bench {
 namespace {
@@ -21,13 +23,13 @@ void ConversionIntoFile(benchmark::State& State, const TBenchInput& Input) {
   const std::string OutputName = Folder.PathOf(Input.Name + ".wav");
   WriteInputFile(Input, InputName);
   const TConversionPlan Plan = PlanOf(Input);
-  // Long-lived, like the program's own run object.
-  const auto Run = std::make_unique<TConversionRun>();
+  TFileOutputOpener Files;
   for (auto _ : State) {
-    TFixedSettingsUser User(InputName, OutputName, Input.Settings);
-    if (Run->Execute(User) != TRunOutcome::Written) {
-      State.SkipWithError(User.Messages.empty() ? "the run wrote nothing"
-                                                : User.Messages.front().c_str());
+    std::ostringstream Messages;
+    TTextObserver Observer(Messages);
+    TConversionRun Run(Input.Settings, Observer);
+    if (Run.Execute(InputName, OutputName, Files) != TRunOutcome::Written) {
+      State.SkipWithError(Messages.str().c_str());
       break;
     }
     State.PauseTiming();

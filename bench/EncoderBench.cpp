@@ -6,10 +6,10 @@
 #include <memory>
 
 #include "bench/BenchInputs.h"
+#include "reference/TapeEncoder.h"
 #include "tape/FastLoaderFile.h"
 #include "tape/MzfImage.h"
 #include "tape/SignalRenderer.h"
-#include "tape/TapeEncoder.h"
 #include "wave/MemoryStream.h"
 #include "wave/WaveStream.h"
 

@@ -13,9 +13,9 @@
 #include <string>
 
 #include "bench/BenchInputs.h"
+#include "reference/TapeEncoder.h"
 #include "tape/FastLoaderFile.h"
 #include "tape/SignalRenderer.h"
-#include "tape/TapeEncoder.h"
 #include "wave/WaveFileStream.h"
 
 namespace {

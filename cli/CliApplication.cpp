@@ -4,8 +4,6 @@
 #include <memory>
 
 #include "cli/CommandLine.h"
-#include "cli/CommandLineUser.h"
-#include "cli/MzfInfo.h"
 #include "cli/ReadCommand.h"
 #include "cli/StandardOutput.h"
 #include "cli/TerminalRefusal.h"
@@ -13,7 +11,11 @@
 #include "io/PlatformFile.h"
 #include "io/StreamErrors.h"
 #include "tape/MzfImage.h"
+#include "tape/MzfInfo.h"
+#include "tape/MzfInfoText.h"
+#include "tape/ReplacingOutput.h"
 #include "tape/RunMessages.h"
+#include "tape/TextObserver.h"
 
 namespace kvetro {
 
@@ -56,7 +58,8 @@ int TCliApplication::Convert(const TCliSettings& Settings) {
   if (Settings.OutputName == StandardOutputName) {
     return ConvertToStandardOutput(Settings);
   }
-  return ExecuteRun(Settings, Settings.OutputName);
+  TFileOutputOpener Files;
+  return ExecuteRun(Settings, Files);
 }
 
 int TCliApplication::ConvertToStandardOutput(const TCliSettings& Settings) {
@@ -65,15 +68,13 @@ int TCliApplication::ConvertToStandardOutput(const TCliSettings& Settings) {
     return ExitFailed;
   }
   TStandardOutputOpener Output(FWaveOutput);
-  return ExecuteRun(Settings, Settings.OutputName, &Output);
+  return ExecuteRun(Settings, Output);
 }
 
-int TCliApplication::ExecuteRun(const TCliSettings& Settings, const std::string& OutputName,
-                                TOutputOpener* Outputs) {
-  TCommandLineUser User(Settings, OutputName, FErrors);
-  FRun.SetInvertLevels(Settings.InvertLevels);
-  const TRunOutcome Outcome =
-      Outputs != nullptr ? FRun.Execute(User, *Outputs) : FRun.Execute(User);
+int TCliApplication::ExecuteRun(const TCliSettings& Settings, TOutputOpener& Outputs) {
+  TTextObserver Observer(FErrors);
+  TConversionRun Run(Settings.Conversion, Observer);
+  const TRunOutcome Outcome = Run.Execute(Settings.InputName, Settings.OutputName, Outputs);
   return Outcome == TRunOutcome::Written ? ExitWritten : ExitFailed;
 }
 
@@ -91,7 +92,7 @@ int TCliApplication::Describe(const TCliSettings& Settings) {
       return ExitFailed;
   }
   const TMzfInfo Info = DescribeMzf(*Image, Settings.Conversion);
-  FOut << Info.Text << std::flush;
+  FOut << MzfInfoText(Info) << std::flush;
   if (Info.Warning) {
     FErrors << WarningPrefix << *Info.Warning << '\n';
   }

@@ -16,8 +16,7 @@ inline constexpr int ExitFailed = 1;  // refused or failed; nothing was written
 inline constexpr int ExitUsage = 2;
 
 // The command-line program: reads its arguments, then converts or describes
-// one MZF file. It owns the conversion run, the state that lasts for the
-// process.
+// one MZF file, or reads a recording back.
 class TCliApplication {
  public:
   // Text goes to Out and Errors; a WAV asked for as "-" goes to WaveOutput.
@@ -29,15 +28,12 @@ class TCliApplication {
  private:
   int Convert(const TCliSettings& Settings);
   int ConvertToStandardOutput(const TCliSettings& Settings);
-  // Outputs null: the output is a file.
-  int ExecuteRun(const TCliSettings& Settings, const std::string& OutputName,
-                 TOutputOpener* Outputs = nullptr);
+  int ExecuteRun(const TCliSettings& Settings, TOutputOpener& Outputs);
   int Describe(const TCliSettings& Settings);
 
   std::ostream& FOut;
   std::ostream& FErrors;
   std::FILE* FWaveOutput;
-  TConversionRun FRun;
 };
 
 }  // namespace kvetro

@@ -10,7 +10,6 @@ namespace kvetro {
 // window's.
 struct TCliSettings {
   TConversionSettings Conversion;
-  bool InvertLevels = false;
   std::string InputName;
   std::string OutputName;  // "-" stands for standard output
 };

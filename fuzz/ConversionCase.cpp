@@ -73,7 +73,7 @@ TConversionCase TConversionCase::Decode(const std::uint8_t* Data, std::size_t Si
   Case.Settings.MonitorConstant = Within(MonitorConstantRange, S[4]);
   Case.Settings.LoaderGap = Le16(&S[5]) % (MaxGap + 1);
   Case.Settings.BodyGap = Le16(&S[7]) % (MaxGap + 1);
-  Case.InvertLevels = (S[9] & kInvertFlag) != 0;
+  Case.Settings.InvertLevels = (S[9] & kInvertFlag) != 0;
   Case.FillUp = (S[9] & kFillUpFlag) != 0;
   Case.Settings.Layout = LayoutOf(S[9]);
   Case.Settings.SampleRate = Rates[(S[9] >> kRateShift) & kTwoBits];
@@ -92,8 +92,9 @@ std::vector<std::uint8_t> TConversionCase::Encode() const {
   Out[4] = ByteFor(MonitorConstantRange, Settings.MonitorConstant);
   StoreLe16(Out, 5, static_cast<std::uint16_t>(Settings.LoaderGap));
   StoreLe16(Out, 7, static_cast<std::uint16_t>(Settings.BodyGap));
-  Out[9] = static_cast<std::uint8_t>((InvertLevels ? kInvertFlag : 0) | (FillUp ? kFillUpFlag : 0) |
-                                     LayoutBits(Settings.Layout) | RateBits(Settings.SampleRate));
+  Out[9] = static_cast<std::uint8_t>((Settings.InvertLevels ? kInvertFlag : 0) |
+                                     (FillUp ? kFillUpFlag : 0) | LayoutBits(Settings.Layout) |
+                                     RateBits(Settings.SampleRate));
   StoreLe16(Out, 10, FillPoint);
   Out.insert(Out.end(), Mzf.begin(), Mzf.end());
   return Out;

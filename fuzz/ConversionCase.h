@@ -30,7 +30,6 @@ struct TConversionCase {
   static constexpr std::int32_t Rates[4] = {44100, 48000, 22050, 8000};
 
   TConversionSettings Settings;
-  bool InvertLevels = false;
   bool FillUp = false;
   std::uint16_t FillPoint = 0;  // of 65535
   std::vector<std::uint8_t> Mzf;

@@ -11,15 +11,13 @@
 #include <optional>
 
 #include "io/StreamErrors.h"
+#include "reference/TapeEncoder.h"
 #include "tape/ConversionPlan.h"
 #include "tape/ConversionRun.h"
-#include "tape/ConversionUser.h"
 #include "tape/FastLoaderFile.h"
-#include "tape/FixedSettingsUser.h"
 #include "tape/MemoryOutput.h"
 #include "tape/SettingsCheck.h"
 #include "tape/SignalTotals.h"
-#include "tape/TapeEncoder.h"
 #include "wave/LittleEndian.h"
 #include "wave/MemoryStream.h"
 #include "wave/WaveStream.h"
@@ -33,6 +31,14 @@ constexpr const char* kOutputName = "fuzz.wav";
 
 constexpr std::array<TimingBox, 4> kBoxes = {TimingBox::Log0Lo, TimingBox::Log0Hi,
                                              TimingBox::Log1Lo, TimingBox::Log1Hi};
+
+// Keeps the refusals of a run.
+class TRefusals : public TConversionObserver {
+ public:
+  void Refused(const std::string& Text) override { Texts.push_back(Text); }
+
+  std::vector<std::string> Texts;
+};
 
 std::string Number(std::uint64_t Value) {
   return std::to_string(Value);
@@ -92,7 +98,7 @@ std::string CheckAgainstSteps(const TConversionCase& Case, const TConversionSett
   TFixedTiming User(Settings.UserTiming.AtRate(Settings.SampleRate), Settings.BodyGap);
   TTapeEncoder LoaderEncoder(*Loader);
   TTapeEncoder BodyEncoder(*Image);
-  if (Case.InvertLevels) {
+  if (Case.Settings.InvertLevels) {
     LoaderEncoder.SetLevels(TTapeEncoder::HiLevel, TTapeEncoder::LoLevel);
     BodyEncoder.SetLevels(TTapeEncoder::HiLevel, TTapeEncoder::LoLevel);
   }
@@ -199,12 +205,11 @@ std::string CheckConversion(const TConversionCase& Case) {
   const bool FillsUp = Case.FillUp && FillLimit < FileSize;
   TMemoryOutputs Outputs(Case.FillUp ? static_cast<std::int32_t>(FillLimit) : -1);
   const TInputFile Input(Case.Mzf);
-  TFixedSettingsUser User(Input.Name(), kOutputName, Settings);
-  auto Run = std::make_unique<TConversionRun>();
-  Run->SetInvertLevels(Case.InvertLevels);
-  TRunOutcome Outcome = TRunOutcome::Cancelled;
+  TRefusals Refusals;
+  TConversionRun Run(Settings, Refusals);
+  TRunOutcome Outcome = TRunOutcome::Refused;
   try {
-    Outcome = Run->Execute(User, Outputs);
+    Outcome = Run.Execute(Input.Name(), kOutputName, Outputs);
   } catch (const EWriteError& Error) {
     if (!FillsUp) {
       return "write failed with room for all " + Number(FileSize) + " bytes: " + Error.Message();
@@ -222,13 +227,13 @@ std::string CheckConversion(const TConversionCase& Case) {
     return {};
   }
   if (SettingsRefusal(Settings) || Image->BodySize() == 0) {
-    return Outcome == TRunOutcome::Refused && User.Messages.size() == 1 &&
+    return Outcome == TRunOutcome::Refused && Refusals.Texts.size() == 1 &&
                    !Outputs.Latest().Committed
                ? std::string()
                : "bad settings or an empty body were not refused";
   }
-  if (Outcome != TRunOutcome::Written || !User.Messages.empty()) {
-    return "the run did not write: " + (User.Messages.empty() ? "" : User.Messages.front());
+  if (Outcome != TRunOutcome::Written || !Refusals.Texts.empty()) {
+    return "the run did not write: " + (Refusals.Texts.empty() ? "" : Refusals.Texts.front());
   }
   if (FillsUp) {
     return "an output with room for " + Number(FillLimit) + " of " + Number(FileSize) +
@@ -248,8 +253,10 @@ std::string CheckConversion(const TConversionCase& Case) {
   }
   const std::vector<std::uint8_t> Written(Bytes.begin() + TConversionPlan::WaveHeaderSize,
                                           Bytes.end());
-  const std::uint8_t First = Case.InvertLevels ? TTapeEncoder::HiLevel : TTapeEncoder::LoLevel;
-  const std::uint8_t Second = Case.InvertLevels ? TTapeEncoder::LoLevel : TTapeEncoder::HiLevel;
+  const std::uint8_t First =
+      Case.Settings.InvertLevels ? TTapeEncoder::HiLevel : TTapeEncoder::LoLevel;
+  const std::uint8_t Second =
+      Case.Settings.InvertLevels ? TTapeEncoder::LoLevel : TTapeEncoder::HiLevel;
   std::uint64_t FirstCount = 0;
   for (std::size_t I = 0; I < Written.size(); ++I) {
     if (Written[I] == First) {

@@ -9,5 +9,5 @@ if(NOT TARGET kvetro_fuzz_checks)
     ${CMAKE_CURRENT_LIST_DIR}/TapeReadingCheck.cpp
     ${CMAKE_CURRENT_LIST_DIR}/WaveReadingCheck.cpp
   )
-  target_link_libraries(kvetro_fuzz_checks PUBLIC kvetro_reader kvetro_tape PRIVATE kvetro_warnings)
+  target_link_libraries(kvetro_fuzz_checks PUBLIC kvetro_reader kvetro_reference PRIVATE kvetro_warnings)
 endif()

@@ -66,4 +66,12 @@ bool PlatformIsFolder(const std::string& Utf8Name) {
   return std::filesystem::is_directory(PlatformPath(Utf8Name), Error);
 }
 
+void PlatformMakeFolders(const std::string& Utf8Name) {
+  std::error_code Error;
+  std::filesystem::create_directories(PlatformPath(Utf8Name), Error);
+  if (Error) {
+    throw EFolderError(Utf8Name, Error.message());
+  }
+}
+
 }  // namespace kvetro

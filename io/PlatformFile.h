@@ -5,6 +5,8 @@
 #include <memory>
 #include <string>
 
+#include "io/Exception.h"
+
 namespace kvetro {
 
 // Closes the file it owns; what fclose answers is lost, so a file whose
@@ -31,6 +33,16 @@ bool PlatformSameFile(const std::string& Utf8NameA, const std::string& Utf8NameB
 bool PlatformNameTaken(const std::string& Utf8Name);
 // Whether the name leads to a folder, through links.
 bool PlatformIsFolder(const std::string& Utf8Name);
+// A folder that could not be made: "Cannot create tapes/a: Permission denied".
+class EFolderError : public Exception {
+ public:
+  EFolderError(const std::string& Utf8Name, const std::string& Reason)
+      : Exception("Cannot create " + Utf8Name + ": " + Reason) {}
+};
+
+// Makes the folder and those above it that are missing; raises EFolderError
+// when the system refuses.
+void PlatformMakeFolders(const std::string& Utf8Name);
 
 // Whether the stream is connected to a terminal (a console on Windows).
 bool IsTerminal(std::FILE* File);

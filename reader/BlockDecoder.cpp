@@ -12,41 +12,42 @@ namespace {
 
 constexpr std::size_t PulsesPerByte = 9;
 constexpr std::int32_t ChecksumBytes = 2;
-// A byte read with a pulse closer to the read point than this share of the
-// distance between the kinds is only near.
-constexpr double ClearMargin = 0.15;
 // A pulse flagged as damage that is followed by this many well framed bytes
 // was no damage that moved the framing: its byte is kept, as near.
 constexpr std::int32_t ConfirmingBytes = 4;
 // The end pulses after the checksum: one or two, a third for safety.
 constexpr std::size_t MostEndPulses = 3;
 
-// The pulses of a block as one read point reads them.
-struct TReading {
-  std::vector<std::uint8_t> Long;
-  std::vector<std::uint8_t> Margin;  // hundredths
-  double PointUs = 0;
-};
+// The pulses of a block as one read point reads them: the point that
+// followed the drift as the block came (what its pulses were flagged with),
+// or a fixed one.
+class TReading {
+ public:
+  explicit TReading(const TBlockPulses& Block) : FBlock(Block), FPointUs(Block.ReadPoint.Us()) {}
+  TReading(const TBlockPulses& Block, double PointUs, double Distance)
+      : FBlock(Block), FFixed(true), FPointUs(PointUs), FHundredths(100 / Distance) {}
 
-std::uint8_t Hundredths(double Margin) {
-  return static_cast<std::uint8_t>(std::min(std::lround(Margin * 100), 255L));
-}
+  bool Long(std::size_t I) const {
+    const TPulseRecord& Pulse = FBlock.Pulses[I];
+    return FFixed ? Pulse.HighUs > FPointUs : (Pulse.Flags & TPulseRecord::Long) != 0;
+  }
+  std::uint8_t Margin(std::size_t I) const {
+    const TPulseRecord& Pulse = FBlock.Pulses[I];
+    return FFixed ? static_cast<std::uint8_t>(
+                        std::min(std::fabs(Pulse.HighUs - FPointUs) * FHundredths + 0.5, 255.0))
+                  : Pulse.Margin;
+  }
+  double PointUs() const { return FPointUs; }
+
+ private:
+  const TBlockPulses& FBlock;
+  bool FFixed = false;
+  double FPointUs;
+  double FHundredths = 0;
+};
 
 bool IsSuspect(const TPulseRecord& Pulse) {
   return (Pulse.Flags & TPulseRecord::Suspect) != 0;
-}
-
-// As the block was read while it came, the read point following the drift.
-TReading FollowedReading(const TBlockPulses& Block) {
-  TReading Reading;
-  Reading.PointUs = Block.ReadPoint.Us();
-  Reading.Long.reserve(Block.Pulses.size());
-  Reading.Margin.reserve(Block.Pulses.size());
-  for (const TPulseRecord& Pulse : Block.Pulses) {
-    Reading.Long.push_back((Pulse.Flags & TPulseRecord::Long) != 0 ? 1 : 0);
-    Reading.Margin.push_back(Pulse.Margin);
-  }
-  return Reading;
 }
 
 // The fixed point between the two kinds where the block's own HIGH times are
@@ -97,13 +98,7 @@ std::optional<TReading> ValleyReading(const TBlockPulses& Block) {
   }
   const double Best =
       Short + Distance * (From + Across * (BestFirst + (BestLength - 1) / 2.0) / Steps);
-  TReading Reading;
-  Reading.PointUs = Best;
-  for (const TPulseRecord& Pulse : Block.Pulses) {
-    Reading.Long.push_back(Pulse.HighUs > Best ? 1 : 0);
-    Reading.Margin.push_back(Hundredths(std::fabs(Pulse.HighUs - Best) / Distance));
-  }
-  return Reading;
+  return TReading(Block, Best, Distance);
 }
 
 // Bytes framed from one end of the block: where each starts (-1 where not
@@ -140,7 +135,7 @@ void Follow(const TBlockPulses& Block, const TReading& Reading, std::int32_t Cou
       break;
     }
     const auto At = static_cast<std::size_t>(First);
-    if (Reading.Long[At] == 0 || AnyFlagged(Block, At, TPulseRecord::Mistimed)) {
+    if (!Reading.Long(At) || AnyFlagged(Block, At, TPulseRecord::Mistimed)) {
       Framed = Streak >= 0 ? Streak : J;
       break;
     }
@@ -158,7 +153,7 @@ void Follow(const TBlockPulses& Block, const TReading& Reading, std::int32_t Cou
 std::uint8_t ByteAt(const TReading& Reading, std::size_t First) {
   std::uint8_t Value = 0;
   for (std::size_t I = First + 1; I < First + PulsesPerByte; ++I) {
-    Value = static_cast<std::uint8_t>(Value << 1 | Reading.Long[I]);
+    Value = static_cast<std::uint8_t>(Value << 1 | (Reading.Long(I) ? 1 : 0));
   }
   return Value;
 }
@@ -234,7 +229,7 @@ TBlockRead Read(const TBlockPulses& Block, const TReading& Reading) {
   Read.Orphan = Block.Orphan;
   Read.StartSeconds = Block.StartSeconds;
   Read.Rate = Block.Rate;
-  Read.ReadPointUs = Reading.PointUs;
+  Read.ReadPointUs = Reading.PointUs();
   Read.Pulses = Block.MarkPulses;
   std::int32_t Count =
       Block.Length >= 0 ? Block.Length + ChecksumBytes : CountFromPulses(Block, Reading);
@@ -258,17 +253,22 @@ TBlockRead Read(const TBlockPulses& Block, const TReading& Reading) {
     const auto First = static_cast<std::size_t>(Start[J]);
     std::uint8_t Least = 255;
     bool Odd = false;
+    unsigned Value = 0;
     for (std::size_t I = First; I < First + PulsesPerByte; ++I) {
       const TPulseRecord& Pulse = Block.Pulses[I];
-      Least = std::min(Least, Reading.Margin[I]);
+      const bool Long = Reading.Long(I);
+      Value = Value << 1 | (Long ? 1U : 0U);
+      const std::uint8_t Margin = Reading.Margin(I);
+      Least = std::min(Least, Margin);
+      Read.NearPulses += Margin < TBlockRead::NearMargin ? 1 : 0;
       Odd = Odd || IsSuspect(Pulse);
       if (!IsSuspect(Pulse)) {
-        Read.Pulses.Add(Pulse.HighUs, Pulse.LowUs, Reading.Long[I] != 0);
+        Read.Pulses.Add(Pulse.HighUs, Pulse.LowUs(), Long);
       }
     }
-    Read.Bytes[J] = ByteAt(Reading, First);
+    Read.Bytes[J] = static_cast<std::uint8_t>(Value);
     Read.Margin[J] = Least;
-    Read.Sure[J] = !Odd && Least >= Hundredths(ClearMargin) ? TBlockRead::TSure::Clear
+    Read.Sure[J] = !Odd && Least >= TBlockRead::ClearMargin ? TBlockRead::TSure::Clear
                                                             : TBlockRead::TSure::Near;
   }
 
@@ -321,8 +321,8 @@ bool TBlockRead::ChecksumRight(const std::vector<std::uint8_t>& Bytes) {
 }
 
 TBlockRead DecodeBlock(const TBlockPulses& Block) {
-  TBlockRead Followed = Read(Block, FollowedReading(Block));
-  if (Followed.Good()) {
+  TBlockRead Followed = Read(Block, TReading(Block));
+  if (Followed.Good() && Followed.NearPulses == 0) {
     return Followed;
   }
   const std::optional<TReading> Valley = ValleyReading(Block);
@@ -330,6 +330,12 @@ TBlockRead DecodeBlock(const TBlockPulses& Block) {
     return Followed;
   }
   TBlockRead Fixed = Read(Block, *Valley);
+  // A point chosen after the fact must sit in a real gap between the kinds:
+  // one among pulses on both sides of it could meet the checksum by errors
+  // that cancel.
+  if (Fixed.NearPulses > 0) {
+    return Followed;
+  }
   if (Fixed.Good() || (!Followed.Good() && Fixed.Length >= 0 &&
                        (Followed.Length < 0 || ReadBytes(Fixed) > ReadBytes(Followed)))) {
     return Fixed;

@@ -11,6 +11,9 @@ namespace kvetro {
 // One block as it was read: its first recording or its copy, byte by byte,
 // with how sure each byte is and where it lies in the recording.
 struct TBlockRead {
+  // A byte read with a pulse closer to the read point than this, in
+  // hundredths of the distance between the kinds, is only near.
+  static constexpr std::uint8_t ClearMargin = 15;
   enum class TSure : std::uint8_t {
     NotRead,  // lost to damage, or its framing broke
     Near,     // read, but a pulse of it lay near the read point or was odd
@@ -39,6 +42,10 @@ struct TBlockRead {
   std::int32_t LostPulses = 0;
   double LostSeconds = 0;
   double ReadPointUs = 0;
+  // Pulses of the bytes read that lay nearer the read point than
+  // NearMargin: each might have been read either way.
+  std::int32_t NearPulses = 0;
+  static constexpr std::uint8_t NearMargin = 4;
 
   bool AllRead() const;
   bool Good() const { return AllRead() && ChecksumRight(Bytes); }

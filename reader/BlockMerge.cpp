@@ -66,8 +66,12 @@ TMergedBlock Alone(const TBlockRead& Read, TBlockSource Good) {
   Merged.Report = Basics(Read);
   Merged.Bytes = Read.Bytes;
   Merged.Used = &Read;
-  if (Read.Good()) {
+  if (Read.Good() && Read.NearPulses == 0) {
     Merged.Report.Source = Good;
+  } else if (Read.Good()) {
+    // The checksum only counts one bits: with nothing to compare with, a
+    // pulse that might have read either way leaves the bytes unsure.
+    Merged.Report.NearPulses = Read.NearPulses;
   } else {
     Merged.Report.BadBytes = Ranges(
         Read.Sure.size(), Read, [&Read](std::size_t I) { return Read.Sure[I] == TSure::NotRead; });

@@ -14,9 +14,10 @@ namespace kvetro {
 // fails its checksum; more is known from both: a byte framed in either is
 // taken, where both framed it they must agree, and where they differ the
 // one whose pulses lay clearly on their side of the read point wins. A
-// result whose checksum does not hold is never taken for right, and two
-// readings that both hold it but differ, each as sure as the other, are not
-// either.
+// result whose checksum does not hold is never taken for right, nor two
+// readings that both hold it but differ, each as sure as the other, nor a
+// reading alone with pulses so near the read point that they might have
+// read either way.
 struct TMergedBlock {
   TBlockReport Report;  // all but the pulse figures' source
   // The block's bytes, data then checksum: the right ones, or for Neither

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -21,9 +22,19 @@ struct TPulseRecord {
   };
   std::uint32_t Offset = 0;  // samples after the block's first pulse
   float HighUs = 0;
-  float LowUs = -1;  // negative: not known
+  // The LOW time in sixteenths of a µs, at most Longest; Unknown when not
+  // known. Small, as a block's pulses are many.
+  std::uint16_t LowSixteenths = Unknown;
   std::uint8_t Flags = 0;
   std::uint8_t Margin = 0;  // TReadPoint::Margin in hundredths, at most 255
+
+  static constexpr std::uint16_t Unknown = 0xFFFF;
+  static constexpr std::uint16_t Longest = 0xFFFE;
+  double LowUs() const { return LowSixteenths == Unknown ? -1 : LowSixteenths / 16.0; }
+  void SetLowUs(double LowUs) {
+    LowSixteenths =
+        LowUs < 0 ? Unknown : static_cast<std::uint16_t>(std::min(LowUs * 16 + 0.5, 1.0 * Longest));
+  }
 };
 
 // The pulses of one block as they came off the tape, from its first byte's

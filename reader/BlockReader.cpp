@@ -75,38 +75,9 @@ TBlockReader::TBlockReader(TBlockConsumer& Consumer, std::int32_t Rate)
     : FConsumer(Consumer), FRate(Rate) {}
 
 void TBlockReader::Pulse(const TPulse& Pulse) {
-  FHistory[FNext] = FHistory[FNext + History] = Pulse;
-  FNext = FNext + 1 == History ? 0 : FNext + 1;
+  FHistory[FNext] = Pulse;
+  FNext = (FNext + 1) & (History - 1);
   FStored = std::min(FStored + 1, History);
-  ++FPulses;
-  for (const std::int32_t N : {HeaderMark, BodyMark}) {
-    // The sums of the N pulses before the latest, and of the N before those.
-    TMarkSums& Sums = N == HeaderMark ? FHeaderSums : FBodySums;
-    const auto Move = [this](double& Sum, double& Squares, std::size_t In, std::size_t Out) {
-      if (FStored > In) {
-        Sum += Back(In).HighUs;
-        Squares += Back(In).HighUs * Back(In).HighUs;
-      }
-      if (FStored > Out) {
-        Sum -= Back(Out).HighUs;
-        Squares -= Back(Out).HighUs * Back(Out).HighUs;
-      }
-    };
-    const auto Span = static_cast<std::size_t>(N);
-    if (FPulses % 4096 == 0) {
-      // Afresh now and then, so that rounding does not pile up.
-      Sums = {};
-      for (std::size_t I = 1; I <= 2 * Span && I < FStored; ++I) {
-        double& Sum = I <= Span ? Sums.Short : Sums.Long;
-        double& Squares = I <= Span ? Sums.ShortSquares : Sums.LongSquares;
-        Sum += Back(I).HighUs;
-        Squares += Back(I).HighUs * Back(I).HighUs;
-      }
-    } else {
-      Move(Sums.Short, Sums.ShortSquares, 1, Span + 1);
-      Move(Sums.Long, Sums.LongSquares, Span + 1, 2 * Span + 1);
-    }
-  }
 
   // Valid bytes never hold a tape mark (a long start pulse comes every nine
   // pulses), so a mark found while a block is read ends it: the block broke
@@ -150,12 +121,25 @@ bool TBlockReader::FindMark(std::int32_t N, std::int32_t Misfits, TReadPoint& Po
   if (FStored < 2 * Span + 1) {
     return false;
   }
-  const TMarkSums& Sums = N == HeaderMark ? FHeaderSums : FBodySums;
+  // The final long pulse is longer than the short run's last pulses, but
+  // for one misread.
+  if (Back(0).HighUs <= Back(1).HighUs && Back(0).HighUs <= Back(2).HighUs) {
+    return false;
+  }
+  double ShortSum = 0, ShortSquares = 0, LongSum = 0, LongSquares = 0;
+  for (std::size_t I = 1; I <= Span; ++I) {
+    const double ShortHigh = Back(I).HighUs;
+    const double LongHigh = Back(I + Span).HighUs;
+    ShortSum += ShortHigh;
+    ShortSquares += ShortHigh * ShortHigh;
+    LongSum += LongHigh;
+    LongSquares += LongHigh * LongHigh;
+  }
   const double Count = N;
-  const double Short = Sums.Short / Count;
-  const double Long = Sums.Long / Count;
-  const double Spread = std::max(Sums.ShortSquares / Count - Short * Short, 0.0) +
-                        std::max(Sums.LongSquares / Count - Long * Long, 0.0);
+  const double Short = ShortSum / Count;
+  const double Long = LongSum / Count;
+  const double Spread = std::max(ShortSquares / Count - Short * Short, 0.0) +
+                        std::max(LongSquares / Count - Long * Long, 0.0);
   if (!(Long > Short) ||
       (Long - Short) * (Long - Short) <= MarkSeparation * MarkSeparation * Spread) {
     return false;
@@ -242,6 +226,10 @@ void TBlockReader::WatchGap(const TPulse& Pulse) {
         FLikeRun <= CopyGapPulses + CopyGapTolerance) {
       const TReadPoint::TKind Short = GapPoint(FLikeRun, {}).Short();
       const TReadPoint Point(Short, {GuessedLongToShort * Short.Us, Short.SpreadUs});
+      if (!Point.Learned()) {
+        FLikeRun = 0;
+        return;
+      }
       StartBlock(TBlockKind::Header, true, FLikeStart, -1, Point);
       FBlock.Orphan = true;
       Collect(Pulse);
@@ -275,7 +263,11 @@ TReadPoint TBlockReader::GapPoint(std::int32_t Run, TReadPoint::TKind Long) cons
 
 void TBlockReader::StartBlock(TBlockKind Kind, bool Copy, double StartSeconds, std::int32_t Length,
                               const TReadPoint& Point) {
+  // The pulses' room is kept from block to block.
+  std::vector<TPulseRecord> Room = std::move(FBlock.Pulses);
+  Room.clear();
   FBlock = TBlockPulses{};
+  FBlock.Pulses = std::move(Room);
   FBlock.Kind = Kind;
   FBlock.Copy = Copy;
   FBlock.StartSeconds = StartSeconds;
@@ -322,6 +314,9 @@ std::uint8_t TBlockReader::Damage(const TPulse& Pulse) const {
 void TBlockReader::Collect(const TPulse& Pulse) {
   if (FBlock.Pulses.empty()) {
     FBlock.FirstPulseSeconds = Pulse.StartSeconds;
+    if (FExpected > 0) {
+      FStreamed.Start(FBlock);
+    }
     if (FSwing == 0) {
       FSwing = Pulse.Swing;
     }
@@ -330,13 +325,15 @@ void TBlockReader::Collect(const TPulse& Pulse) {
   const bool Damage = Flags != 0;
   const bool Long = Damage ? FPoint.IsLong(Pulse.HighUs) : FPoint.Follow(Pulse.HighUs);
   TPulseRecord Record;
-  Record.Offset =
-      static_cast<std::uint32_t>((Pulse.StartSeconds - FBlock.FirstPulseSeconds) * FRate + 0.5);
+  // A block of silence and stray pulses may last for hours.
+  constexpr double LatestOffset = 4294967295.0;
+  Record.Offset = static_cast<std::uint32_t>(
+      std::min((Pulse.StartSeconds - FBlock.FirstPulseSeconds) * FRate + 0.5, LatestOffset));
   Record.HighUs = static_cast<float>(Pulse.HighUs);
-  Record.LowUs = static_cast<float>(Pulse.LowUs);
+  Record.SetLowUs(Pulse.LowUs);
   Record.Flags = static_cast<std::uint8_t>((Long ? TPulseRecord::Long : 0) | Flags);
   Record.Margin =
-      static_cast<std::uint8_t>(std::min(std::lround(FPoint.Margin(Pulse.HighUs) * 100), 255L));
+      static_cast<std::uint8_t>(std::min(FPoint.Margin(Pulse.HighUs) * 100 + 0.5, 255.0));
   FBlock.Pulses.push_back(Record);
   if (!Damage) {
     FSwing += SwingWeight * (Pulse.Swing - FSwing);
@@ -345,6 +342,9 @@ void TBlockReader::Collect(const TPulse& Pulse) {
   const auto Index = static_cast<std::int32_t>(FBlock.Pulses.size()) - 1;
   if (Index < FExpected && (Damage || (Index % 9 == 0 && !Long))) {
     FCleanSoFar = false;
+  }
+  if (FCleanSoFar && Index < FExpected) {
+    FStreamed.Add(Record, Pulse.LowUs, Pulse.StartSeconds);
   }
   FRun = Long && !Damage ? 0 : FRun + 1;
   if (FCleanSoFar && Index + 1 == FExpected) {
@@ -362,7 +362,14 @@ void TBlockReader::EndBlock(std::size_t Dropped, bool AtGap) {
   FReading = false;
   FBlock.Pulses.resize(FBlock.Pulses.size() - std::min(Dropped, FBlock.Pulses.size()));
   FBlock.EndedAtGap = AtGap;
-  TBlockRead Read = DecodeBlock(FBlock);
+  TBlockRead Read;
+  if (FCleanSoFar && static_cast<std::int32_t>(FBlock.Pulses.size()) == FExpected &&
+      FExpected > 0) {
+    Read = FStreamed.Result(FBlock);
+  }
+  if (!Read.Good()) {
+    Read = DecodeBlock(FBlock);
+  }
   FCopyExpected = !Read.Copy && Read.Length >= 0;
   FLastKind = Read.Kind;
   FLastLength = Read.Length;
@@ -370,7 +377,6 @@ void TBlockReader::EndBlock(std::size_t Dropped, bool AtGap) {
   FShortRun = 0;
   FShortGlitches = 0;
   FLikeRun = 0;
-  FBlock = TBlockPulses{};
   FConsumer.Block(std::move(Read));
 }
 

@@ -7,6 +7,7 @@
 #include "reader/BlockDecoder.h"
 #include "reader/BlockPulses.h"
 #include "reader/PulseMaker.h"
+#include "reader/StreamedBlock.h"
 #include "tape/TapeSignal.h"
 
 namespace kvetro {
@@ -72,12 +73,14 @@ class TBlockReader {
   void Finish();
 
  private:
-  static constexpr std::size_t History = 2 * HeaderMark + 1 + CopyGapPulses + CopyGapTolerance;
+  // Enough for a header's mark and a copy's gap before it, a power of two.
+  static constexpr std::size_t History = 512;
+  static_assert(History >= 2 * HeaderMark + 1 + CopyGapPulses + CopyGapTolerance &&
+                (History & (History - 1)) == 0);
 
-  // The pulse Distance before the latest (0). Each pulse is kept twice, at
-  // I and I + History, so that no index wraps.
+  // The pulse Distance before the latest (0).
   const TPulse& Back(std::size_t Distance) const {
-    return FHistory[FNext + History - 1 - Distance];
+    return FHistory[(FNext + History - 1 - Distance) & (History - 1)];
   }
   // The mark of N long and N short pulses and one long, ending with the
   // latest pulse, with at most Misfits of them misread; its read point.
@@ -99,12 +102,13 @@ class TBlockReader {
 
   TBlockConsumer& FConsumer;
   std::int32_t FRate;
-  std::array<TPulse, 2 * History> FHistory{};
+  std::array<TPulse, History> FHistory{};
   std::size_t FNext = 0;
   std::size_t FStored = 0;
 
   bool FReading = false;
   TBlockPulses FBlock;
+  TStreamedBlock FStreamed;    // while FCleanSoFar
   TReadPoint FPoint;           // following the block under way
   std::int32_t FExpected = 0;  // pulses of the block's bytes, when its length is known
   std::size_t FMostPulses = 0;
@@ -127,13 +131,6 @@ class TBlockReader {
   std::int32_t FLikeGlitches = 0;
   double FLikeMean = 0;
   double FLikeStart = 0;
-  // The HIGH times of the mark's two runs, summed as the pulses come.
-  struct TMarkSums {
-    double Short = 0, ShortSquares = 0, Long = 0, LongSquares = 0;
-  };
-  TMarkSums FHeaderSums;
-  TMarkSums FBodySums;
-  std::int64_t FPulses = 0;
 };
 
 }  // namespace kvetro

@@ -5,14 +5,12 @@
 #include "reader/BlockMerge.h"
 #include "tape/FastLoaderFile.h"
 #include "tape/MzfImage.h"
+#include "tape/MzfName.h"
 
 namespace kvetro {
 
 namespace {
 
-constexpr std::size_t kNameOffset = 1;
-constexpr std::size_t kNameLength = 17;
-constexpr std::uint8_t kNameEnd = 0x0D;
 constexpr std::int32_t ChecksumBytes = 2;
 
 std::uint16_t WordAt(const std::vector<std::uint8_t>& Bytes, std::size_t Offset) {
@@ -90,6 +88,7 @@ void TFileAssembler::Block(TBlockRead Block) {
   } else {
     AddBody(std::move(Block));
   }
+  TellIfWhole();
 }
 
 void TFileAssembler::AddHeader(TBlockRead Block) {
@@ -146,7 +145,28 @@ void TFileAssembler::CompleteFile() {
   if (!FFile) {
     return;
   }
-  const TFileBlocks& Blocks = *FFile;
+  TFileReport File = FileSoFar(*FFile);
+  if (FObserver && !FFile->Told) {
+    FObserver(File);
+  }
+  FFiles.push_back(std::move(File));
+  FFile.reset();
+}
+
+// Once a file is whole, the blocks still to come (its copies) cannot spoil
+// it: it is told at once.
+void TFileAssembler::TellIfWhole() {
+  if (!FObserver || !FFile || FFile->Told) {
+    return;
+  }
+  const TFileReport File = FileSoFar(*FFile);
+  if (File.Whole) {
+    FObserver(File);
+    FFile->Told = true;
+  }
+}
+
+TFileReport TFileAssembler::FileSoFar(const TFileBlocks& Blocks) {
   TFileReport File;
   std::vector<std::uint8_t> Header;
   bool Whole = true;
@@ -159,8 +179,7 @@ void TFileAssembler::CompleteFile() {
   }
   Header.resize(TMzfImage::HeaderSize, 0);
   File.Type = Header[0];
-  const auto NameStart = Header.begin() + kNameOffset;
-  File.Name.assign(NameStart, std::find(NameStart, NameStart + kNameLength, kNameEnd));
+  File.Name = HeaderName(Header);
 
   std::optional<std::vector<std::uint8_t>> Body;
   if (Blocks.HasBody()) {
@@ -198,8 +217,7 @@ void TFileAssembler::CompleteFile() {
   if (Body) {
     File.Mzf.insert(File.Mzf.end(), Body->begin(), Body->end());
   }
-  FFiles.push_back(std::move(File));
-  FFile.reset();
+  return File;
 }
 
 }  // namespace kvetro

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -25,6 +26,9 @@ class TFileAssembler : public TBlockConsumer {
   // The recording has ended: the file under way is complete as far as it
   // got.
   void Finish();
+  // Told of each file once: the moment it is whole (its copies may still
+  // follow), or else when it is complete, before it joins Files().
+  void OnFile(std::function<void(const TFileReport&)> Observer) { FObserver = std::move(Observer); }
 
   const std::vector<TFileReport>& Files() const { return FFiles; }
   const std::vector<TReadProblem>& Problems() const { return FProblems; }
@@ -40,17 +44,21 @@ class TFileAssembler : public TBlockConsumer {
     std::optional<TBlockRead> FastBody;
     bool HasHeader() const { return Header || HeaderCopy; }
     bool HasBody() const { return Body || BodyCopy; }
+    bool Told = false;  // to the observer, when it became whole
   };
   static bool IsLoaderFile(const std::vector<std::uint8_t>& Header,
                            const std::vector<std::uint8_t>& Body);
   void AddHeader(TBlockRead Block);
   void AddBody(TBlockRead Block);
   void CompleteFile();
+  void TellIfWhole();
+  static TFileReport FileSoFar(const TFileBlocks& Blocks);
 
   std::optional<TFileBlocks> FFile;  // the file under way
   std::vector<TFileReport> FFiles;
   std::vector<TReadProblem> FProblems;
   std::int32_t FGoodBlocks = 0;
+  std::function<void(const TFileReport&)> FObserver;
 };
 
 }  // namespace kvetro

@@ -12,8 +12,14 @@ namespace kvetro {
 class TPulseStatistics {
  public:
   void Add(const TPulse& Pulse, bool Long) { Add(Pulse.HighUs, Pulse.LowUs, Long); }
-  // A LOW time below 0 is not known.
-  void Add(double HighUs, double LowUs, bool Long);
+  // A LOW time below 0 is not known. Inline: it runs for every pulse.
+  void Add(double HighUs, double LowUs, bool Long) {
+    TKind& Kind = Long ? FLong : FShort;
+    Kind.High.Add(HighUs);
+    if (LowUs >= 0) {
+      Kind.Low.Add(LowUs);
+    }
+  }
 
   TPulseFigures Short() const { return Figures(FShort); }
   TPulseFigures Long() const { return Figures(FLong); }
@@ -28,7 +34,13 @@ class TPulseStatistics {
     double Squares = 0;
     double Min = 0;
     double Max = 0;
-    void Add(double Us);
+    void Add(double Us) {
+      Min = Count == 0 || Us < Min ? Us : Min;
+      Max = Count == 0 || Us > Max ? Us : Max;
+      ++Count;
+      Sum += Us;
+      Squares += Us * Us;
+    }
     TTimeFigures Figures() const;
   };
   struct TKind {

@@ -6,26 +6,12 @@
 namespace kvetro {
 
 TReadPoint::TReadPoint(TKind Short, TKind Long) : FShort(Short), FLong(Long) {
-  Place();
-}
-
-void TReadPoint::Place() {
-  FPointUs = (FShort.Us + FLong.Us) / 2;
-}
-
-bool TReadPoint::Follow(double HighUs) {
-  const bool IsLongPulse = IsLong(HighUs);
-  TKind& Kind = IsLongPulse ? FLong : FShort;
-  const double Reach =
-      PullSpreads * std::max(Kind.SpreadUs, MinimumSpread * (FLong.Us - FShort.Us));
-  Kind.Us += DriftWeight * std::clamp(HighUs - Kind.Us, -Reach, Reach);
-  Place();
-  return IsLongPulse;
-}
-
-double TReadPoint::Margin(double HighUs) const {
   const double Distance = FLong.Us - FShort.Us;
-  return Distance > 0 ? std::fabs(HighUs - FPointUs) / Distance : 0;
+  FPointUs = (FShort.Us + FLong.Us) / 2;
+  FPerDistance = Distance > 0 ? 1 / Distance : 0;
+  const double Floor = MinimumSpread * std::fabs(Distance);
+  FShortReach = PullSpreads * std::max(FShort.SpreadUs, Floor);
+  FLongReach = PullSpreads * std::max(FLong.SpreadUs, Floor);
 }
 
 TReadPoint::TKind TReadPoint::KindOf(std::span<double> Times) {

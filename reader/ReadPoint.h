@@ -1,5 +1,7 @@
 #pragma once
 
+#include <algorithm>
+#include <cmath>
 #include <span>
 
 namespace kvetro {
@@ -37,11 +39,19 @@ class TReadPoint {
   const TKind& Long() const { return FLong; }
 
   bool IsLong(double HighUs) const { return HighUs > FPointUs; }
-  // Classifies, then follows the drift.
-  bool Follow(double HighUs);
+  // Classifies, then follows the drift. Inline, as Margin: they run for
+  // every pulse.
+  bool Follow(double HighUs) {
+    const bool IsLongPulse = IsLong(HighUs);
+    TKind& Kind = IsLongPulse ? FLong : FShort;
+    const double Reach = IsLongPulse ? FLongReach : FShortReach;
+    Kind.Us += DriftWeight * std::clamp(HighUs - Kind.Us, -Reach, Reach);
+    FPointUs = (FShort.Us + FLong.Us) / 2;
+    return IsLongPulse;
+  }
   // How clearly a HIGH time reads: its distance from the read point as a
-  // share of the distance between the two kinds.
-  double Margin(double HighUs) const;
+  // share of the distance between the two kinds (as it was when learned).
+  double Margin(double HighUs) const { return std::fabs(HighUs - FPointUs) * FPerDistance; }
 
   // The typical time and spread of a set of HIGH times, the outer fifth on
   // each side left out so that a few stray pulses do not count. Reorders
@@ -49,11 +59,13 @@ class TReadPoint {
   static TKind KindOf(std::span<double> Times);
 
  private:
-  void Place();
-
   TKind FShort;
   TKind FLong;
   double FPointUs = 0;
+  double FPerDistance = 0;  // 1 / the distance between the kinds
+  // How far one pulse of each kind may pull its time.
+  double FShortReach = 0;
+  double FLongReach = 0;
 };
 
 }  // namespace kvetro

@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "reader/MzCharacterSet.h"
+#include "reader/BlockDecoder.h"
+#include "tape/MzfName.h"
 
 namespace kvetro {
 
@@ -24,16 +25,6 @@ std::string Printed(const char* Format, ...) {
   std::vsnprintf(Text.data(), Text.size(), Format, Again);
   va_end(Again);
   return Text.data();
-}
-
-// The name as the machine would show it, a code without an ASCII
-// counterpart as '?'.
-std::string NameText(const std::vector<std::uint8_t>& Name) {
-  std::string Text;
-  for (const std::uint8_t Code : Name) {
-    Text += MzCharacterAsAscii(Code).value_or('?');
-  }
-  return Text;
 }
 
 std::string FormatText(const TWaveFormat& Format) {
@@ -100,7 +91,7 @@ std::string RangesText(const std::vector<TByteRange>& Ranges, const TBlockReport
     }
   }
   if (Ranges.size() > Shown) {
-    Text += Printed(" and %zu more", Ranges.size() - Shown);
+    Text += " and " + std::to_string(Ranges.size() - Shown) + " more";
   }
   return Text;
 }
@@ -131,6 +122,12 @@ std::string SourceText(const TBlockReport& Block) {
     }
     case TBlockSource::Neither:
       break;
+  }
+  if (Block.NearPulses > 0) {
+    return Printed(
+        "read with its checksum right, but %d pulse%s lay within %d %% of the read "
+        "point and there is no copy to confirm it: not known to be right",
+        Block.NearPulses, Block.NearPulses == 1 ? "" : "s", TBlockRead::NearMargin);
   }
   if (Block.BadBytes.empty() && !Block.Conflicts.empty()) {
     return "block and copy read " + RangesText(Block.Conflicts, Block) +
@@ -183,7 +180,9 @@ std::string ProblemText(const TReadProblem& Problem) {
   return {};
 }
 
-std::string FileText(int Number, const TFileReport& File, bool Inverted) {
+}  // namespace
+
+std::string FileReportText(int Number, const TFileReport& File, bool Inverted) {
   const char* State = File.Whole ? "read whole" : "NOT read whole";
   if (!File.Header) {
     return Printed(
@@ -208,8 +207,6 @@ std::string FileText(int Number, const TFileReport& File, bool Inverted) {
   return Text;
 }
 
-}  // namespace
-
 std::string RecordingTime(double Seconds) {
   const double Tenths = std::round(std::fmax(Seconds, 0) * 10);
   const auto Minutes = static_cast<long long>(Tenths / 600);
@@ -229,12 +226,19 @@ std::string ReportText(const TTapeReport& Report) {
                              RecordingTime(Report.DurationSeconds).c_str(), Report.Channel,
                              Report.Inverted ? "inverted" : "normal", PolarityText(Report).c_str());
   int Number = 0;
+  for (const TFileReport& File : Report.Files) {
+    Text += FileReportText(++Number, File, Report.Inverted);
+  }
+  return Text + ReportEndText(Report);
+}
+
+std::string ReportEndText(const TTapeReport& Report) {
+  std::string Text;
   int Whole = 0;
   bool AnyHeader = false;
   for (const TFileReport& File : Report.Files) {
     Whole += File.Whole ? 1 : 0;
     AnyHeader = AnyHeader || File.Header.has_value();
-    Text += FileText(++Number, File, Report.Inverted);
   }
   for (const TReadProblem& Problem : Report.Problems) {
     Text += "Note: " + ProblemText(Problem) + "\n";
@@ -248,7 +252,26 @@ std::string ReportText(const TTapeReport& Report) {
         "No header found: the recording seems to start after it; record the tape again "
         "from further back\n";
   }
+  const auto Number = static_cast<int>(Report.Files.size());
   return Text + Printed("%d file%s found, %d read whole\n", Number, Number == 1 ? "" : "s", Whole);
+}
+
+std::string StreamStartText(const TTapeReport& Head) {
+  return Printed(
+      "%s: %s, a stream; channel %d%s\n", Head.RecordingName.c_str(),
+      FormatText(Head.Format).c_str(), Head.Channel,
+      Head.Format.Channels > 1 ? " (a stream is read once: no channel is compared)" : "");
+}
+
+std::string StreamEndText(const TTapeReport& Report, int Told) {
+  std::string Text = Printed("%s: %s read, %s polarity%s\n", Report.RecordingName.c_str(),
+                             RecordingTime(Report.DurationSeconds).c_str(),
+                             Report.Inverted ? "inverted" : "normal", PolarityText(Report).c_str());
+  int Number = Told;
+  for (std::size_t I = static_cast<std::size_t>(Told); I < Report.Files.size(); ++I) {
+    Text += FileReportText(++Number, Report.Files[I], Report.Inverted);
+  }
+  return Text + ReportEndText(Report);
 }
 
 }  // namespace kvetro

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string_view>
 
-#include "reader/MzCharacterSet.h"
+#include "tape/MzCharacterSet.h"
 
 namespace kvetro {
 

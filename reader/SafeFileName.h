@@ -11,7 +11,7 @@ namespace kvetro {
 // any system, for the command line's outputs and the page's downloads. No
 // extension is added.
 //
-// Codes with an ASCII counterpart (reader/MzCharacterSet.h) become it; every
+// Codes with an ASCII counterpart (tape/MzCharacterSet.h) become it; every
 // other code, the signs that separate or stand for paths or are refused by
 // some file systems (/ \ : * ? " < > |), and the dots that lead the name
 // become '_'. So the result is never empty, never "." or "..", holds no

@@ -91,14 +91,22 @@ TSampleSource::TSampleSource(TStream& Data, const TWaveFormat& Format, std::int3
       FSamples(FBytes.size() / static_cast<std::size_t>(Format.BlockAlign)) {}
 
 std::int32_t TSampleSource::ReadFrames() {
-  const auto Wanted = static_cast<std::int32_t>(FBytes.size());
+  auto Wanted = static_cast<std::int32_t>(FBytes.size());
+  if (FBytesLeft >= 0) {
+    Wanted = static_cast<std::int32_t>(std::min<std::int64_t>(Wanted, FBytesLeft));
+  }
+  // A stream gives what has arrived: that is used at once, as long as it
+  // makes whole frames, so that a live recording is read as it comes.
   std::int32_t Got = 0;
-  while (Got < Wanted) {
+  while (Got < Wanted && (Got == 0 || Got % FFormat.BlockAlign != 0)) {
     const std::int32_t Moved = FData.Read(FBytes.data() + Got, Wanted - Got);
     if (Moved <= 0) {
       break;
     }
     Got += Moved;
+  }
+  if (FBytesLeft >= 0) {
+    FBytesLeft -= Got;
   }
   return Got / FFormat.BlockAlign;
 }
@@ -111,12 +119,8 @@ std::int64_t TSampleSource::Decode(std::int32_t Frames, std::int32_t Channel) {
 std::span<const float> TSampleSource::NextBlock() {
   const std::int32_t Frames = ReadFrames();
   FClipped += Decode(Frames, FChannel);
+  FFrames += Frames;
   return {FSamples.data(), static_cast<std::size_t>(Frames)};
-}
-
-void TSampleSource::Rewind() {
-  FData.SetPosition(0);
-  FClipped = 0;
 }
 
 std::int32_t TSampleSource::StrongestChannel(TStream& Data, const TWaveFormat& Format) {

@@ -24,11 +24,15 @@ class TSampleSource {
   // Channel counts from 0 and lies below Format.Channels.
   TSampleSource(TStream& Data, const TWaveFormat& Format, std::int32_t Channel);
 
-  // The next samples, one block's worth; empty at the end of the data.
+  // The next samples, one block's worth at most (what a stream holds so
+  // far, but at least a frame); empty at the end of the data.
   // Valid until the next call.
   std::span<const float> NextBlock();
-  // Back to the first sample.
-  void Rewind();
+  // The data ends after Bytes, though the stream goes on (a stream's
+  // further chunks); by default it ends with the stream.
+  void LimitTo(std::int64_t Bytes) { FBytesLeft = Bytes; }
+  // Frames handed out so far.
+  std::int64_t FramesRead() const { return FFrames; }
 
   // Samples read so far that lay at full scale (a sign of a clipped level).
   std::int64_t ClippedSamples() const { return FClipped; }
@@ -56,6 +60,8 @@ class TSampleSource {
   std::vector<std::uint8_t> FBytes;
   std::vector<float> FSamples;
   std::int64_t FClipped = 0;
+  std::int64_t FBytesLeft = -1;  // -1: no limit
+  std::int64_t FFrames = 0;
 };
 
 }  // namespace kvetro

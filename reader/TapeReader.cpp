@@ -1,6 +1,9 @@
 #include "reader/TapeReader.h"
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
+#include <span>
 #include <tuple>
 
 #include "io/StreamErrors.h"
@@ -11,6 +14,7 @@
 #include "reader/SampleSource.h"
 #include "tape/MzfImage.h"
 #include "wave/MemoryStream.h"
+#include "wave/StreamedWaveHeader.h"
 #include "wave/WaveStream.h"
 #include "wave/WaveStreamError.h"
 
@@ -100,39 +104,35 @@ TWaveFormat OpenWave(TWaveStream& Wave, TStream& Stream, const std::string& Name
   return Format;
 }
 
-}  // namespace
+using TChains = std::vector<std::unique_ptr<TChain>>;
 
-TTapeReport ReadTape(TStream& Stream, const std::string& Name, const TReadOptions& Options) {
-  TWaveStream Wave(Stream);
-  TTapeReport Report;
-  Report.RecordingName = Name;
-  Report.Format = OpenWave(Wave, Stream, Name);
-  const TWaveFormat& Format = Report.Format;
+TChains MakeChains(const TReadOptions& Options, std::int32_t Rate) {
+  TChains Chains;
+  using TPolarity = TReadOptions::TPolarity;
+  for (const bool Inverted : {false, true}) {
+    if (Options.Polarity == TPolarity::Either ||
+        (Options.Polarity == TPolarity::Inverted) == Inverted) {
+      Chains.push_back(std::make_unique<TChain>(Rate, Inverted));
+    }
+  }
+  return Chains;
+}
+
+std::int32_t CheckedChannel(const TReadOptions& Options, const TWaveFormat& Format,
+                            const std::string& Name) {
   if (Options.Channel > Format.Channels || Options.Channel < 0) {
     throw EWaveFormatError(Name, "channel " + std::to_string(Options.Channel) +
                                      " asked for, but the recording has " +
                                      std::to_string(Format.Channels));
   }
-  const std::int32_t Channel = Options.Channel > 0 ? Options.Channel - 1
-                               : Format.Channels == 1
-                                   ? 0
-                                   : TSampleSource::StrongestChannel(Wave, Format);
-  Report.Channel = Channel + 1;
-  Report.DurationSeconds =
-      static_cast<double>(Wave.GetDataSize() / Format.BlockAlign) / Format.Rate;
+  return Options.Channel;
+}
 
-  std::vector<std::unique_ptr<TChain>> Chains;
-  using TPolarity = TReadOptions::TPolarity;
-  for (const bool Inverted : {false, true}) {
-    if (Options.Polarity == TPolarity::Either ||
-        (Options.Polarity == TPolarity::Inverted) == Inverted) {
-      Chains.push_back(std::make_unique<TChain>(Format.Rate, Inverted));
-    }
-  }
-  Report.PolarityFixed = Options.Polarity != TPolarity::Either;
-
-  TSampleSource Samples(Wave, Format, Channel);
-  TEdgeDetector Edges(Format.Rate);
+// Feeds every block of samples through the edges to every chain; Stop is
+// asked after each block, with the block, and ends the reading early.
+template <typename TStop>
+void ReadSamples(TSampleSource& Samples, std::int32_t Rate, const TChains& Chains, TStop Stop) {
+  TEdgeDetector Edges(Rate);
   std::vector<TEdge> Found;
   for (;;) {
     const auto Block = Samples.NextBlock();
@@ -146,7 +146,15 @@ TTapeReport ReadTape(TStream& Stream, const std::string& Name, const TReadOption
         Chain->Edge(Edge);
       }
     }
+    if (Stop(Block)) {
+      break;
+    }
   }
+}
+
+// Ends the chains and puts into the report what the one that read most
+// found: its polarity, what the other read, its problems and the clipping.
+const TChain& Conclude(TTapeReport& Report, const TChains& Chains, const TSampleSource& Samples) {
   const TChain* Best = nullptr;
   for (const auto& Chain : Chains) {
     Chain->Finish();
@@ -164,16 +172,130 @@ TTapeReport ReadTape(TStream& Stream, const std::string& Name, const TReadOption
                                                                : TOther::ReadsNothing;
     }
   }
-  Report.Files = Best->Files.Files();
+  Report.Problems = Best->Files.Problems();
+  if (Samples.ClippedSamples() > 0) {
+    Report.Problems.push_back({TReadProblem::TKind::Clipping, 0, Samples.ClippedSamples()});
+  }
+  return *Best;
+}
+
+// The files of a stream, told as each is read whole by either polarity;
+// the same file read by the other polarity too is told once.
+class TToldFiles {
+ public:
+  TToldFiles(TTapeObserver& Observer, const std::string& Name) : FObserver(Observer), FName(Name) {}
+
+  void Offer(TFileReport File, bool Inverted) {
+    if (!File.Whole || Told(File)) {
+      return;
+    }
+    if (!File.Header) {
+      MakeUpHeader(File, FName);
+    }
+    FObserver.FileRead(File, Inverted);
+    FFiles.push_back(std::move(File));
+  }
+  // Two readings of one file start within a pulse or two of each other;
+  // files lie seconds apart.
+  bool Told(const TFileReport& File) const {
+    constexpr double SameFileSeconds = 1;
+    for (const TFileReport& Other : FFiles) {
+      if (std::fabs(Other.StartSeconds - File.StartSeconds) < SameFileSeconds) {
+        return true;
+      }
+    }
+    return false;
+  }
+  std::vector<TFileReport>& Files() { return FFiles; }
+
+ private:
+  TTapeObserver& FObserver;
+  const std::string& FName;
+  std::vector<TFileReport> FFiles;
+};
+
+double PeakDb(std::span<const float> Block) {
+  float Peak = 0;
+  for (const float Sample : Block) {
+    Peak = std::max(Peak, std::fabs(Sample));
+  }
+  constexpr double Floor = -99;
+  return Peak > 0 ? std::max(Floor, 20 * std::log10(static_cast<double>(Peak))) : Floor;
+}
+
+}  // namespace
+
+TTapeReport ReadTape(TStream& Stream, const std::string& Name, const TReadOptions& Options) {
+  TWaveStream Wave(Stream);
+  TTapeReport Report;
+  Report.RecordingName = Name;
+  Report.Format = OpenWave(Wave, Stream, Name);
+  const TWaveFormat& Format = Report.Format;
+  const std::int32_t Asked = CheckedChannel(Options, Format, Name);
+  const std::int32_t Channel = Asked > 0 ? Asked - 1
+                               : Format.Channels == 1
+                                   ? 0
+                                   : TSampleSource::StrongestChannel(Wave, Format);
+  Report.Channel = Channel + 1;
+  Report.DurationSeconds =
+      static_cast<double>(Wave.GetDataSize() / Format.BlockAlign) / Format.Rate;
+  const TChains Chains = MakeChains(Options, Format.Rate);
+  Report.PolarityFixed = Options.Polarity != TReadOptions::TPolarity::Either;
+
+  TSampleSource Samples(Wave, Format, Channel);
+  ReadSamples(Samples, Format.Rate, Chains, [](std::span<const float>) { return false; });
+  Report.Files = Conclude(Report, Chains, Samples).Files.Files();
   for (TFileReport& File : Report.Files) {
     if (!File.Header) {
       MakeUpHeader(File, Name);
     }
   }
-  Report.Problems = Best->Files.Problems();
-  if (Samples.ClippedSamples() > 0) {
-    Report.Problems.push_back({TReadProblem::TKind::Clipping, 0, Samples.ClippedSamples()});
+  return Report;
+}
+
+TTapeReport ReadTapeStream(TStream& Stream, const std::string& Name, const TReadOptions& Options,
+                           TTapeObserver& Observer) {
+  const TStreamedWaveHeader Head = TStreamedWaveHeader::Read(Stream, Name);
+  TTapeReport Report;
+  Report.RecordingName = Name;
+  Report.Format = Head.Format;
+  Report.Streamed = true;
+  const TWaveFormat& Format = Report.Format;
+  const std::int32_t Channel = std::max(CheckedChannel(Options, Format, Name), 1) - 1;
+  Report.Channel = Channel + 1;
+  Report.PolarityFixed = Options.Polarity != TReadOptions::TPolarity::Either;
+  Observer.Started(Report);
+
+  const TChains Chains = MakeChains(Options, Format.Rate);
+  TToldFiles Told(Observer, Name);
+  for (const auto& Chain : Chains) {
+    Chain->Files.OnFile([&Told, Inverted = Chain->Inverted](const TFileReport& File) {
+      Told.Offer(File, Inverted);
+    });
   }
+  TSampleSource Samples(Stream, Format, Channel);
+  if (Head.DataBytes) {
+    Samples.LimitTo(*Head.DataBytes);
+  }
+  const auto Seconds = [&Samples, &Format] {
+    return static_cast<double>(Samples.FramesRead()) / Format.Rate;
+  };
+  ReadSamples(Samples, Format.Rate, Chains, [&](std::span<const float> Block) {
+    return Observer.Progress(Seconds(), PeakDb(Block));
+  });
+  Report.DurationSeconds = Seconds();
+  const TChain& Best = Conclude(Report, Chains, Samples);
+  std::vector<TFileReport> NotWhole;
+  for (TFileReport File : Best.Files.Files()) {
+    if (!Told.Told(File)) {
+      if (!File.Header) {
+        MakeUpHeader(File, Name);
+      }
+      NotWhole.push_back(std::move(File));
+    }
+  }
+  Report.Files = std::move(Told.Files());
+  Report.Files.insert(Report.Files.end(), NotWhole.begin(), NotWhole.end());
   return Report;
 }
 

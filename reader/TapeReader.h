@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "reader/TapeObserver.h"
 #include "reader/TapeReport.h"
 #include "wave/Stream.h"
 
@@ -40,6 +41,14 @@ struct TReadOptions {
 // runs past its end, one without a format or a data chunk, a format that is
 // not read (see wave/WaveFormat.h), and a channel the recording lacks.
 TTapeReport ReadTape(TStream& Stream, const std::string& Name, const TReadOptions& Options = {});
+// The same for a WAV that comes as a stream (a pipe, a device), read
+// strictly forward, once: sizes of 0, 0x7FFFFFFF or 0xFFFFFFFF mean "until
+// the end of the stream" (wave/StreamedWaveHeader.h). The channel is
+// Options.Channel or the first, as there is no going back to compare them.
+// Observer hears of each file read whole as it completes and may end the
+// reading early; the report returned holds every file, those told first.
+TTapeReport ReadTapeStream(TStream& Stream, const std::string& Name, const TReadOptions& Options,
+                           TTapeObserver& Observer);
 // The same for a WAV held in memory (the page has no file).
 TTapeReport ReadTape(std::vector<std::uint8_t> Bytes, const std::string& Name,
                      const TReadOptions& Options = {});

@@ -76,6 +76,10 @@ struct TBlockReport {
   // taken from the first block.
   std::vector<TByteRange> Repaired;
   std::vector<TByteRange> RepairedFromFirst;
+  // Neither: the block was read alone (no copy to compare it with) and its
+  // checksum holds, but this many of its pulses lay so near the read point
+  // that errors cancelling in the checksum cannot be ruled out.
+  std::int32_t NearPulses = 0;
   // Pulses of the used reading that a dropout or a burst made, left out of
   // the figures below, and where the first of them lies.
   std::int32_t LostPulses = 0;
@@ -132,7 +136,9 @@ struct TTapeReport {
   std::string RecordingName;
   TWaveFormat Format;
   std::int32_t Channel = 1;  // the channel read, counted from 1
-  bool Inverted = false;     // the falling edges started the pulses
+  // Read as a stream: the channel was not chosen by strength.
+  bool Streamed = false;
+  bool Inverted = false;  // the falling edges started the pulses
   bool PolarityFixed = false;
   // When both were tried: what the other polarity read.
   enum class TOtherPolarity { NotTried, ReadsNothing, ReadsLess, ReadsToo };

@@ -1,6 +1,5 @@
 #include "tape/ConversionRun.h"
 
-#include <array>
 #include <memory>
 #include <optional>
 #include <string>
@@ -8,7 +7,6 @@
 #include "io/InOutError.h"
 #include "io/PlatformFile.h"
 #include "io/StreamErrors.h"
-#include "tape/ConversionPlan.h"
 #include "tape/InputCheck.h"
 #include "tape/ReplacingOutput.h"
 #include "tape/RunMessages.h"
@@ -19,28 +17,6 @@
 namespace kvetro {
 
 namespace {
-
-constexpr std::array<TimingBox, 4> kBoxes = {TimingBox::Log0Lo, TimingBox::Log0Hi,
-                                             TimingBox::Log1Lo, TimingBox::Log1Hi};
-
-TConversionSettings ReadSettings(TConversionUser& User) {
-  TConversionSettings Settings;
-  for (const TimingBox Box : kBoxes) {
-    Settings.UserTiming.Set(Box, User.ReadTiming(Box));
-  }
-  Settings.MonitorConstant = User.MonitorConstant();
-  Settings.LoaderGap = User.LoaderGap();
-  Settings.BodyGap = User.BodyGap();
-  Settings.Layout = User.Layout();
-  Settings.SampleRate = User.SampleRate();
-  return Settings;
-}
-
-void ShowTiming(TConversionUser& User, const PulseTiming& Timing) {
-  for (const TimingBox Box : kBoxes) {
-    User.WriteTiming(Box, Timing.Get(Box));
-  }
-}
 
 // The header may promise more body than the file holds; those bytes go out
 // as zeros, which the user should hear about.
@@ -54,126 +30,116 @@ std::optional<std::string> MissingBodyWarning(const TMzfImage& Image) {
 
 }  // namespace
 
-TConversionRun::TConversionRun() = default;
+TConversionRun::TConversionRun(const TConversionSettings& Settings, TConversionObserver& Observer)
+    : FSettings(Settings), FObserver(Observer), FImage(std::make_unique<TMzfImage>()) {}
 
-void TConversionRun::SetInvertLevels(bool Invert) {
-  FLevels = Invert ? TSampleLevels{}.Swapped() : TSampleLevels{};
+TConversionRun::~TConversionRun() = default;
+
+bool TConversionRun::Refuse(const std::string& Text) {
+  FObserver.Refused(Text);
+  return false;
 }
 
-TRunOutcome TConversionRun::Execute(TConversionUser& User) {
-  TFileOutputOpener Files;
-  return Execute(User, Files);
-}
-
-TRunOutcome TConversionRun::Execute(TConversionUser& User, TOutputOpener& Outputs) {
-  const auto Refuse = [&User](const std::string& Text) {
-    User.ShowMessage(Text);
-    return TRunOutcome::Refused;
-  };
-
-  // Read once, now: every check below and both passes see these values,
-  // whatever the window's boxes hold later.
-  const TConversionSettings Settings = ReadSettings(User);
-  if (const auto Refusal = SettingsRefusal(Settings)) {
+bool TConversionRun::CheckSettings() {
+  if (const auto Refusal = SettingsRefusal(FSettings)) {
     return Refuse(*Refusal);
   }
-  if (const auto Warning = SettingsWarning(Settings)) {
-    User.ShowWarning(*Warning);
+  if (const auto Warning = SettingsWarning(FSettings)) {
+    FObserver.Warning(*Warning);
   }
+  return true;
+}
 
-  const std::optional<std::string> InputName = User.ChooseInputFile();
-  if (!InputName) {
-    return TRunOutcome::Cancelled;
-  }
+bool TConversionRun::LoadFile(const std::string& Name) {
   try {
-    switch (FImage.LoadFromFile(*InputName)) {
-      case TMzfImage::LoadResult::Loaded:
-        break;
-      case TMzfImage::LoadResult::TooLarge:
-        return Refuse(FileTooLargeText);
-      case TMzfImage::LoadResult::WaveFile:
-        User.ShowWaveInputRefused(*InputName);
-        return TRunOutcome::Refused;
-    }
+    FInputFile = Name;
+    return Loaded(FImage->LoadFromFile(Name), Name);
   } catch (const EInOutError& Error) {
     return Refuse(Error.Message());
   }
-  // An empty body has no block for the loader on the target to read.
-  if (FImage.BodySize() == 0) {
-    return Refuse(BodySizeZeroText);
-  }
-  const TConversionPlan Plan = PlanConversion(FImage, Settings);
-  if (!Plan.FitsWaveFile()) {
-    return Refuse(OutputTooLargeText);
-  }
-  if (const auto Warning = HeaderWarning(FImage)) {
-    User.ShowWarning(*Warning);
-  }
-  if (const auto Warning = MissingBodyWarning(FImage)) {
-    User.ShowWarning(*Warning);
-  }
-
-  const std::optional<std::string> OutputName = User.ChooseOutputFile();
-  if (!OutputName) {
-    return TRunOutcome::Cancelled;
-  }
-  // Creating the output would truncate the input.
-  if (PlatformSameFile(*InputName, *OutputName)) {
-    return Refuse(SameFileText);
-  }
-
-  User.SetStartEnabled(false);
-  bool ShowingStandard = false;
-  try {
-    // The whole size goes into the header first, so the wave is written in
-    // one forward pass: a pipe or a device can take it as well as a file.
-    const std::unique_ptr<TConversionOutput> Output = Outputs.Open(*OutputName, Plan.FileSize());
-    try {
-      WriteWave(User, Settings, Plan, Output->Stream(), ShowingStandard);
-    } catch (const EWriteError&) {
-      // The stream only knows that bytes were refused; the output knows
-      // where they were going and why.
-      throw Output->WriteFailure();
-    }
-    Output->Commit();
-  } catch (...) {
-    if (ShowingStandard) {
-      ShowTiming(User, Settings.UserTiming);
-    }
-    User.SetStartEnabled(true);
-    throw;
-  }
-  User.SetStartEnabled(true);
-  User.ShowWritten(*OutputName, Plan.DataSize(), Plan.SampleRate);
-  return TRunOutcome::Written;
 }
 
-void TConversionRun::WriteWave(TConversionUser& User, const TConversionSettings& Settings,
-                               const TConversionPlan& Plan, TStream& Output, bool& ShowingOther) {
+bool TConversionRun::LoadBytes(const std::vector<std::uint8_t>& Bytes, const std::string& Name) {
+  FInputFile.reset();
+  return Loaded(FImage->Assign(Bytes.data(), Bytes.size()), Name);
+}
+
+bool TConversionRun::Loaded(TMzfImage::LoadResult Result, const std::string& Name) {
+  switch (Result) {
+    case TMzfImage::LoadResult::Loaded:
+      break;
+    case TMzfImage::LoadResult::TooLarge:
+      return Refuse(FileTooLargeText);
+    case TMzfImage::LoadResult::WaveFile:
+      FObserver.WaveInputRefused(Name);
+      return false;
+  }
+  // An empty body has no block for the loader on the target to read.
+  if (FImage->BodySize() == 0) {
+    return Refuse(BodySizeZeroText);
+  }
+  FPlan = PlanConversion(*FImage, FSettings);
+  if (!FPlan->FitsWaveFile()) {
+    return Refuse(OutputTooLargeText);
+  }
+  if (const auto Warning = HeaderWarning(*FImage)) {
+    FObserver.Warning(*Warning);
+  }
+  if (const auto Warning = MissingBodyWarning(*FImage)) {
+    FObserver.Warning(*Warning);
+  }
+  return true;
+}
+
+bool TConversionRun::Write(const std::string& OutputName, TOutputOpener& Outputs) {
+  // Creating the output would truncate the input.
+  if (FInputFile && PlatformSameFile(*FInputFile, OutputName)) {
+    return Refuse(SameFileText);
+  }
+  FObserver.Writing();
+  // The whole size goes into the header first, so the wave is written in
+  // one forward pass: a pipe or a device can take it as well as a file.
+  const std::unique_ptr<TConversionOutput> Output = Outputs.Open(OutputName, FPlan->FileSize());
+  try {
+    WriteWave(*FPlan, Output->Stream());
+  } catch (const EWriteError&) {
+    // The stream only knows that bytes were refused; the output knows
+    // where they were going and why.
+    throw Output->WriteFailure();
+  }
+  Output->Commit();
+  FObserver.Written(OutputName, FPlan->DataSize(), FPlan->SampleRate);
+  return true;
+}
+
+TRunOutcome TConversionRun::Execute(const std::string& InputName, const std::string& OutputName,
+                                    TOutputOpener& Outputs) {
+  const bool Done = CheckSettings() && LoadFile(InputName) && Write(OutputName, Outputs);
+  return Done ? TRunOutcome::Written : TRunOutcome::Refused;
+}
+
+TRunOutcome TConversionRun::Execute(const std::vector<std::uint8_t>& Bytes,
+                                    const std::string& InputName, const std::string& OutputName,
+                                    TOutputOpener& Outputs) {
+  const bool Done = CheckSettings() && LoadBytes(Bytes, InputName) && Write(OutputName, Outputs);
+  return Done ? TRunOutcome::Written : TRunOutcome::Refused;
+}
+
+void TConversionRun::WriteWave(const TConversionPlan& Plan, TStream& Output) {
   TWaveStream Wave(Output);
   Wave.SetPCMFormat(Plan.SampleRate, 8, 1);
   Wave.AnnounceDataSize(static_cast<std::int32_t>(Plan.DataSize()));
   Wave.Open(true);
 
   // The samples follow the WAV header in the file.
-  TSignalRenderer Renderer(FLevels, TConversionPlan::WaveHeaderSize);
+  const TSampleLevels Levels = FSettings.InvertLevels ? TSampleLevels{}.Swapped() : TSampleLevels{};
+  TSignalRenderer Renderer(Levels, TConversionPlan::WaveHeaderSize);
   // The loader file is built in a copy (64 KiB, kept off the stack): the
   // user's file stays as it was read for the body.
   const auto Loader = std::make_unique<TMzfImage>();
   for (const TPlannedFile& File : Plan.Files) {
-    // A file at another timing than the user's (the loader file at the
-    // standard timing) shows its timing in the boxes while it is written.
-    // Marked before the boxes change, so that a failure halfway puts the
-    // user's timing back.
-    if (File.FromLoader) {
-      ShowingOther = true;
-      ShowTiming(User, PulseTiming::Standard());
-    } else if (ShowingOther) {
-      ShowTiming(User, Settings.UserTiming);
-      ShowingOther = false;
-    }
-    User.ProcessMessages();
-    Renderer.Run(Wave, PlannedImage(File, FImage, Settings.MonitorConstant, *Loader), File.Layout,
+    FObserver.FileStarts(File);
+    Renderer.Run(Wave, PlannedImage(File, *FImage, FSettings.MonitorConstant, *Loader), File.Layout,
                  File.Timing, File.Values);
   }
 

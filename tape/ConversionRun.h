@@ -1,51 +1,72 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
+#include "tape/ConversionObserver.h"
 #include "tape/ConversionOutput.h"
 #include "tape/ConversionPlan.h"
 #include "tape/ConversionSettings.h"
-#include "tape/ConversionUser.h"
 #include "tape/MzfImage.h"
-#include "tape/TapeSignal.h"
 
 namespace kvetro {
 
-enum class TRunOutcome { Written, Cancelled, Refused };
+enum class TRunOutcome { Written, Refused };
 
 // One conversion of an MZF file into a WAV: with the fast loader, the loader
 // file at the standard timing, then the user's body at the user's timing; in
-// the machine's own layout, the whole file at the user's timing. The object lives for the
-// whole process and owns the input buffer; each Execute is one run from the
-// choice of the input to the closed output file. The settings are read once,
-// when the run starts, and the input is read once: the loader is built in a
-// copy, and the body goes out from the bytes as they were read.
+// the machine's own layout, the whole file at the user's timing. The settings
+// are a value, fixed for the run; the input is read once, from a file or from
+// bytes: the loader is built in a copy, and the body goes out from the bytes
+// as they were read. What happens goes to the observer.
+//
+// A run is three steps, each false when it was refused (the observer has been
+// told why): CheckSettings, then LoadFile or LoadBytes, then Write. A front end
+// that asks for the files in between (the window) calls them one by one;
+// Execute makes them in a row.
 class TConversionRun {
  public:
-  TConversionRun();
+  TConversionRun(const TConversionSettings& Settings, TConversionObserver& Observer);
   TConversionRun(const TConversionRun&) = delete;
   TConversionRun& operator=(const TConversionRun&) = delete;
+  ~TConversionRun();
 
-  // Refusals (settings, an input that cannot be read or is a WAV file,
-  // sizes):
-  // User.ShowMessage(text), then Refused. Failures: the output name keeps
-  // what it held, the start button and the timing boxes are put back, and
-  // the exception goes on to the caller.
-  TRunOutcome Execute(TConversionUser& User);
-  // The same, with the output made by Outputs instead of in the file system.
-  TRunOutcome Execute(TConversionUser& User, TOutputOpener& Outputs);
-  // Swaps the LO and HI sample values, for players that invert the signal.
-  void SetInvertLevels(bool Invert);
-  const TMzfImage& Image() const { return FImage; }
+  // Refuses settings that make no conversion; warns about doubtful ones.
+  bool CheckSettings();
+  // Reads the named file whole; a file that cannot be read is refused with
+  // the reason.
+  bool LoadFile(const std::string& Name);
+  // Takes the file's bytes; Name is how messages call it.
+  bool LoadBytes(const std::vector<std::uint8_t>& Bytes, const std::string& Name);
+  // Writes the loaded file (after a load that was not refused) to the output
+  // that Outputs opens as OutputName. Failures: the output name keeps what
+  // it held, and the exception goes on to the caller.
+  bool Write(const std::string& OutputName, TOutputOpener& Outputs);
+
+  // The steps in a row.
+  TRunOutcome Execute(const std::string& InputName, const std::string& OutputName,
+                      TOutputOpener& Outputs);
+  TRunOutcome Execute(const std::vector<std::uint8_t>& Bytes, const std::string& InputName,
+                      const std::string& OutputName, TOutputOpener& Outputs);
+
+  // The user's file as read.
+  const TMzfImage& Image() const { return *FImage; }
 
  private:
-  // ShowingOther: the timing boxes show another timing than the user's.
-  void WriteWave(TConversionUser& User, const TConversionSettings& Settings,
-                 const TConversionPlan& Plan, TStream& Output, bool& ShowingOther);
+  bool Refuse(const std::string& Text);
+  bool Loaded(TMzfImage::LoadResult Result, const std::string& Name);
+  void WriteWave(const TConversionPlan& Plan, TStream& Output);
 
-  TMzfImage FImage;  // the user's file as read
-  TSampleLevels FLevels;
+  TConversionSettings FSettings;
+  TConversionObserver& FObserver;
+  std::unique_ptr<TMzfImage> FImage;  // 64 KiB, kept off the stack
+  std::optional<TConversionPlan> FPlan;
+  // The input's file name when it came from a file: the output must not be
+  // that file.
+  std::optional<std::string> FInputFile;
 };
 
 }  // namespace kvetro

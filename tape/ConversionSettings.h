@@ -48,8 +48,9 @@ inline constexpr std::int32_t DefaultSampleRate = TimingSampleRate;
 
 // What a conversion is run with: the layout, the user's pulse timing (the
 // body's with the fast loader, the whole file's in the machine's own layout),
-// the monitor constant and the two gaps (the fast loader's only), and the
-// WAV's sample rate. Timings are counted at 44100 Hz whatever the rate.
+// the monitor constant and the two gaps (the fast loader's only), the WAV's
+// sample rate and its levels. Timings are counted at 44100 Hz whatever the
+// rate.
 struct TConversionSettings {
   PulseTiming UserTiming = DefaultTiming;
   std::int32_t MonitorConstant = DefaultMonitorConstant;
@@ -57,6 +58,8 @@ struct TConversionSettings {
   std::int32_t BodyGap = DefaultGap;
   TTapeLayoutChoice Layout = TTapeLayoutChoice::FastLoader;
   std::int32_t SampleRate = DefaultSampleRate;
+  // The LO and HI sample values swapped, for players that invert the signal.
+  bool InvertLevels = false;
 };
 
 }  // namespace kvetro

@@ -27,6 +27,11 @@ inline constexpr auto FastLoaderCode = std::to_array<std::uint8_t>({
     0x2A, 0x00, 0xD3, 0xE4, 0xC3, 0x9A, 0xE9, 0xCD, 0x2A, 0x00, 0xD3, 0xE4, 0xC3, 0x24, 0x01,
 });
 
+// Where the loader writes the monitor constant in the monitor's copy: the
+// address of its LD (nn),A.
+inline constexpr std::uint16_t MonitorConstantAddress = 0x0A4B;
+static_assert((FastLoaderCode[24] | FastLoaderCode[25] << 8) == MonitorConstantAddress);
+
 // Body offsets of the parameter block, right behind the code.
 inline constexpr auto FastLoaderMonitorConstantOffset =
     static_cast<std::int32_t>(FastLoaderCode.size());

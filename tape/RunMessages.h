@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "tape/ConversionSettings.h"
@@ -20,6 +21,14 @@ inline constexpr const char* SameFileText = "Output file must not be the input f
 // Said with the name as the user gave it: "game.wav is a WAV file, ...".
 inline std::string WaveInputText(const std::string& FileName) {
   return FileName + " is a WAV file, not an MZF tape image";
+}
+
+// "0x0A4B": Value in Digits upper-case hexadecimal digits, as the machine's
+// manuals write addresses and bytes.
+inline std::string HexText(unsigned Value, int Digits) {
+  char Text[16];
+  std::snprintf(Text, sizeof Text, "0x%0*X", Digits, Value);
+  return Text;
 }
 
 inline std::string PulseText(std::int32_t Lo, std::int32_t Hi) {

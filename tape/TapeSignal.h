@@ -11,28 +11,6 @@
 
 namespace kvetro {
 
-// The step encoder's phase numbers: the positions of the parts of the fast
-// loader's table below. A full run starts at LeadGap, a body run (no header)
-// at BodyLead.
-enum class TPhase : std::int32_t {
-  LeadGap = 0,          // short pulses, as many as the loader gap
-  HeaderMarkLong = 1,   // the tape mark before the header: 40 long,
-  HeaderMarkShort = 2,  // then 40 short
-  HeaderLead = 3,       // one long pulse
-  HeaderBytes = 4,      // the 128 header bytes
-  HeaderChecksum = 5,
-  BodyLead = 6,        // one long pulse
-  BodyLeadGap = 7,     // 1000 short pulses
-  BodyGap = 8,         // short pulses, as many as the body gap
-  BodyMarkLong = 9,    // the tape mark before the body: 20 long,
-  BodyMarkShort = 10,  // then 20 short
-  BodyMarkEnd = 11,    // one long pulse
-  BodyBytes = 12,      // the L body bytes
-  BodyChecksum = 13,
-  EndPulse = 14,   // one long pulse
-  LastPulse = 15,  // one long pulse; the run ends with it
-};
-
 enum class TPartKind {
   Counted,   // a run of equal pulses, counted down one pulse per step
   OnePulse,  // a single pulse
@@ -84,15 +62,19 @@ constexpr TSignalPart Checksum(TBlock Block) {
 
 // A block as the machine's SAVE writes it: gap, tape mark, one long pulse,
 // the bytes, their checksum and one long pulse.
-constexpr std::array<TSignalPart, 7> SavedBlock(TBlock Block, std::uint32_t GapPulses,
+constexpr std::array<TSignalPart, 7> BlockAfter(TSignalPart Gap, TBlock Block,
                                                 std::uint32_t MarkPulses) {
-  return {Counted(PulseKind::Short, GapPulses),
+  return {Gap,
           Counted(PulseKind::Long, MarkPulses),
           Counted(PulseKind::Short, MarkPulses),
           LongPulse(),
           Bytes(Block),
           Checksum(Block),
           LongPulse()};
+}
+constexpr std::array<TSignalPart, 7> SavedBlock(TBlock Block, std::uint32_t GapPulses,
+                                                std::uint32_t MarkPulses) {
+  return BlockAfter(Counted(PulseKind::Short, GapPulses), Block, MarkPulses);
 }
 // The copy that SAVE writes after each block; the monitor reads it only when
 // the first block's checksum fails.
@@ -110,29 +92,16 @@ constexpr auto Joined(const std::array<TSignalPart, Sizes>&... Pieces) {
 }  // namespace signal_parts
 
 // The fast loader's tape file, in the order it goes out: the loader file at
-// the standard timing in full, and from BodyLead on also the user's body at
-// the user's timing.
-inline constexpr std::array<TSignalPart, 16> kFastLoaderSignal = [] {
-  using namespace signal_parts;
-  return std::array<TSignalPart, 16>{
-      Gap(TCountFrom::LeadGap),
-      Counted(PulseKind::Long, HeaderMarkPulses),
-      Counted(PulseKind::Short, HeaderMarkPulses),
-      LongPulse(),
-      Bytes(TBlock::Header),
-      Checksum(TBlock::Header),
-      LongPulse(),
-      Counted(PulseKind::Short, BodyLeadInPulses),
-      Gap(TCountFrom::BodyGap),
-      Counted(PulseKind::Long, BodyMarkPulses),
-      Counted(PulseKind::Short, BodyMarkPulses),
-      LongPulse(),
-      Bytes(TBlock::Body),
-      Checksum(TBlock::Body),
-      LongPulse(),
-      LongPulse(),
-  };
-}();
+// the standard timing in full, and from the body's lead-in on also the
+// user's body at the user's timing. Its blocks are the machine's own, with
+// gaps of the user's length and a fixed lead-in and a second long pulse
+// around the body.
+inline constexpr auto kFastLoaderSignal = signal_parts::Joined(
+    signal_parts::BlockAfter(signal_parts::Gap(TCountFrom::LeadGap), TBlock::Header,
+                             HeaderMarkPulses),
+    std::array{signal_parts::Counted(PulseKind::Short, BodyLeadInPulses)},
+    signal_parts::BlockAfter(signal_parts::Gap(TCountFrom::BodyGap), TBlock::Body, BodyMarkPulses),
+    std::array{signal_parts::LongPulse()});
 
 // The machine's own tape file, as its monitor's SAVE writes it and every
 // monitor of the family reads it: header block and body block, each followed
@@ -157,16 +126,13 @@ struct TTapeLayout {
 // The loader file of a fast-loader conversion, and the body-only file that
 // follows it.
 inline constexpr TTapeLayout kFastLoaderFile{kFastLoaderSignal};
-inline constexpr TTapeLayout kFastBodyFile{
-    std::span(kFastLoaderSignal).subspan(static_cast<std::size_t>(TPhase::BodyLead))};
+// The body-only file starts behind the header block's gap, mark, bytes and
+// checksum, with the long pulse that ends that block.
+inline constexpr std::size_t FastBodyStart =
+    signal_parts::SavedBlock(TBlock::Header, 0, 0).size() - 1;
+inline constexpr TTapeLayout kFastBodyFile{std::span(kFastLoaderSignal).subspan(FastBodyStart)};
 inline constexpr TTapeLayout kStandardFile{kStandardSignal};
 inline constexpr TTapeLayout kStandardFileNoCopies{kStandardSignalNoCopies};
-
-static_assert(static_cast<std::size_t>(TPhase::LastPulse) + 1 == kFastLoaderSignal.size());
-
-constexpr const TSignalPart& PartOf(TPhase Phase) {
-  return kFastLoaderSignal[static_cast<std::size_t>(Phase)];
-}
 
 // The two sample values, 80 below and 80 above the 8-bit middle 0x80. A
 // pulse is a run of Lo samples, then a run of Hi samples; some players need
@@ -206,16 +172,6 @@ constexpr std::int64_t BlockStart(TBlock Block) {
 }
 constexpr std::int32_t BlockLength(TBlock Block, std::int32_t BodyLength) {
   return Block == TBlock::Header ? TMzfImage::HeaderSize : BoundedBodyLength(BodyLength);
-}
-
-// The encoder takes one step without a pulse at the end of each counted
-// part, so a run takes this many steps more than it writes pulses.
-constexpr std::uint64_t StepsBeyondPulses(const TTapeLayout& Layout) {
-  std::uint64_t Steps = 0;
-  for (const TSignalPart& Part : Layout.Parts) {
-    Steps += Part.Kind == TPartKind::Counted ? 1 : 0;
-  }
-  return Steps;
 }
 
 // The number of 1 bits of each byte value, what a block's checksum counts.

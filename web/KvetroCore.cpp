@@ -9,13 +9,10 @@
 #include <utility>
 #include <vector>
 
-#include "cli/CliSettings.h"
-#include "cli/MzfInfo.h"
 #include "io/Exception.h"
+#include "reader/ReadFileNames.h"
 #include "reader/ReportText.h"
-#include "reader/SafeFileName.h"
 #include "reader/TapeReader.h"
-#include "reader/UniqueNames.h"
 #include "tape/ConversionPlan.h"
 #include "tape/ConversionSettings.h"
 #include "tape/MzfImage.h"
@@ -53,9 +50,8 @@ const char* LayoutName(TTapeLayoutChoice Layout) {
 }
 
 // The page's settings object: the ids of its inputs, camel-cased.
-TCliSettings SettingsFrom(const val& Object) {
-  TCliSettings Settings;
-  TConversionSettings& Conversion = Settings.Conversion;
+TConversionSettings SettingsFrom(const val& Object) {
+  TConversionSettings Conversion;
   Conversion.UserTiming.Log0Lo = Object["zeroLo"].as<std::int32_t>();
   Conversion.UserTiming.Log0Hi = Object["zeroHi"].as<std::int32_t>();
   Conversion.UserTiming.Log1Lo = Object["oneLo"].as<std::int32_t>();
@@ -63,15 +59,14 @@ TCliSettings SettingsFrom(const val& Object) {
   Conversion.MonitorConstant = Object["constant"].as<std::int32_t>();
   Conversion.LoaderGap = Object["loaderGap"].as<std::int32_t>();
   Conversion.BodyGap = Object["bodyGap"].as<std::int32_t>();
-  Settings.InvertLevels = Object["invert"].as<bool>();
+  Conversion.InvertLevels = Object["invert"].as<bool>();
   Conversion.Layout = LayoutFrom(Object["layout"].as<std::string>());
   Conversion.SampleRate = Object["rate"].as<std::int32_t>();
-  return Settings;
+  return Conversion;
 }
 
 val Defaults() {
-  const TCliSettings Settings;
-  const TConversionSettings& Conversion = Settings.Conversion;
+  const TConversionSettings Conversion;
   val Object = val::object();
   Object.set("zeroLo", Conversion.UserTiming.Log0Lo);
   Object.set("zeroHi", Conversion.UserTiming.Log0Hi);
@@ -80,7 +75,7 @@ val Defaults() {
   Object.set("constant", Conversion.MonitorConstant);
   Object.set("loaderGap", Conversion.LoaderGap);
   Object.set("bodyGap", Conversion.BodyGap);
-  Object.set("invert", Settings.InvertLevels);
+  Object.set("invert", Conversion.InvertLevels);
   Object.set("layout", LayoutName(Conversion.Layout));
   Object.set("rate", Conversion.SampleRate);
   // The machine's own layout starts at the standard timing.
@@ -129,7 +124,7 @@ val TextOrNull(const std::optional<std::string>& Text) {
 }
 
 val Describe(const val& Bytes, const val& Settings, const std::string& FileName) {
-  const TConversionSettings Chosen = SettingsFrom(Settings).Conversion;
+  const TConversionSettings Chosen = SettingsFrom(Settings);
   const TWebDescription Description = DescribeBytes(BytesFrom(Bytes), Chosen, FileName);
   val Object = val::object();
   Object.set("text", Description.Text);
@@ -140,14 +135,14 @@ val Describe(const val& Bytes, const val& Settings, const std::string& FileName)
 }
 
 val Convert(const val& Bytes, const val& Settings, const std::string& FileName) {
-  const TCliSettings Chosen = SettingsFrom(Settings);
+  const TConversionSettings Chosen = SettingsFrom(Settings);
   const TWebConversion Conversion = ConvertBytes(BytesFrom(Bytes), Chosen, FileName);
   val Object = val::object();
   Object.set("messages", Conversion.Messages);
   if (Conversion.Written) {
     Object.set("wave", ByteArray(Conversion.Wave));
     Object.set("samplesOffset", static_cast<double>(TConversionPlan::WaveHeaderSize));
-    Object.set("sampleRate", Chosen.Conversion.SampleRate);
+    Object.set("sampleRate", Chosen.SampleRate);
   } else {
     Object.set("wave", val::null());
   }
@@ -170,14 +165,15 @@ val Read(const val& Bytes, const std::string& FileName) {
     Object.set("files", Files);
     return Object;
   }
-  TUniqueNames Names;
-  for (const TFileReport& File : Report.Files) {
+  // Named as kvetro-cli read names its files.
+  const std::vector<std::string> Names = ReadFileNames(Report.Files);
+  for (std::size_t Index = 0; Index < Report.Files.size(); ++Index) {
+    const TFileReport& File = Report.Files[Index];
     if (!File.Whole) {
       continue;
     }
-    // Named as kvetro-cli read names its files.
     val Entry = val::object();
-    Entry.set("name", Names.Claim(SafeFileName(File.Name)) + ".mzf");
+    Entry.set("name", Names[Index] + ".mzf");
     Entry.set("mzf", ByteArray(File.Mzf));
     Files.call<void>("push", Entry);
   }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/CliSettings.h"
+#include "tape/ConversionSettings.h"
 
 namespace kvetro {
 
@@ -23,7 +23,7 @@ TWebDescription DescribeBytes(const std::vector<std::uint8_t>& Bytes,
                               const TConversionSettings& Settings, const std::string& FileName);
 
 // One conversion in the page: the file's bytes go through the same run as
-// kvetro-cli, by way of the module's in-memory file system.
+// kvetro-cli, and the WAV into memory.
 struct TWebConversion {
   bool Written = false;
   // What kvetro-cli writes to standard error for the same file and settings:
@@ -32,7 +32,7 @@ struct TWebConversion {
   std::vector<std::uint8_t> Wave;  // the whole WAV file; empty unless written
 };
 
-TWebConversion ConvertBytes(const std::vector<std::uint8_t>& Bytes, const TCliSettings& Settings,
-                            const std::string& FileName);
+TWebConversion ConvertBytes(const std::vector<std::uint8_t>& Bytes,
+                            const TConversionSettings& Settings, const std::string& FileName);
 
 }  // namespace kvetro

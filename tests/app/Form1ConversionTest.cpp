@@ -272,9 +272,10 @@ class Form1ConversionTest : public QObject {
                                           "warning Kvetro: Body size 400 runs past the end of the "
                                           "file: 300 bytes missing, sent as zeros"}));
     const std::size_t Size = test::ReadFile(Output).size();
-    QVERIFY(Size > 46);
+    QVERIFY(Size > TConversionPlan::WaveHeaderSize);
     QCOMPARE(Footer->text(),
-             QStringLiteral("game.wav: ") + QString::fromStdString(PlayingTime(Size - 46, 44100)));
+             QStringLiteral("game.wav: ") + QString::fromStdString(PlayingTime(
+                                                Size - TConversionPlan::WaveHeaderSize, 44100)));
 
     // The next run, refused after the same warning, puts the footer back.
     Window.Convert(Folder.PathOf("absent.mzf"), std::nullopt, 2);

@@ -6,9 +6,9 @@
 #include <functional>
 #include <memory>
 
-#include "tape/ConversionRun.h"
-#include "tape/FixedSettingsUser.h"
+#include "tape/ConversionSettings.h"
 #include "tests/support/CliRunner.h"
+#include "tests/support/KvetroConversion.h"
 #include "tests/support/MzfBuilder.h"
 
 namespace kvetro::test {
@@ -33,18 +33,9 @@ class CliConvert : public ::testing::Test {
     return ReadFile(Scratch.PathOf("out.wav"));
   }
 
-  // What the conversion run itself writes for Input, driven as the window
-  // drives it: the WAV that kvetro-cli must reproduce byte for byte.
-  TBytes Reference(const TConversionSettings& Settings, bool Invert = false) {
-    const std::string Name = Scratch.PathOf("reference.wav");
-    const auto Run = std::make_unique<TConversionRun>();  // 64 KiB inside: off the stack
-    Run->SetInvertLevels(Invert);
-    TFixedSettingsUser User(Input, Name, Settings);
-    EXPECT_EQ(Run->Execute(User), TRunOutcome::Written);
-    TBytes Wave = ReadFile(Name);
-    std::filesystem::remove(Name);
-    return Wave;
-  }
+  // What the conversion run itself writes for Input: the WAV that
+  // kvetro-cli must reproduce byte for byte.
+  TBytes Reference(const TConversionSettings& Settings) { return KvetroWave(InputBytes, Settings); }
 
   TScratchFolder Scratch{"cli-convert"};
   std::string Input = Scratch.PathOf("game.mzf");
@@ -61,7 +52,6 @@ struct TOptionCase {
   const char* Name;
   std::vector<std::string> Options;
   std::function<void(TConversionSettings&)> Apply;
-  bool Invert = false;
 };
 
 void PrintTo(const TOptionCase& Case, std::ostream* Out) {
@@ -74,7 +64,7 @@ TEST_P(CliOption, ReachesTheWave) {
   TConversionSettings Settings;
   GetParam().Apply(Settings);
   const TBytes Wave = Convert(GetParam().Options);
-  EXPECT_EQ(Wave, Reference(Settings, GetParam().Invert));
+  EXPECT_EQ(Wave, Reference(Settings));
   EXPECT_NE(Wave, Reference(TConversionSettings{}));
 }
 
@@ -104,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
             "LoaderGap", {"--loader-gap", "0"}, [](TConversionSettings& S) { S.LoaderGap = 0; }},
         TOptionCase{
             "BodyGap", {"--body-gap", "17"}, [](TConversionSettings& S) { S.BodyGap = 17; }},
-        TOptionCase{"Invert", {"--invert"}, [](TConversionSettings&) {}, true},
+        TOptionCase{"Invert", {"--invert"}, [](TConversionSettings& S) { S.InvertLevels = true; }},
         TOptionCase{"Standard",
                     {"--standard"},
                     [](TConversionSettings& S) {

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "tape/ConversionPlan.h"
 #include "tests/support/CliRunner.h"
 #include "tests/support/MzfBuilder.h"
 #include "tests/support/ReferenceSignal.h"
@@ -60,7 +61,7 @@ class CliInfo : public ::testing::Test {
     EXPECT_EQ(RunCli(Options).ExitCode, 0);
     const TBytes Wave = ReadFile(Check);
     std::filesystem::remove(Check);
-    EXPECT_EQ(Wave.size(), 46 + LittleEndian32(Wave, 42));
+    EXPECT_EQ(Wave.size(), TConversionPlan::WaveHeaderSize + LittleEndian32(Wave, 42));
     return LittleEndian32(Wave, 42);
   }
 
@@ -177,7 +178,8 @@ TEST_F(CliInfo, DescribesTheFileAndThePlayingTime) {
     EXPECT_EQ(Result.OutText(),
               Case.Description + TimeLine("Loader file:        ", Total - Body) +
                   TimeLine("Body:               ", Body) + TimeLine("Total:              ", Total) +
-                  "WAV file:           " + std::to_string(Total + 46) + " bytes\n");
+                  "WAV file:           " + std::to_string(Total + TConversionPlan::WaveHeaderSize) +
+                  " bytes\n");
   }
 }
 
@@ -199,7 +201,8 @@ TEST_F(CliInfo, ALayoutOrRateShowsTheTimingAtThatRate) {
       "  long pulse (1):   20 + 21 samples (416.7 + 437.5 \u00b5s)\n";
   const auto Ending = [](std::uint64_t Total) {
     return TimeLine("Total:              ", Total, 48000) +
-           "WAV file:           " + std::to_string(Total + 46) + " bytes\n";
+           "WAV file:           " + std::to_string(Total + TConversionPlan::WaveHeaderSize) +
+           " bytes\n";
   };
 
   const std::vector<std::string> Standard{"--standard", "--rate", "48000"};

@@ -5,7 +5,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "tests/support/CliRunner.h"
@@ -141,43 +146,22 @@ TEST_F(CliRead, NothingFoundSaysWhatToTry) {
             std::string::npos);
 }
 
-// A WAV whose format record is Format, with a few samples.
-TBytes WaveWithFormat(const TBytes& Format) {
-  TBytes Wave = RiffHeader(4 + 8 + static_cast<std::uint32_t>(Format.size()) + 8 + 4);
-  AppendChunk(Wave, "fmt ", Format);
-  AppendChunk(Wave, "data", TBytes(4, 0x80));
-  return Wave;
-}
-
 TEST_F(CliRead, BadRecordingsAreRefusedWithTheirReason) {
-  const TBytes Good = Recording(TapeFile(NamedMzf("GAME", 1)));
-  TBytes Compressed = PcmFormatRecord(1, 44100, 44100, 1, 4);
-  Compressed[0] = 2;  // Microsoft ADPCM
   Scratch.MakeFolder("folder.wav");
-  ASSERT_EQ(mkfifo(Scratch.PathOf("pipe.wav").c_str(), 0600), 0);
   const struct {
     const char* Name;
     TBytes Bytes;  // written unless the name is made above or missing
     std::string Why;
   } Cases[] = {
+      // The reader's own refusals are told as it words them (the reader's
+      // tests hold every one); the file's failures as the system says them.
       {"text.wav", TBytes(100, 'x'), "not a WAV file (no RIFF/WAVE header)"},
-      {"empty.wav", {}, "the file is empty"},
-      {"cut.wav", TBytes(Good.begin(), Good.begin() + 30), "the file is cut short"},
-      {"short.wav", TBytes(Good.begin(), Good.end() - 1000),
-       "the data chunk runs past the end of the file (" + std::to_string(Good.size() - 1046) +
-           " of " + std::to_string(Good.size() - 46) + " bytes present)"},
-      {"mute.wav", WaveWithFormat(PcmFormatRecord(0, 44100, 44100, 1, 8)), "zero channels"},
-      {"slow.wav", WaveWithFormat(PcmFormatRecord(1, 4000, 4000, 1, 8)),
-       "sample rate 4000 Hz is outside 8000 to 192000 Hz"},
-      {"adpcm.wav", WaveWithFormat(Compressed),
-       "compressed format (tag 0x0002) is not read; convert it to PCM first"},
       {"folder.wav", {}, "Is a directory"},
-      {"pipe.wav", {}, "Not a regular file"},
       {"missing.wav", {}, "No such file or directory"},
   };
   for (const auto& Case : Cases) {
     const std::string Name = Scratch.PathOf(Case.Name);
-    if (!Case.Bytes.empty() || std::string(Case.Name) == "empty.wav") {
+    if (!Case.Bytes.empty()) {
       WriteFile(Name, Case.Bytes);
     }
     const TCliResult Result = RunCli({"read", "--out", Out, Name});
@@ -185,6 +169,164 @@ TEST_F(CliRead, BadRecordingsAreRefusedWithTheirReason) {
     EXPECT_EQ(Result.Errors, "Cannot read " + Name + ": " + Case.Why + "\n") << Case.Name;
     EXPECT_EQ(Result.OutText(), "") << Case.Name;
     EXPECT_EQ(Scratch.Names("out"), TNames{}) << Case.Name;
+  }
+}
+
+TEST_F(CliRead, OutMakesItsFolderAndItsParents) {
+  Out = Scratch.PathOf("tapes/2026/side a");
+  const TCliResult Result = Read(Recording(TapeFile(NamedMzf("GAME", 1))));
+  EXPECT_EQ(Result.ExitCode, 0) << Result.Errors;
+  EXPECT_TRUE(SameBytes(ReadFile(Out + "/GAME.mzf"), NamedMzf("GAME", 1)));
+}
+
+// A recording fed through a named pipe while kvetro-cli reads it: as its
+// standard input ("read -") or by the pipe's name.
+class CliReadStream : public CliRead {
+ protected:
+  // Feed writes into the pipe; when it returns, the pipe is closed.
+  TCliResult ReadFed(bool AsStandardInput, const std::function<void(std::FILE*)>& Feed,
+                     TNames Options = {}) {
+    std::signal(SIGPIPE, SIG_IGN);  // a child that stops early must not end the test
+    const std::string Pipe = Scratch.PathOf("pipe.wav");
+    EXPECT_EQ(mkfifo(Pipe.c_str(), 0600), 0);
+    std::thread Writer([&Pipe, &Feed] {
+      std::FILE* Into = std::fopen(Pipe.c_str(), "wb");
+      Feed(Into);
+      std::fclose(Into);
+    });
+    Options.insert(Options.begin(), {"read", "--out", Out});
+    Options.push_back(AsStandardInput ? "-" : Pipe);
+    TCliOptions Child;
+    Child.Stdin = AsStandardInput ? Pipe : "";
+    const TCliResult Result = RunCli(Options, Child);
+    Writer.join();
+    std::remove(Pipe.c_str());
+    return Result;
+  }
+  static void Put(std::FILE* Into, const TBytes& Bytes) {
+    std::fwrite(Bytes.data(), 1, Bytes.size(), Into);
+    std::fflush(Into);
+  }
+};
+
+// A WAV as a program writing to a pipe leaves it: sizes it could not know.
+TBytes StreamedWave(const TBytes& Samples, std::uint32_t Size) {
+  TBytes Wave = expected::WaveFile(Samples);
+  const std::size_t DataSize = Wave.size() - Samples.size() - 4;
+  for (const std::size_t At : {std::size_t{4}, DataSize}) {
+    for (int Byte = 0; Byte < 4; ++Byte) {
+      Wave[At + static_cast<std::size_t>(Byte)] = static_cast<std::uint8_t>(Size >> (8 * Byte));
+    }
+  }
+  return Wave;
+}
+
+TEST_F(CliReadStream, EachStreamedSizeMeansUntilTheEnd) {
+  const TBytes Game = NamedMzf("GAME", 3);
+  const TBytes Samples = expected::Samples(TapeFile(Game), expected::kStandardTiming);
+  TBytes Sized = expected::WaveFile(Samples);
+  AppendChunk(Sized, "LIST", TBytes(400, 0x55));  // after the data: not samples
+  const struct {
+    TBytes Wave;
+    bool AsStandardInput;
+  } Cases[] = {{StreamedWave(Samples, 0), true},
+               {StreamedWave(Samples, 0x7FFFFFFF), true},
+               {StreamedWave(Samples, 0xFFFFFFFF), true},
+               {Sized, true},
+               {StreamedWave(Samples, 0xFFFFFFFF), false}};
+  for (const auto& Case : Cases) {
+    const TCliResult Result =
+        ReadFed(Case.AsStandardInput, [&Case](std::FILE* Into) { Put(Into, Case.Wave); });
+    EXPECT_EQ(Result.ExitCode, 0) << Result.Errors;
+    EXPECT_EQ(Result.Errors, "");
+    EXPECT_NE(Result.OutText().find(": 0:01.7 read, normal polarity"), std::string::npos)
+        << Result.OutText();
+    EXPECT_TRUE(SameBytes(ReadFile(Out + "/GAME.mzf"), Game));
+    std::remove((Out + "/GAME.mzf").c_str());
+  }
+}
+
+// The first file is written while the pipe is still open; the second is
+// cut in the middle of its body: reported, not written as good.
+TEST_F(CliReadStream, FilesAreKeptAsTheyComeAndACutOneIsReported) {
+  const TBytes First = NamedMzf("FIRST", 1);
+  const TBytes Cut = MzfFile(0x01, "CUT", 2000, 0x1200, 0x1200, CountingBody(2000, 2));
+  TBytes FirstSamples = expected::Samples(TapeFile(First), expected::kStandardTiming);
+  FirstSamples.resize(FirstSamples.size() + 44100, 0x80);  // a second of silence after it
+  const TBytes Head = StreamedWave(FirstSamples, 0xFFFFFFFF);
+  TBytes Rest = expected::Samples(TapeFile(Cut), expected::kStandardTiming);
+  Rest.resize(Rest.size() * 4 / 10);
+  bool WrittenBeforeTheEnd = false;
+  const TCliResult Result = ReadFed(true, [&](std::FILE* Into) {
+    Put(Into, Head);
+    for (int Wait = 0; Wait < 300 && !WrittenBeforeTheEnd; ++Wait) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      WrittenBeforeTheEnd = Scratch.Names("out") == TNames{"FIRST.mzf"};
+    }
+    Put(Into, Rest);
+  });
+  EXPECT_TRUE(WrittenBeforeTheEnd);
+  EXPECT_EQ(Result.ExitCode, 1);
+  EXPECT_EQ(Result.Errors,
+            "Not written: " + Out + "/CUT.mzf (not read whole; --keep-bad writes what was read)\n");
+  const std::string Text = Result.OutText();
+  const auto Wrote = Text.find("\nWrote " + Out + "/FIRST.mzf\n");
+  const auto Cutting = Text.find("File 2 at 0:");
+  EXPECT_LT(Wrote, Cutting) << Text;
+  EXPECT_NE(Text.find("\"CUT\", type 0x01, 2000 bytes, load 0x1200, exec 0x1200: NOT read whole"),
+            std::string::npos)
+      << Text;
+  EXPECT_EQ(Scratch.Names("out"), TNames{"FIRST.mzf"});
+  EXPECT_TRUE(SameBytes(ReadFile(Out + "/FIRST.mzf"), First));
+}
+
+// Ctrl+C while the input is still open ends the reading as its end does:
+// the file read whole is kept and the run ends by itself.
+TEST_F(CliReadStream, AnInterruptEndsTheReadingAndKeepsTheFiles) {
+  std::signal(SIGPIPE, SIG_IGN);
+  const TBytes Game = NamedMzf("GAME", 4);
+  const std::string Pipe = Scratch.PathOf("pipe.wav");
+  ASSERT_EQ(mkfifo(Pipe.c_str(), 0600), 0);
+  TCliOptions Child;
+  Child.Stdin = Pipe;
+  TBackgroundCli Cli({"read", "--out", Out, "-"}, Child);
+  std::FILE* Into = std::fopen(Pipe.c_str(), "wb");
+  TBytes Samples = expected::Samples(TapeFile(Game), expected::kStandardTiming);
+  Samples.resize(Samples.size() + 44100, 0x80);
+  Put(Into, StreamedWave(Samples, 0));
+  for (int Wait = 0; Wait < 300 && Scratch.Names("out").empty(); ++Wait) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  int Exit = -1;
+  EXPECT_EQ(Cli.Stop(SIGINT), 0) << "ended by itself";
+  EXPECT_EQ(Cli.Wait(&Exit), 0);
+  std::fclose(Into);
+  EXPECT_EQ(Exit, 0);
+  EXPECT_TRUE(SameBytes(ReadFile(Out + "/GAME.mzf"), Game));
+}
+
+TEST_F(CliReadStream, BadStreamsAreRefusedWithTheirReason) {
+  TBytes DataFirst = RiffHeader(0);
+  AppendChunk(DataFirst, "data", TBytes(4, 0x80));
+  TBytes SlowRate = RiffHeader(0);
+  AppendChunk(SlowRate, "fmt ", PcmFormatRecord(1, 4000, 4000, 1, 8));
+  AppendChunk(SlowRate, "data", TBytes(4, 0x80));
+  const struct {
+    TBytes Bytes;
+    std::string Why;
+  } Cases[] = {
+      {{}, "the stream is empty"},
+      {TBytes(100, 'x'), "not a WAV file (no RIFF/WAVE header)"},
+      {DataFirst, "no format chunk before the data"},
+      {SlowRate, "sample rate 4000 Hz is outside 8000 to 192000 Hz"},
+  };
+  for (const auto& Case : Cases) {
+    TCliOptions Child;
+    Child.Stdin = Scratch.Write("in.wav", Case.Bytes);
+    const TCliResult Result = RunCli({"read", "--out", Out, "-"}, Child);
+    EXPECT_EQ(Result.ExitCode, 1) << Case.Why;
+    EXPECT_EQ(Result.Errors, "Cannot read -: " + Case.Why + "\n");
+    EXPECT_EQ(Result.OutText(), "");
   }
 }
 

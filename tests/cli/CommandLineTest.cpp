@@ -15,7 +15,7 @@ TEST(CommandLine, DefaultsAreTheWindows) {
   EXPECT_EQ(Line.Settings.Conversion.MonitorConstant, 1);
   EXPECT_EQ(Line.Settings.Conversion.LoaderGap, 5000);
   EXPECT_EQ(Line.Settings.Conversion.BodyGap, 5000);
-  EXPECT_FALSE(Line.Settings.InvertLevels);
+  EXPECT_FALSE(Line.Settings.Conversion.InvertLevels);
   EXPECT_EQ(Line.Settings.InputName, "in.mzf");
   EXPECT_EQ(Line.Settings.OutputName, "out.wav");
 }
@@ -29,7 +29,7 @@ TEST(CommandLine, EveryValueLandsInItsField) {
   EXPECT_EQ(Line.Settings.Conversion.MonitorConstant, 255);
   EXPECT_EQ(Line.Settings.Conversion.LoaderGap, 0);
   EXPECT_EQ(Line.Settings.Conversion.BodyGap, 2147483647);
-  EXPECT_TRUE(Line.Settings.InvertLevels);
+  EXPECT_TRUE(Line.Settings.Conversion.InvertLevels);
   EXPECT_EQ(Line.Settings.OutputName, "-");
 }
 

@@ -63,7 +63,7 @@ TEST(FuzzReplay, ConversionCaseDecodesIntoAllowedRanges) {
   EXPECT_EQ(High.Settings.MonitorConstant, 1 + 255 % 255);
   EXPECT_EQ(High.Settings.LoaderGap, 65535 % 2001);
   EXPECT_EQ(High.Settings.BodyGap, 65535 % 2001);
-  EXPECT_TRUE(High.InvertLevels);
+  EXPECT_TRUE(High.Settings.InvertLevels);
   EXPECT_TRUE(High.FillUp);
   EXPECT_EQ(High.Settings.Layout, TTapeLayoutChoice::FastLoader);  // layout 3 is the fast loader
   EXPECT_EQ(High.Settings.SampleRate, 8000);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "reader/TapeReader.h"
+#include "tape/ConversionPlan.h"
 #include "tests/support/ExpectError.h"
 #include "tests/support/MzfBuilder.h"
 #include "tests/support/ReferenceSignal.h"
@@ -27,7 +28,7 @@ const TBytes& TapeSamples() {
     C.LoaderGap = 200;
     C.BodyGap = 200;
     const TBytes Wave = expected::ConvertedFile(TapeFile(), C);
-    return TBytes(Wave.begin() + 46, Wave.end());
+    return TBytes(Wave.begin() + TConversionPlan::WaveHeaderSize, Wave.end());
   }();
   return Samples;
 }

@@ -2,9 +2,7 @@
 // what the current reader makes of its recordings.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 
-#include "reader/TapeReader.h"
 #include "tests/support/MzfBuilder.h"
 #include "tests/support/ReferenceSignal.h"
 #include "tests/support/TapeModel.h"
@@ -150,78 +148,6 @@ TEST(TapeModel, TheSameSeedGivesTheSameRecording) {
   EXPECT_EQ(RecordTape(Parts, Conditions).Wave, First);
   Conditions.Seed = 2;
   EXPECT_NE(RecordTape(Parts, Conditions).Wave, First);
-}
-
-// Diagnostic for the reader's work: what the current reader makes of the
-// model's recordings, beside the truth. Run with
-// --gtest_also_run_disabled_tests.
-TEST(TapeModel, DISABLED_CurrentReaderTable) {
-  const TBytes File = RandomMzf(9000, 9000, 25);
-  const std::vector<TTapePart> Parts = MachineSave(File, true);
-  const TTapeRecording Clean = RecordTape(Parts, {});
-  struct TCase {
-    std::string What;
-    TTapeConditions Conditions;
-  };
-  std::vector<TCase> Cases{{"hard edges", {}}};
-  for (std::uint32_t Seed = 1; Seed <= 4; ++Seed) {
-    TTapeConditions Soft;
-    Soft.Seed = Seed;
-    Soft.EdgeSamples = 2;
-    Soft.Hiss = 0.03;
-    Cases.push_back({"soft+hiss seed " + std::to_string(Seed), Soft});
-    if (Seed <= 2) {
-      Soft.DriftPercent = 3;
-      Cases.push_back({"soft+hiss+drift 3% seed " + std::to_string(Seed), Soft});
-    }
-  }
-  TTapeConditions Dropout;
-  Dropout.Dropouts = {{2, 4000, 13, -30}};
-  Cases.push_back({"13 ms -30 dB at body byte 4000", Dropout});
-  Dropout.Dropouts.push_back({3, 6000, 13, -30});
-  Cases.push_back({"+ copy's byte 6000", Dropout});
-  TTapeConditions Late;
-  Late.StartSeconds = static_cast<double>(Clean.Blocks[0].ByteSamples[64]) / 22050;
-  Cases.push_back({"starts at header byte 64", Late});
-
-  const auto Window = [](double From, double To) {
-    char Text[40];
-    std::snprintf(Text, sizeof Text, "%.1f..%.1f", From, To);
-    return std::string(Text);
-  };
-  const auto Reported = [&](const std::optional<TBlockReport>& Block) {
-    if (!Block) {
-      return std::string("missing");
-    }
-    const std::string Source =
-        Block->Source == TBlockSource::First    ? "first"
-        : Block->Source == TBlockSource::Copy   ? "copy"
-        : Block->Source == TBlockSource::Merged ? "merged"
-        : !Block->BadBytes.empty()              ? "bad@" + std::to_string(Block->BadBytes[0].First)
-        : !Block->Conflicts.empty() ? "conflict@" + std::to_string(Block->Conflicts[0].First)
-                                    : "checksum";
-    return Source + " " + (Block->Window ? Window(Block->Window->FromUs, Block->Window->ToUs) : "");
-  };
-  const char* const Row = "%-31s %-5s %-22s %-28s %-24s %-28s\n";
-  std::printf(Row, "case", "whole", "header read", "header oracle 0 | 1", "body read",
-              "body oracle 2 | 3");
-  for (const TCase& Case : Cases) {
-    const TTapeRecording Recording = RecordTape(Parts, Case.Conditions);
-    const TTapeReport Report = ReadTape(Recording.Wave, "model.wav");
-    const bool Whole =
-        Report.Files.size() == 1 && Report.Files[0].Whole && Report.Files[0].Mzf == File;
-    const auto Oracle = [&](std::size_t Block) {
-      const TBlockTruth& Truth = Recording.Blocks[Block];
-      return Window(Truth.WindowFromUs, Truth.WindowToUs) + (Truth.Readable() ? "" : "!");
-    };
-    std::printf(Row, Case.What.c_str(), Whole ? "yes" : "no",
-                Report.Files.empty() ? "no file" : Reported(Report.Files.back().Header).c_str(),
-                (Oracle(0) + " | " + Oracle(1)).c_str(),
-                Report.Files.empty() ? "" : Reported(Report.Files.back().Body).c_str(),
-                (Oracle(2) + " | " + Oracle(3)).c_str());
-    ASSERT_EQ(Recording.Blocks.size(), 4u);
-    EXPECT_EQ(Recording.Blocks[3].Readable(), Recording.Blocks[3].DroppedBytes.empty());
-  }
 }
 
 }  // namespace

@@ -131,15 +131,24 @@ TEST(WornTape, ReadsWhatTheOracleReadsAndNeverPassesAWrongFile) {
   const TBytes File = RandomMzf(3000, 3000, 25);
   const std::vector<TTapePart> Parts = MachineSave(File, true);
   const TTapeRecording Clean = RecordTape(Parts, {});
-  std::printf("%-42s %-9s %-26s %-40s\n", "case", "outcome", "header", "body");
+  std::printf("%-40s %-8s %-26s %-40s %s\n", "case", "outcome", "header", "body",
+              "body window (oracle), µs");
   for (const TCase& Case : Cases(File, Clean)) {
     SCOPED_TRACE(Case.What);
     const TTapeRecording Recording = RecordTape(Parts, Case.Conditions);
     const TTapeReport Report = ReadTape(Recording.Wave, "worn.wav");
     ASSERT_EQ(Report.Files.size(), 1u);
     const TFileReport& Read = Report.Files[0];
-    std::printf("%-42s %-9s %-26s %-40s\n", Case.What.c_str(), Read.Whole ? "whole" : "refused",
-                SourceName(Read.Header).c_str(), SourceName(Read.Body).c_str());
+    const TBlockTruth& BodyTruth = Recording.Blocks[Body];
+    const auto& Window = Read.Body ? Read.Body->Window : std::nullopt;
+    std::printf("%-40s %-8s %-26s %-40s %s (%.1f-%.1f)\n", Case.What.c_str(),
+                Read.Whole ? "whole" : "refused", SourceName(Read.Header).c_str(),
+                SourceName(Read.Body).c_str(),
+                Window ? (std::to_string(Window->FromUs).substr(0, 5) + "-" +
+                          std::to_string(Window->ToUs).substr(0, 5))
+                             .c_str()
+                       : "none",
+                BodyTruth.WindowFromUs, BodyTruth.WindowToUs);
     EXPECT_EQ(Read.Whole, Case.Outcome != TOutcome::Refused);
     if (Read.Whole) {
       EXPECT_EQ(Read.Mzf, File);

@@ -101,11 +101,13 @@ def read_case(cli, wave, out, original):
         return "failed", "", f"exit {result.returncode}: {result.stderr.strip()}"
     if written:
         return "not read", "", f"exit 1 but wrote {written}"
-    if not result.stderr.strip():
-        return "not read", "", "exit 1 without a reason"
-    # The report's line of the first block not read, and its window.
+    # The report's line of the first block not read, or its word that no
+    # file was found.
     failed = [line.strip() for line in result.stdout.splitlines()
-              if "failed," in line or ": not found" in line]
+              if "failed," in line or ": not found" in line or "not known to be right" in line
+              or line.startswith("No tape file found")]
+    if not failed and not result.stderr.strip():
+        return "not read", "", "exit 1 without a reason"
     reason = failed[0] if failed else result.stderr.strip().splitlines()[0]
     return "not read", reason, None
 

@@ -85,7 +85,8 @@ class TCommand {
   }
 
   [[noreturn]] void Exec(int Out, int Err) {
-    dup2(open("/dev/null", O_RDONLY), STDIN_FILENO);
+    dup2(open(FOptions.Stdin.empty() ? "/dev/null" : FOptions.Stdin.c_str(), O_RDONLY),
+         STDIN_FILENO);
     dup2(Out, STDOUT_FILENO);
     dup2(Err, STDERR_FILENO);
     if (FOptions.FileSizeLimit > 0) {

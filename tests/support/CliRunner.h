@@ -25,6 +25,9 @@ struct TCliOptions {
   // Runs the child as this user and group (from root); it exits with
   // kCannotDropPrivileges when the system does not allow that.
   int UserId = -1;
+  // The file the child reads as standard input, instead of an empty one; a
+  // named pipe here lets the test feed the child while it runs.
+  std::string Stdin{};
 };
 inline constexpr int kCannotDropPrivileges = 126;
 // The unprivileged user that runs the child when the tests run as root.

@@ -9,6 +9,7 @@
 #include "io/StreamErrors.h"
 #include "tape/ConversionPlan.h"
 #include "tape/ConversionRun.h"
+#include "tape/ReplacingOutput.h"
 #include "tape/SettingsCheck.h"
 #include "tests/support/ExpectError.h"
 #include "tests/support/MachineFeatures.h"
@@ -16,17 +17,16 @@
 #include "tests/support/ReferenceSignal.h"
 #include "tests/support/SameBytes.h"
 #include "tests/support/ScratchFolder.h"
-#include "tests/support/ScriptedUser.h"
+#include "tests/support/ScriptedObserver.h"
 
 namespace kvetro {
 namespace {
 
-using Boxes = std::array<std::int32_t, 4>;
 namespace fs = std::filesystem;
 using test::ExpectError;
 using test::ReadFile;
 using test::TScratchFolder;
-using test::TScriptedUser;
+using test::TScriptedObserver;
 
 // Settings no machine can load are refused; a long pulse that is not longer
 // than the short one only earns a warning. A half of 0 or less writes
@@ -117,81 +117,79 @@ class ConversionFault : public ::testing::Test {
   void SetUp() override {
     Input = test::RandomMzf(200, 200, 11);
     Folder.Write("in.mzf", Input);
-    User.InputFile = Folder.PathOf("in.mzf");
-    User.OutputFile = Folder.PathOf("out.wav");
-    User.BoxText = {"4", "2", "5", "3"};
-    User.LeadGap = 10;
-    User.Gap = 20;
+    Settings.UserTiming = {4, 2, 5, 3};
+    Settings.LoaderGap = 10;
+    Settings.BodyGap = 20;
   }
+
+  TRunOutcome Execute(const std::string& InputName, const std::string& OutputName) {
+    TConversionRun Run(Settings, Observer);
+    TFileOutputOpener Files;
+    return Run.Execute(InputName, OutputName, Files);
+  }
+  TRunOutcome Execute() { return Execute(Folder.PathOf("in.mzf"), Folder.PathOf("out.wav")); }
 
   void ExpectInputUnchanged() { EXPECT_EQ(ReadFile(Folder.PathOf("in.mzf")), Input); }
 
-  // After a failure once the run had started: the button is back, the boxes
-  // show the user's values, no temporary file is left.
+  // After a failure once the run had started writing: no temporary file is
+  // left.
   void ExpectCleanedUp(const std::vector<std::string>& Names) {
-    EXPECT_TRUE(User.StartEnabled);
-    EXPECT_EQ(User.Calls.back(), "SetStartEnabled:1");
-    EXPECT_EQ(User.BoxValues(), (Boxes{4, 2, 5, 3}));
+    EXPECT_EQ(Observer.CountOf("Writing"), 1);
+    EXPECT_EQ(Observer.CountOf("Written"), 0);
     EXPECT_EQ(Folder.Names(), Names);
     ExpectInputUnchanged();
   }
 
   TScratchFolder Folder;
-  std::unique_ptr<TConversionRun> Run = std::make_unique<TConversionRun>();
-  TScriptedUser User;
+  TConversionSettings Settings;
+  TScriptedObserver Observer;
   std::vector<std::uint8_t> Input;
 };
 
-// Each refusal comes before the step named, with its message; no file is
-// made and the start button is never disabled.
+// Each refusal comes before the output is opened, with its message; no file
+// is made.
 TEST_F(ConversionFault, RefusalsEndTheRunBeforeAnythingIsWritten) {
   Folder.Write("empty.mzf", test::RandomMzf(0, 50, 12));
   Folder.Write("large.mzf", test::RandomMzf(300, 65536 - 128, 3));
   fs::create_symlink(Folder.PathOf("in.mzf"), Folder.PathOf("link.wav"));
   fs::create_hard_link(Folder.PathOf("in.mzf"), Folder.PathOf("hard.wav"));
+  const std::string In = Folder.PathOf("in.mzf");
+  const std::string Out = Folder.PathOf("out.wav");
   const std::string Missing = Folder.PathOf("missing.mzf");
   const std::string Same = "Output file must not be the input file";
-  const auto ChosenOutput = [](const std::string& Name) {
-    return [Name](TScriptedUser& U) { U.OutputFile = Name; };
-  };
-  const auto ChosenInput = [](const std::string& Name) {
-    return [Name](TScriptedUser& U) { U.InputFile = Name; };
-  };
   const struct {
-    std::function<void(TScriptedUser&)> Arrange;
-    std::string Message;
-    const char* NotReached;
+    std::function<void(TConversionSettings&)> Arrange;
+    std::string InputName, OutputName, Message;
   } Cases[] = {
-      {[](TScriptedUser& U) { U.LeadGap = -1; }, "Gap length must not be negative",
-       "ChooseInputFile"},
-      {[](TScriptedUser& U) {
-         U.BoxText = {"4", "2", "4", "2"};
+      {[](TConversionSettings& S) { S.LoaderGap = -1; }, Missing, Out,
+       "Gap length must not be negative"},
+      {[](TConversionSettings& S) {
+         S.UserTiming = {4, 2, 4, 2};
        },
-       "Log. 0 and log. 1 pulses are the same (4 + 2 samples): no machine can tell the bits apart",
-       "ChooseInputFile"},
-      {ChosenInput(Missing), "Cannot read " + Missing + ": No such file or directory",
-       "ChooseOutputFile"},
-      {ChosenInput(Folder.PathOf("large.mzf")), "File must be smaller than 64KB",
-       "ChooseOutputFile"},
-      {ChosenInput(Folder.PathOf("empty.mzf")), "Body size in the file header is 0",
-       "ChooseOutputFile"},
+       Missing, Out,
+       "Log. 0 and log. 1 pulses are the same (4 + 2 samples): no machine can tell the bits apart"},
+      {nullptr, Missing, Out, "Cannot read " + Missing + ": No such file or directory"},
+      {nullptr, Folder.PathOf("large.mzf"), In, "File must be smaller than 64KB"},
+      {nullptr, Folder.PathOf("empty.mzf"), In, "Body size in the file header is 0"},
       // 110 million lead gap pulses of 20 samples each.
-      {[](TScriptedUser& U) { U.LeadGap = 110'000'000; }, "Output would be larger than 2 GB",
-       "ChooseOutputFile"},
-      {ChosenOutput(Folder.PathOf("in.mzf")), Same, "SetStartEnabled"},
-      {ChosenOutput(Folder.PathOf("./in.mzf")), Same, "SetStartEnabled"},
-      {ChosenOutput(Folder.PathOf("link.wav")), Same, "SetStartEnabled"},
-      {ChosenOutput(Folder.PathOf("hard.wav")), Same, "SetStartEnabled"},
+      {[](TConversionSettings& S) { S.LoaderGap = 110'000'000; }, In, In,
+       "Output would be larger than 2 GB"},
+      {nullptr, In, In, Same},
+      {nullptr, In, Folder.PathOf("./in.mzf"), Same},
+      {nullptr, In, Folder.PathOf("link.wav"), Same},
+      {nullptr, In, Folder.PathOf("hard.wav"), Same},
   };
   const std::vector<std::string> Names = Folder.Names();
+  const TConversionSettings Good = Settings;
   for (const auto& Case : Cases) {
     SCOPED_TRACE(Case.Message);
-    TScriptedUser U = User;
-    Case.Arrange(U);
-    EXPECT_EQ(Run->Execute(U), TRunOutcome::Refused);
-    EXPECT_EQ(U.Messages, std::vector<std::string>{Case.Message});
-    EXPECT_EQ(U.CountOf(Case.NotReached), 0);
-    EXPECT_EQ(U.CountOf("SetStartEnabled"), 0);
+    Settings = Good;
+    if (Case.Arrange) {
+      Case.Arrange(Settings);
+    }
+    Observer = {};
+    EXPECT_EQ(Execute(Case.InputName, Case.OutputName), TRunOutcome::Refused);
+    EXPECT_EQ(Observer.Calls, std::vector<std::string>{"Refused:" + Case.Message});
     EXPECT_EQ(Folder.Names(), Names);
     ExpectInputUnchanged();
   }
@@ -199,10 +197,9 @@ TEST_F(ConversionFault, RefusalsEndTheRunBeforeAnythingIsWritten) {
 
 TEST_F(ConversionFault, OutputInAMissingFolderNamesTheChosenFile) {
   const std::string Chosen = Folder.PathOf("no such folder/out.wav");
-  User.OutputFile = Chosen;
-  ExpectError<EFCreateError>([&] { Run->Execute(User); },
+  ExpectError<EFCreateError>([&] { Execute(Folder.PathOf("in.mzf"), Chosen); },
                              "Cannot create file " + Chosen + ": No such file or directory");
-  EXPECT_EQ(User.CountOf("WriteTiming"), 0);  // failed before the boxes changed
+  EXPECT_EQ(Observer.CountOf("FileStarts"), 0);  // failed before any tape file
   ExpectCleanedUp({"in.mzf"});
 }
 
@@ -210,33 +207,30 @@ TEST_F(ConversionFault, WriteFailureOnAFullDeviceIsReportedAndTheDeviceStays) {
   if (const std::string Reason = test::NoFullDevice(); !Reason.empty()) {
     GTEST_SKIP() << Reason;
   }
-  User.OutputFile = "/dev/full";
-  ExpectError<EWriteError>([&] { Run->Execute(User); },
+  ExpectError<EWriteError>([&] { Execute(Folder.PathOf("in.mzf"), "/dev/full"); },
                            "Cannot write /dev/full: No space left on device");
   EXPECT_TRUE(fs::is_character_file("/dev/full"));
   ExpectCleanedUp({"in.mzf"});
 }
 
-// A run that fails half way through writing: the window fails at its Nth
-// call once the output is open (the eight timing box writes and the two
-// message passes around the loader file), so the fault lands before, inside
-// or after the loader pass and stands for any failure there. Both ways of
+// A run that fails half way through writing: the front end fails as the
+// Nth tape file starts (a window closed while the run let messages
+// through), so the fault lands before or after the loader file. Both ways of
 // making the output, unnamed and under a hidden name (KVETRO_NO_TMPFILE):
 // the window's process lives on after a failed run, so the run itself must
 // leave nothing.
 class RunFailure : public ConversionFault, public ::testing::WithParamInterface<int> {
  protected:
-  // The window fails at its call number Call, counting from 0; -1: never.
-  void FailAt(int Call) {
-    User.OnCall = [this, Call](const std::string& Name) {
-      if ((Name.rfind("WriteTiming", 0) == 0 || Name == "ProcessMessages") &&
-          WindowCalls++ == Call) {
+  // The front end fails at tape file number File, counting from 0; -1: never.
+  void FailAt(int File) {
+    Observer.OnCall = [this, File](const std::string& Name) {
+      if (Name.rfind("FileStarts", 0) == 0 && FileStarts++ == File) {
         throw Exception("window closed");
       }
     };
   }
 
-  int WindowCalls = 0;
+  int FileStarts = 0;
 };
 
 TEST_P(RunFailure, LeavesTheChosenNameAsItWas) {
@@ -255,11 +249,11 @@ TEST_P(RunFailure, LeavesTheChosenNameAsItWas) {
       } else {
         fs::remove(Folder.PathOf("out.wav"));
       }
-      User.Calls.clear();
-      WindowCalls = 0;
+      Observer.Calls.clear();
+      FileStarts = 0;
       FailAt(GetParam());
-      ExpectError<Exception>([&] { Run->Execute(User); }, "window closed");
-      EXPECT_GT(WindowCalls, GetParam());
+      ExpectError<Exception>([&] { Execute(); }, "window closed");
+      EXPECT_GT(FileStarts, GetParam());
       if (Existing) {
         EXPECT_EQ(ReadFile(Folder.PathOf("out.wav")), Earlier);
       }
@@ -270,16 +264,15 @@ TEST_P(RunFailure, LeavesTheChosenNameAsItWas) {
   unsetenv("KVETRO_NO_TMPFILE");
 }
 
-// A whole run makes ten such calls: four box writes and a message pass
-// before the loader file, four box writes and a message pass after it.
-INSTANTIATE_TEST_SUITE_P(FaultPoints, RunFailure, ::testing::Values(0, 3, 4, 5, 8, 9));
+// A fast-loader run writes two tape files: the loader file and the body.
+INSTANTIATE_TEST_SUITE_P(FaultPoints, RunFailure, ::testing::Values(0, 1));
 
-// The same user without a fault writes the file, so the points above are
-// inside a run that would have succeeded.
+// The same front end without a fault writes the file, so the points above
+// are inside a run that would have succeeded.
 TEST_F(RunFailure, WithoutAFaultTheRunWrites) {
   FailAt(-1);
-  EXPECT_EQ(Run->Execute(User), TRunOutcome::Written);
-  EXPECT_EQ(WindowCalls, 10);
+  EXPECT_EQ(Execute(), TRunOutcome::Written);
+  EXPECT_EQ(FileStarts, 2);
   EXPECT_EQ(Folder.Names(), (std::vector<std::string>{"in.mzf", "out.wav"}));
 }
 

@@ -2,7 +2,7 @@
 
 #include <stdexcept>
 
-#include "tape/TapeEncoder.h"
+#include "reference/TapeEncoder.h"
 
 namespace kvetro::test {
 

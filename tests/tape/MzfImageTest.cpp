@@ -8,6 +8,7 @@
 
 #include "io/InOutError.h"
 #include "tape/MzfImage.h"
+#include "tape/MzfName.h"
 #include "tests/support/MzfBuilder.h"
 #include "tests/support/ScratchFolder.h"
 
@@ -90,6 +91,28 @@ TEST_F(MzfImageLoad, FailuresReachTheCallerWithTheirTexts) {
   }
   EXPECT_EQ(Image.Bytes(), Before);
   EXPECT_EQ(Image.FileLength(), 200);
+}
+
+// The header's name as --info, the report and the file names take it: up to
+// the 0x0D, at most 17 codes, the machine's letters as ASCII and the rest as
+// '?'.
+TEST(MzfName, EndsAtTheMarkOrTheSeventeenthCodeAndShowsTheMachinesLetters) {
+  const struct {
+    TBytes Header;
+    TBytes Codes;
+    std::string Text;
+  } Cases[] = {
+      {{0x01, 'G', 'O', 0x0D, 'X'}, {'G', 'O'}, "GO"},
+      {{0x01, 0xA1, 0x9A, 'a', 0x5E, 0x0D}, {0xA1, 0x9A, 'a', 0x5E}, "ab??"},
+      {TBytes(20, 'Z'), TBytes(17, 'Z'), std::string(17, 'Z')},
+      {{0x05, 'S', 'H'}, {'S', 'H'}, "SH"},
+      {{}, {}, ""},
+  };
+  for (const auto& Case : Cases) {
+    const std::vector<std::uint8_t> Codes = HeaderName(Case.Header);
+    EXPECT_EQ(Codes, Case.Codes);
+    EXPECT_EQ(NameText(Codes), Case.Text);
+  }
 }
 
 }  // namespace

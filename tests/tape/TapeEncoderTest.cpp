@@ -1,4 +1,4 @@
-#include "tape/TapeEncoder.h"
+#include "reference/TapeEncoder.h"
 
 #include <gtest/gtest.h>
 

@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
+#include "reference/TapeEncoder.h"
 #include "tape/SignalRenderer.h"
 #include "tape/SignalTotals.h"
-#include "tape/TapeEncoder.h"
 #include "tests/support/MzfBuilder.h"
 #include "tests/support/ReferenceSignal.h"
 #include "tests/support/SameBytes.h"

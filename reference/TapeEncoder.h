@@ -3,6 +3,8 @@
 #include <array>
 #include <cstdint>
 
+#include "reference/EncoderPhase.h"
+#include "reference/PulseTimingSource.h"
 #include "tape/MzfImage.h"
 #include "tape/PulseTiming.h"
 #include "tape/TapeSignal.h"
@@ -38,7 +40,8 @@ struct TTapeEncoderState {
 //
 // Conversions write through TSignalRenderer, which is much faster; this step
 // machine, which asks for each count at the moment it needs it, is the
-// reference that the fuzz checks and the tests hold the renderer to.
+// reference that the fuzz checks, the tests and the benchmarks hold the
+// renderer to. It is no part of the program.
 class TTapeEncoder {
  public:
   static constexpr std::uint8_t LoLevel = TSampleLevels{}.Lo;

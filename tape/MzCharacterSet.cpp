@@ -1,4 +1,4 @@
-#include "reader/MzCharacterSet.h"
+#include "tape/MzCharacterSet.h"
 
 #include <array>
 
