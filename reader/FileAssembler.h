@@ -10,6 +10,18 @@
 
 namespace kvetro {
 
+// The blocks of the tape file under way, as they came.
+struct TFileBlocks {
+  std::optional<TBlockRead> Header;
+  std::optional<TBlockRead> HeaderCopy;
+  std::optional<TBlockRead> Body;
+  std::optional<TBlockRead> BodyCopy;
+  std::optional<TBlockRead> FastBody;
+  bool Told = false;  // to the observer, when it became whole
+  bool HasHeader() const { return Header || HeaderCopy; }
+  bool HasBody() const { return Body || BodyCopy; }
+};
+
 // Puts the blocks together into tape files, in the order they come: a
 // header, then its body, each maybe with a copy; the two readings of a
 // block are merged (reader/BlockMerge.h). A header of Kvetro's loader file
@@ -36,16 +48,6 @@ class TFileAssembler : public TBlockConsumer {
   std::int32_t GoodBlocks() const { return FGoodBlocks; }
 
  private:
-  struct TFileBlocks {
-    std::optional<TBlockRead> Header;
-    std::optional<TBlockRead> HeaderCopy;
-    std::optional<TBlockRead> Body;
-    std::optional<TBlockRead> BodyCopy;
-    std::optional<TBlockRead> FastBody;
-    bool HasHeader() const { return Header || HeaderCopy; }
-    bool HasBody() const { return Body || BodyCopy; }
-    bool Told = false;  // to the observer, when it became whole
-  };
   static bool IsLoaderFile(const std::vector<std::uint8_t>& Header,
                            const std::vector<std::uint8_t>& Body);
   void AddHeader(TBlockRead Block);
