@@ -10,8 +10,6 @@ namespace kvetro {
 
 namespace {
 
-constexpr std::size_t PulsesPerByte = 9;
-constexpr std::int32_t ChecksumBytes = 2;
 // A pulse flagged as damage that is followed by this many well framed bytes
 // was no damage that moved the framing: its byte is kept, as near.
 constexpr std::int32_t ConfirmingBytes = 4;
@@ -165,8 +163,9 @@ std::vector<std::int64_t> Frame(const TBlockPulses& Block, const TReading& Readi
   std::vector<std::int64_t> Forward;
   std::int32_t ForwardFramed = 0;
   Follow(
-      Block, Reading, Count, [](std::int32_t J) { return static_cast<std::int64_t>(J) * 9; },
-      Forward, ForwardFramed);
+      Block, Reading, Count,
+      [](std::int32_t J) { return static_cast<std::int64_t>(J * PulsesPerByte); }, Forward,
+      ForwardFramed);
   std::vector<std::int64_t> Start(static_cast<std::size_t>(Count), -1);
   std::copy(Forward.begin(), Forward.end(), Start.begin());
   if (ForwardFramed == Count || !Block.EndedAtGap) {
@@ -183,8 +182,10 @@ std::vector<std::int64_t> Frame(const TBlockPulses& Block, const TReading& Readi
     const std::int64_t Tail = Total - static_cast<std::int64_t>(End);
     Follow(
         Block, Reading, Count,
-        [Tail](std::int32_t J) { return Tail - static_cast<std::int64_t>(J + 1) * 9; }, Tried,
-        Framed);
+        [Tail](std::int32_t J) {
+          return Tail - static_cast<std::int64_t>((J + 1) * PulsesPerByte);
+        },
+        Tried, Framed);
     if (Framed > BackwardFramed) {
       BackwardFramed = Framed;
       Backward = std::move(Tried);
@@ -210,8 +211,8 @@ std::int32_t CountFromPulses(const TBlockPulses& Block, const TReading& Reading)
   std::int32_t Framed = 0;
   const auto Most = static_cast<std::int32_t>(Block.Pulses.size() / PulsesPerByte);
   Follow(
-      Block, Reading, Most, [](std::int32_t J) { return static_cast<std::int64_t>(J) * 9; }, Start,
-      Framed);
+      Block, Reading, Most,
+      [](std::int32_t J) { return static_cast<std::int64_t>(J * PulsesPerByte); }, Start, Framed);
   for (std::size_t End = 1; End <= MostEndPulses && End <= Block.Pulses.size(); ++End) {
     const auto Count = static_cast<std::int32_t>((Block.Pulses.size() - End) / PulsesPerByte);
     if ((Block.Pulses.size() - End) % PulsesPerByte == 0 && Framed >= Count &&

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -10,6 +11,11 @@
 namespace kvetro {
 
 enum class TBlockKind { Header, Body };
+
+// A byte on tape: a long start pulse, then bits 7 down to 0.
+inline constexpr std::size_t PulsesPerByte = 9;
+// After a block's data bytes: the count of their one bits, high byte first.
+inline constexpr std::int32_t ChecksumBytes = 2;
 
 // A pulse of a block, kept until the whole block has come.
 struct TPulseRecord {

@@ -54,8 +54,6 @@ static_assert(MarkPulses(kStandardFile, TBlock::Header) == TBlockReader::HeaderM
 static_assert(CopyGap(kStandardFile, TBlock::Header) == TBlockReader::CopyGapPulses &&
               CopyGap(kStandardFile, TBlock::Body) == TBlockReader::CopyGapPulses);
 
-constexpr std::size_t PulsesPerByte = 9;
-constexpr std::int32_t ChecksumBytes = 2;
 // The longest block: a body of 65535 bytes.
 constexpr std::int32_t LongestBlock = 65535;
 // How far a long pulse is taken to lie from the short ones of a gap, as a
@@ -340,7 +338,8 @@ void TBlockReader::Collect(const TPulse& Pulse) {
   }
 
   const auto Index = static_cast<std::int32_t>(FBlock.Pulses.size()) - 1;
-  if (Index < FExpected && (Damage || (Index % 9 == 0 && !Long))) {
+  if (Index < FExpected &&
+      (Damage || (Index % static_cast<std::int32_t>(PulsesPerByte) == 0 && !Long))) {
     FCleanSoFar = false;
   }
   if (FCleanSoFar && Index < FExpected) {

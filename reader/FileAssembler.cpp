@@ -11,8 +11,6 @@ namespace kvetro {
 
 namespace {
 
-constexpr std::int32_t ChecksumBytes = 2;
-
 std::uint16_t WordAt(const std::vector<std::uint8_t>& Bytes, std::size_t Offset) {
   const auto At = [&Bytes](std::size_t I) { return I < Bytes.size() ? Bytes[I] : 0; };
   return static_cast<std::uint16_t>(At(Offset) | At(Offset + 1) << 8);

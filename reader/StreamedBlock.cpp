@@ -4,12 +4,7 @@
 
 namespace kvetro {
 
-namespace {
-
-constexpr std::int32_t PulsesPerByte = 9;
-constexpr std::int32_t ChecksumBytes = 2;
-
-}  // namespace
+namespace {}  // namespace
 
 void TStreamedBlock::Start(const TBlockPulses& Block) {
   const auto Bytes = static_cast<std::size_t>(Block.Length + ChecksumBytes);
