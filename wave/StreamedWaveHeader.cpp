@@ -6,18 +6,14 @@
 #include <vector>
 
 #include "wave/LittleEndian.h"
+#include "wave/RiffChunk.h"
 
 namespace kvetro {
 
 namespace {
 
-constexpr std::int32_t kChunkHeaderSize = 8;
 // A format record is a few dozen bytes; a larger one is not a WAV's.
 constexpr std::uint32_t kLargestFormat = 1024;
-
-bool IdIs(const std::uint8_t* At, const char (&Id)[5]) {
-  return std::memcmp(At, Id, 4) == 0;
-}
 
 // Count bytes, or as many as the stream still has.
 std::int64_t ReadFully(TStream& Stream, std::uint8_t* Into, std::int64_t Count) {
@@ -50,7 +46,7 @@ bool Skip(TStream& Stream, std::int64_t Count) {
 
 TStreamedWaveHeader TStreamedWaveHeader::Read(TStream& Stream, const std::string& Name) {
   const auto Refuse = [&Name](const std::string& Reason) { return EWaveFormatError(Name, Reason); };
-  std::array<std::uint8_t, 12> Riff{};
+  std::array<std::uint8_t, kRiffHeaderSize> Riff{};
   const std::int64_t Got = ReadFully(Stream, Riff.data(), Riff.size());
   if (Got == 0) {
     throw Refuse("the stream is empty");

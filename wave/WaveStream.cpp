@@ -7,18 +7,12 @@
 
 #include "io/StreamErrors.h"
 #include "wave/LittleEndian.h"
+#include "wave/RiffChunk.h"
 #include "wave/WaveStreamError.h"
 
 namespace kvetro {
 
 namespace {
-
-constexpr std::int32_t kRiffHeaderSize = 12;
-constexpr std::int32_t kChunkHeaderSize = 8;
-
-bool IdIs(const std::uint8_t* At, const char (&Id)[5]) {
-  return std::memcmp(At, Id, 4) == 0;
-}
 
 std::array<std::uint8_t, kChunkHeaderSize> ChunkHeader(const char (&Id)[5], std::uint32_t Size) {
   std::array<std::uint8_t, kChunkHeaderSize> Header{};
