@@ -70,7 +70,7 @@ double Trimmed(std::vector<double> Values) {
 }  // namespace
 
 TBlockReader::TBlockReader(TBlockConsumer& Consumer, std::int32_t Rate)
-    : FConsumer(Consumer), FRate(Rate) {}
+    : FConsumer(Consumer), FRate(Rate), FMarkApartUs(MarkSamplesApart * 1e6 / Rate) {}
 
 void TBlockReader::Pulse(const TPulse& Pulse) {
   FHistory[FNext] = Pulse;
@@ -138,7 +138,7 @@ bool TBlockReader::FindMark(std::int32_t N, std::int32_t Misfits, TReadPoint& Po
   const double Long = LongSum / Count;
   const double Spread = std::max(ShortSquares / Count - Short * Short, 0.0) +
                         std::max(LongSquares / Count - Long * Long, 0.0);
-  if (!(Long > Short) ||
+  if (!(Long - Short >= FMarkApartUs) ||
       (Long - Short) * (Long - Short) <= MarkSeparation * MarkSeparation * Spread) {
     return false;
   }

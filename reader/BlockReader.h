@@ -53,8 +53,13 @@ class TBlockReader {
   // start pulses.
   static constexpr std::int32_t HeaderMarkMisfits = 3;
   static constexpr std::int32_t BodyMarkMisfits = 1;
-  // A tape mark's two runs must lie this many of their spreads apart.
+  // A tape mark's two runs must lie this many of their spreads apart, and
+  // at least this share of a sample: pulses written in whole samples that
+  // differ at all differ by a sample or more, while the HIGH times of a gap
+  // of like pulses wander by fractions of one (dither, hiss), which
+  // spreads of almost nothing would otherwise take for two kinds.
   static constexpr double MarkSeparation = 2;
+  static constexpr double MarkSamplesApart = 0.5;
   // This many pulses in a row without a clear long one end a block: a gap.
   static constexpr std::int32_t GapRun = 64;
   // A pulse is damage when its HIGH time lies below this share of the short
@@ -102,6 +107,7 @@ class TBlockReader {
 
   TBlockConsumer& FConsumer;
   std::int32_t FRate;
+  double FMarkApartUs;  // MarkSamplesApart at the recording's rate
   std::array<TPulse, History> FHistory{};
   std::size_t FNext = 0;
   std::size_t FStored = 0;

@@ -66,13 +66,13 @@ def make_case(sox, source, target, folder, output_options, effects):
         noise = os.path.join(folder, "noise.wav")
         info = run(["soxi", "-D", source]) if shutil.which("soxi") else None
         seconds = info.stdout.strip() if info and info.returncode == 0 else "120"
-        run([sox, "-n", "-r", "44100", "-c", "1", "-b", "16", noise, "synth", seconds,
+        run([sox, "-R", "-n", "-r", "44100", "-c", "1", "-b", "16", noise, "synth", seconds,
              "whitenoise", "vol", "0.15"]).check_returncode()
         merge = "-m" if effects == "noise" else "-M"
         inputs = [noise, source] if effects == "noise channel" else [source, noise]
-        command = [sox, merge] + inputs + ["-b", "16", target]
+        command = [sox, "-R", merge] + inputs + ["-b", "16", target]
     else:
-        command = [sox, source] + output_options + [target] + effects
+        command = [sox, "-R", source] + output_options + [target] + effects
     result = run(command)
     if result.returncode != 0:
         raise RuntimeError(f"sox failed: {' '.join(command)}\n{result.stderr}")
