@@ -36,6 +36,7 @@ TBlockReport Reported(const TMergedBlock& Block) {
     Report.Short = Pulses.Short();
     Report.Long = Pulses.Long();
     Report.OtherPolarityWindow = Pulses.OtherPolarityWindow();
+    Report.Histogram = Pulses.Histogram();
     Report.LostPulses = Block.Used->LostPulses;
     Report.LostSeconds = Block.Used->LostSeconds;
     if (Good(Block)) {

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "reader/PulseMaker.h"
 #include "reader/TapeReport.h"
@@ -19,11 +22,19 @@ class TPulseStatistics {
     if (LowUs >= 0) {
       Kind.Low.Add(LowUs);
     }
+    std::vector<std::uint32_t>& Bins = Long ? FHistogram.Long : FHistogram.Short;
+    const auto Bin = static_cast<std::size_t>(
+        std::clamp(HighUs / THighTimeHistogram::BinUs, 0.0, THighTimeHistogram::MostBins - 1.0));
+    if (Bin >= Bins.size()) {
+      Bins.resize(Bin + 1);
+    }
+    ++Bins[Bin];
   }
 
   TPulseFigures Short() const { return Figures(FShort); }
   TPulseFigures Long() const { return Figures(FLong); }
   TReadWindow Window() const { return {FShort.High.Max, FLong.High.Min}; }
+  const THighTimeHistogram& Histogram() const { return FHistogram; }
   // The machine would time the LOW halves if the recording were turned over.
   TReadWindow OtherPolarityWindow() const { return {FShort.Low.Max, FLong.Low.Min}; }
 
@@ -53,6 +64,7 @@ class TPulseStatistics {
 
   TKind FShort;
   TKind FLong;
+  THighTimeHistogram FHistogram;
 };
 
 }  // namespace kvetro

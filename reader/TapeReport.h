@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -37,6 +38,18 @@ struct TReadWindow {
 
   bool IsOpen() const { return ToUs > FromUs; }
   double WidthUs() const { return IsOpen() ? ToUs - FromUs : 0; }
+};
+
+// How many of a block's pulses had each HIGH time, for a picture of its read
+// window: Short[I] and Long[I] count the pulses read as that kind whose HIGH
+// lasted from I * BinUs to (I + 1) * BinUs; the last bin also holds any
+// longer. Fine enough for the slowest rate's samples to be told apart, and
+// for a front end to gather bins as it draws.
+struct THighTimeHistogram {
+  static constexpr double BinUs = 2;
+  static constexpr std::size_t MostBins = 2048;
+  std::vector<std::uint32_t> Short;
+  std::vector<std::uint32_t> Long;
 };
 
 enum class TBlockSource {
@@ -88,6 +101,7 @@ struct TBlockReport {
   // checksum, damage left out.
   TPulseFigures Short;
   TPulseFigures Long;
+  THighTimeHistogram Histogram;
   // None for a block that failed.
   std::optional<TReadWindow> Window;
   // The window if the recording were turned upside down: the machine would

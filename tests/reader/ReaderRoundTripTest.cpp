@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <memory>
+#include <tuple>
 
 #include "reader/TapeReader.h"
 #include "tape/ConversionPlan.h"
@@ -222,6 +223,14 @@ TEST(ReaderRoundTrip, WindowsOfKvetroWavesAreExact) {
     EXPECT_NEAR(Case.Block.Short.High.MeanUs, Us(Case.Short), 0.05);
     EXPECT_NEAR(Case.Block.Long.Low.MeanUs, Us(Case.LongLo), 0.05);
     EXPECT_NEAR(Case.Block.Long.High.SpreadUs, 0, 1e-3);
+    // Every pulse of a kind in the one bin of its HIGH time.
+    for (const auto& [Bins, Samples, Count] :
+         {std::tuple{Case.Block.Histogram.Short, Case.Short, Case.Block.Short.High.Count},
+          std::tuple{Case.Block.Histogram.Long, Case.Long, Case.Block.Long.High.Count}}) {
+      const auto Bin = static_cast<std::size_t>(Us(Samples) / THighTimeHistogram::BinUs);
+      ASSERT_EQ(Bins.size(), Bin + 1);
+      EXPECT_EQ(Bins[Bin], Count);
+    }
   }
   EXPECT_NEAR(File.Header->Window->FromUs, 249.4, 0.05);
   EXPECT_NEAR(File.Header->Window->ToUs, 430.8, 0.05);
