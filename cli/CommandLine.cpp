@@ -247,7 +247,7 @@ TCommandLine Parse(const std::vector<std::string>& Arguments, const TOptionTable
                    const char* Program, bool Version,
                    TCommandLine (*Interpreted)(const TParsedOptions&,
                                                const std::vector<std::string>&),
-                   const std::string& Help, const char* Hint) {
+                   std::string (*Help)(), const char* Hint) {
   CLI::App App("", Program);
   // File names such as /tmp/game.mzf are never options, on Windows either.
   App.allow_windows_style_options(false);
@@ -270,7 +270,7 @@ TCommandLine Parse(const std::vector<std::string>& Arguments, const TOptionTable
     Line = Interpreted(Parsed, Files);
   } catch (const CLI::CallForHelp&) {
     Line.Kind = TCommandKind::Help;
-    Line.Text = Help;
+    Line.Text = Help();  // made only when asked for
   } catch (const CLI::CallForVersion&) {
     Line.Kind = TCommandKind::Version;
     Line.Text = VersionText() + "\n";
@@ -290,9 +290,9 @@ TCommandLine Parse(const std::vector<std::string>& Arguments, const TOptionTable
 TCommandLine ParseCommandLine(const std::vector<std::string>& Arguments) {
   if (!Arguments.empty() && Arguments.front() == ReadCommandName) {
     return Parse({Arguments.begin() + 1, Arguments.end()}, ReadOptions(), "kvetro-cli read", false,
-                 InterpretRead, ReadHelpText(), ReadUsageHint);
+                 InterpretRead, ReadHelpText, ReadUsageHint);
   }
-  return Parse(Arguments, ConvertOptions(), "kvetro-cli", true, Interpret, HelpText(), UsageHint);
+  return Parse(Arguments, ConvertOptions(), "kvetro-cli", true, Interpret, HelpText, UsageHint);
 }
 
 std::string VersionText() {
