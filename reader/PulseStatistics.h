@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <vector>
 
 #include "reader/PulseMaker.h"
@@ -33,25 +34,29 @@ class TPulseStatistics {
 
   TPulseFigures Short() const { return Figures(FShort); }
   TPulseFigures Long() const { return Figures(FLong); }
-  TReadWindow Window() const { return {FShort.High.Max, FLong.High.Min}; }
+  TReadWindow Window() const { return {FShort.High.Most(), FLong.High.Least()}; }
   const THighTimeHistogram& Histogram() const { return FHistogram; }
   // The machine would time the LOW halves if the recording were turned over.
-  TReadWindow OtherPolarityWindow() const { return {FShort.Low.Max, FLong.Low.Min}; }
+  TReadWindow OtherPolarityWindow() const { return {FShort.Low.Most(), FLong.Low.Least()}; }
 
  private:
   struct TSums {
     std::int64_t Count = 0;
     double Sum = 0;
     double Squares = 0;
-    double Min = 0;
-    double Max = 0;
+    // From infinity, so that each time is taken without a branch.
+    double Min = std::numeric_limits<double>::infinity();
+    double Max = -std::numeric_limits<double>::infinity();
     void Add(double Us) {
-      Min = Count == 0 || Us < Min ? Us : Min;
-      Max = Count == 0 || Us > Max ? Us : Max;
+      Min = std::min(Min, Us);
+      Max = std::max(Max, Us);
       ++Count;
       Sum += Us;
       Squares += Us * Us;
     }
+    // 0 when no time was added.
+    double Least() const { return Count == 0 ? 0 : Min; }
+    double Most() const { return Count == 0 ? 0 : Max; }
     TTimeFigures Figures() const;
   };
   struct TKind {

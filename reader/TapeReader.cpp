@@ -9,6 +9,7 @@
 #include "io/StreamErrors.h"
 #include "reader/BlockReader.h"
 #include "reader/EdgeDetector.h"
+#include "reader/EdgeFanOut.h"
 #include "reader/FileAssembler.h"
 #include "reader/PulseMaker.h"
 #include "reader/SampleSource.h"
@@ -128,28 +129,35 @@ std::int32_t CheckedChannel(const TReadOptions& Options, const TWaveFormat& Form
   return Options.Channel;
 }
 
-// Feeds every block of samples through the edges to every chain; Stop is
-// asked after each block, with the block, and ends the reading early.
+// Feeds every block of samples through the edges to every chain, each on a
+// thread of its own when Threads; Stop is asked after each block, with the
+// block, and ends the reading early.
 template <typename TStop>
-void ReadSamples(TSampleSource& Samples, std::int32_t Rate, const TChains& Chains, TStop Stop) {
+void ReadSamples(TSampleSource& Samples, std::int32_t Rate, const TChains& Chains, bool Threads,
+                 TStop Stop) {
+  std::vector<TEdgeFanOut::TReader> Readers;
+  for (const auto& Chain : Chains) {
+    Readers.emplace_back([&Chain = *Chain](std::span<const TEdge> Edges) {
+      for (const TEdge& Edge : Edges) {
+        Chain.Edge(Edge);
+      }
+    });
+  }
+  TEdgeFanOut FanOut(std::move(Readers), Threads);
   TEdgeDetector Edges(Rate);
-  std::vector<TEdge> Found;
   for (;;) {
     const auto Block = Samples.NextBlock();
     if (Block.empty()) {
       break;
     }
-    Found.clear();
+    std::vector<TEdge> Found;
     Edges.Feed(Block, Found);
-    for (const auto& Chain : Chains) {
-      for (const TEdge& Edge : Found) {
-        Chain->Edge(Edge);
-      }
-    }
+    FanOut.Send(std::move(Found));
     if (Stop(Block)) {
       break;
     }
   }
+  FanOut.Finish();
 }
 
 // Ends the chains and puts into the report what the one that read most
@@ -243,7 +251,7 @@ TTapeReport ReadTape(TStream& Stream, const std::string& Name, const TReadOption
   Report.PolarityFixed = Options.Polarity != TReadOptions::TPolarity::Either;
 
   TSampleSource Samples(Wave, Format, Channel);
-  ReadSamples(Samples, Format.Rate, Chains, [](std::span<const float>) { return false; });
+  ReadSamples(Samples, Format.Rate, Chains, true, [](std::span<const float>) { return false; });
   Report.Files = Conclude(Report, Chains, Samples).Files.Files();
   for (TFileReport& File : Report.Files) {
     if (!File.Header) {
@@ -280,7 +288,8 @@ TTapeReport ReadTapeStream(TStream& Stream, const std::string& Name, const TRead
   const auto Seconds = [&Samples, &Format] {
     return static_cast<double>(Samples.FramesRead()) / Format.Rate;
   };
-  ReadSamples(Samples, Format.Rate, Chains, [&](std::span<const float> Block) {
+  // The files are told as they come, on this thread.
+  ReadSamples(Samples, Format.Rate, Chains, false, [&](std::span<const float> Block) {
     return Observer.Progress(Seconds(), PeakDb(Block));
   });
   Report.DurationSeconds = Seconds();
