@@ -206,7 +206,7 @@ const TOptionTable& ReadOptions() {
        .Help = {"print the report and what would be written; write nothing"},
        .Set = [](TCommandLine& Line, const TOptionValue&) { Read(Line).DryRun = true; }},
       {.Name = "--force",
-       .Help = {"replace MZF files that exist"},
+       .Help = {"replace MZF and MZT files that exist"},
        .Set = [](TCommandLine& Line, const TOptionValue&) { Read(Line).Force = true; }},
       {.Name = "--keep-bad",
        .Help = {"write a file not read whole, as far as it was read, as", "NAME.bad.mzf"},
