@@ -36,6 +36,11 @@ bool KeepMzt(const TReadSettings& Settings, const std::vector<TFileReport>& File
     Errors << "Not written: " << Name << " (no file read whole)\n";
     return false;
   }
+  // Even --force never puts the MZT in the recording's place.
+  if (PlatformSameFile(Name, Settings.RecordingName)) {
+    Errors << "Not written: " << Name << " is the recording\n";
+    return false;
+  }
   if (!Settings.Force && PlatformNameTaken(Name)) {
     Errors << "Not written: " << Name << " exists (--force replaces it)\n";
     return false;

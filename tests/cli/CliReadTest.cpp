@@ -152,6 +152,13 @@ TEST_F(CliRead, AnMztOfTheReadEqualsTheOneConverted) {
   const std::string Wrote = "2 files found, 2 read whole\nWrote " + Mzt + " (2 files)\n";
   EXPECT_EQ(Result.OutText().substr(Result.OutText().size() - Wrote.size()), Wrote);
   EXPECT_TRUE(SameBytes(ReadFile(Mzt), Side));
+  // Read as a stream, the MZT comes when the input ends; never over the recording.
+  const std::string Streamed = Scratch.PathOf("streamed.mzt");
+  EXPECT_EQ(RunCli({"read", "--mzt", Streamed, "-"}, {.Stdin = Wave}).ExitCode, 0);
+  EXPECT_TRUE(SameBytes(ReadFile(Streamed), Side));
+  Result = RunCli({"read", "--force", "--mzt", Wave, Wave});
+  EXPECT_EQ(Result.ExitCode, 1);
+  EXPECT_EQ(Result.Errors, "Not written: " + Wave + " is the recording\n");
 
   Result = Read(ReadFile(Wave), {"--force", "--mzt", Mzt});
   EXPECT_EQ(Result.ExitCode, 0) << Result.Errors;
