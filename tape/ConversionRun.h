@@ -48,7 +48,7 @@ class TConversionRun {
   bool LoadBytes(const std::vector<std::uint8_t>& Bytes, const std::string& Name) {
     return LoadInputs({{Name, Bytes}});
   }
-  // Writes the loaded file (after a load that was not refused) to the output
+  // Writes the loaded tape (after a load that was not refused) to the output
   // that Outputs opens as OutputName. Failures: the output name keeps what
   // it held, and the exception goes on to the caller.
   bool Write(const std::string& OutputName, TOutputOpener& Outputs);

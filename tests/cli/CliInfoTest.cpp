@@ -268,15 +268,12 @@ TEST_F(CliInfo, AnOutputOver2GBIsReportedAsTheRunRefusesIt) {
 TEST_F(CliInfo, ATapeListsEachFileWithItsTime) {
   TBytes Tape = MzfFile(0x01, "BASIC", 100, 0x1200, 0x1200, CountingBody(100, 0));
   const TBytes Game = MzfFile(0x01, "GAME", 20, 0x6000, 0x6010, CountingBody(30, 0));
-  const std::uint64_t Samples[] = {
-      expected::Samples(
-          expected::StandardTapeFile(expected::Slice(Tape, 0, 128), expected::UserBody(Tape), true),
-          expected::kStandardTiming)
-          .size(),
-      expected::Samples(
-          expected::StandardTapeFile(expected::Slice(Game, 0, 128), expected::UserBody(Game), true),
-          expected::kStandardTiming)
-          .size()};
+  const auto SamplesOf = [](const TBytes& File) {
+    const expected::Conversion Own{.User = expected::kStandardTiming,
+                                   .Tape = expected::Layout::Standard};
+    return expected::ConvertedTape({File}, Own).size() - TConversionPlan::WaveHeaderSize;
+  };
+  const std::uint64_t Samples[] = {SamplesOf(Tape), SamplesOf(Game)};
   Tape.insert(Tape.end(), Game.begin(), Game.end());
   WriteFile(Input, Tape);
   const std::string Files[] = {
