@@ -10,9 +10,9 @@
 #include "io/Exception.h"
 #include "io/PlatformFile.h"
 #include "io/StreamErrors.h"
-#include "tape/MzfImage.h"
 #include "tape/MzfInfo.h"
 #include "tape/MzfInfoText.h"
+#include "tape/MzfTape.h"
 #include "tape/ReplacingOutput.h"
 #include "tape/RunMessages.h"
 #include "tape/TextObserver.h"
@@ -74,27 +74,28 @@ int TCliApplication::ConvertToStandardOutput(const TCliSettings& Settings) {
 int TCliApplication::ExecuteRun(const TCliSettings& Settings, TOutputOpener& Outputs) {
   TTextObserver Observer(FErrors);
   TConversionRun Run(Settings.Conversion, Observer);
-  const TRunOutcome Outcome = Run.Execute(Settings.InputName, Settings.OutputName, Outputs);
+  const TRunOutcome Outcome = Run.Execute(Settings.InputNames, Settings.OutputName, Outputs);
   return Outcome == TRunOutcome::Written ? ExitWritten : ExitFailed;
 }
 
 int TCliApplication::Describe(const TCliSettings& Settings) {
-  // 64 KiB: kept off the stack.
-  const auto Image = std::make_unique<TMzfImage>();
-  switch (Image->LoadFromFile(Settings.InputName)) {
-    case TMzfImage::LoadResult::Loaded:
-      break;
-    case TMzfImage::LoadResult::TooLarge:
-      FErrors << FileTooLargeText << '\n';
-      return ExitFailed;
-    case TMzfImage::LoadResult::WaveFile:
-      FErrors << WaveInputRefusal(Settings.InputName) << '\n';
-      return ExitFailed;
+  TMzfTape Tape;
+  for (const std::string& Name : Settings.InputNames) {
+    switch (Tape.AddFile(Name)) {
+      case TMzfTape::TAddResult::Added:
+        break;
+      case TMzfTape::TAddResult::TooLarge:
+        FErrors << InputTooLargeText(Name) << '\n';
+        return ExitFailed;
+      case TMzfTape::TAddResult::WaveFile:
+        FErrors << WaveInputRefusal(Name) << '\n';
+        return ExitFailed;
+    }
   }
-  const TMzfInfo Info = DescribeMzf(*Image, Settings.Conversion);
-  FOut << MzfInfoText(Info) << std::flush;
-  if (Info.Warning) {
-    FErrors << WarningPrefix << *Info.Warning << '\n';
+  const TTapeInfo Info = DescribeTape(Tape, Settings.Conversion);
+  FOut << TapeInfoText(Info) << std::flush;
+  for (const std::string& Warning : Info.Warnings) {
+    FErrors << WarningPrefix << Warning << '\n';
   }
   if (Info.Refusal) {
     FErrors << *Info.Refusal << '\n';

@@ -16,7 +16,7 @@ inline constexpr int ExitFailed = 1;  // refused or failed; nothing was written
 inline constexpr int ExitUsage = 2;
 
 // The command-line program: reads its arguments, then converts or describes
-// one MZF file, or reads a recording back.
+// the MZF files of one or more MZF or MZT files, or reads a recording back.
 class TCliApplication {
  public:
   // Text goes to Out and Errors; a WAV asked for as "-" goes to WaveOutput.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "tape/ConversionSettings.h"
 
@@ -10,7 +11,8 @@ namespace kvetro {
 // window's.
 struct TCliSettings {
   TConversionSettings Conversion;
-  std::string InputName;
+  // MZF or MZT files, whose files go on one tape in this order.
+  std::vector<std::string> InputNames;
   std::string OutputName;  // "-" stands for standard output
 };
 

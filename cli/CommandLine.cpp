@@ -125,7 +125,8 @@ const TOptionTable& ConvertOptions() {
          .Set = [](TCommandLine& Line,
                    const TOptionValue&) { Conversion(Line).InvertLevels = true; }},
         {.Name = "--info",
-         .Help = {"print what INPUT holds and how long the sound would play;", "write nothing"},
+         .Help = {"print the files that the INPUTs hold and how long the sound",
+                  "would play; write nothing"},
          .Set = [](TCommandLine& Line, const TOptionValue&) { Line.Kind = TCommandKind::Info; }},
     };
   }();
@@ -164,16 +165,17 @@ TCommandLine Interpret(const TParsedOptions& Parsed, const std::vector<std::stri
   Parsed.SetFlags(Line);
   Parsed.SetValues(Line);
   if (Line.Kind == TCommandKind::Info) {
-    if (Files.size() != 1) {
-      throw TUsageError("--info expects one file: INPUT.mzf");
+    if (Files.empty()) {
+      throw TUsageError("--info expects the files to describe: INPUT.mzf...");
     }
-    Line.Settings.InputName = Files[0];
+    Line.Settings.InputNames = Files;
   } else {
-    if (Files.size() != 2) {
-      throw TUsageError("Expected two files: INPUT.mzf and OUTPUT.wav (or - for standard output)");
+    if (Files.size() < 2) {
+      throw TUsageError(
+          "Expected INPUT.mzf (one or more) and then OUTPUT.wav (or - for standard output)");
     }
-    Line.Settings.InputName = Files[0];
-    Line.Settings.OutputName = Files[1];
+    Line.Settings.InputNames.assign(Files.begin(), Files.end() - 1);
+    Line.Settings.OutputName = Files.back();
   }
   return Line;
 }
@@ -192,11 +194,19 @@ const TOptionTable& ReadOptions() {
        .Help = {"the folder for the MZF files, made when missing", "[the current folder]"},
        .Set = [](TCommandLine& Line,
                  const TOptionValue& Value) { Read(Line).OutFolder = Value.Text; }},
+      {.Name = "--mzt",
+       .Kind = TOptionKind::Text,
+       .ValueName = "FILE",
+       .Wants = "a file name",
+       .Help = {"write every file read whole into one MZT file, in the order",
+                "of the recording; the MZF files too only when --out is given"},
+       .Set = [](TCommandLine& Line,
+                 const TOptionValue& Value) { Read(Line).MztName = Value.Text; }},
       {.Name = "--dry-run",
        .Help = {"print the report and what would be written; write nothing"},
        .Set = [](TCommandLine& Line, const TOptionValue&) { Read(Line).DryRun = true; }},
       {.Name = "--force",
-       .Help = {"replace MZF files that exist"},
+       .Help = {"replace MZF and MZT files that exist"},
        .Set = [](TCommandLine& Line, const TOptionValue&) { Read(Line).Force = true; }},
       {.Name = "--keep-bad",
        .Help = {"write a file not read whole, as far as it was read, as", "NAME.bad.mzf"},
@@ -234,6 +244,13 @@ TCommandLine InterpretRead(const TParsedOptions& Parsed, const std::vector<std::
     throw TUsageError("--invert and --no-invert cannot be given together");
   }
   Parsed.SetFlags(Line);
+  // --mzt alone asks for the MZT alone.
+  const bool Mzt = Parsed.Given(Named(Table, "--mzt"));
+  const bool Out = Parsed.Given(Named(Table, "--out"));
+  if (Mzt && !Out && Line.Read.KeepBad) {
+    throw TUsageError("--keep-bad writes MZF files, which --mzt writes only with --out DIR");
+  }
+  Line.Read.WriteMzfFiles = !Mzt || Out;
   if (Files.size() != 1) {
     throw TUsageError("read expects one file: RECORDING.wav");
   }
@@ -306,9 +323,14 @@ std::string HelpText() {
          "writes it, which every MZ reads.\n"
          "\n"
          "Usage:\n"
-         "  kvetro-cli [options] INPUT.mzf OUTPUT.wav\n"
-         "  kvetro-cli --info [options] INPUT.mzf\n"
+         "  kvetro-cli [options] INPUT.mzf... OUTPUT.wav\n"
+         "  kvetro-cli --info [options] INPUT.mzf...\n"
          "  kvetro-cli read [options] RECORDING.wav   (see 'kvetro-cli read --help')\n"
+         "\n"
+         "Each INPUT is an MZF file (.mzf, .m12) or an MZT file: one or more MZF files back\n"
+         "to back. With --standard the WAV holds every file of every INPUT in order, each\n"
+         "as SAVE writes it, as for an interpreter and then the program that it loads;\n"
+         "the fast loader takes one program.\n"
          "\n"
          "OUTPUT.wav may be - to write the WAV to standard output (not to a terminal).\n"
          "An existing OUTPUT.wav is replaced.\n"
@@ -331,6 +353,8 @@ std::string ReadHelpText() {
          "\n"
          "Each file read whole is written as NAME.mzf, NAME being the file name in its\n"
          "header made safe; a second file of the same name as NAME-2.mzf, and so on.\n"
+         "With --mzt they all go into one MZT file instead (and as MZF files too when\n"
+         "--out is given); a file not read whole is named and left out of it.\n"
          "An existing file is kept (and reported) unless --force is given.\n"
          "RECORDING.wav may be - (standard input) or a named pipe: each file is then\n"
          "written as soon as it is read; the end of the input or Ctrl+C ends the reading.\n"

@@ -3,8 +3,9 @@
 #include <string>
 #include <vector>
 
+#include "cli/WholeFile.h"
+#include "io/Exception.h"
 #include "io/PlatformFile.h"
-#include "tape/ReplacingOutput.h"
 
 namespace kvetro {
 
@@ -19,18 +20,6 @@ std::string PathIn(const std::string& Folder, const std::string& Name) {
   }
   const char Last = Folder.back();
   return Last == '/' || Last == '\\' ? Folder + Name : Folder + "/" + Name;
-}
-
-// Whole or nothing, as the WAVs are written: the name holds what it held
-// before or the complete file.
-void WriteMzf(const std::string& Name, const std::vector<std::uint8_t>& Bytes) {
-  TReplacingOutput Output(Name);
-  try {
-    Output.Stream().WriteBuffer(Bytes.data(), static_cast<std::int32_t>(Bytes.size()));
-  } catch (const EWriteError&) {
-    throw Output.WriteFailure();
-  }
-  Output.Commit();
 }
 
 }  // namespace
@@ -54,6 +43,9 @@ void TMzfKeeper::Keep(const TFileReport& File) {
   const std::string& Folder = FSettings.OutFolder;
   const std::string Stem = FNames.Next(File);
   FAllWritten = FAllWritten && File.Whole;
+  if (!FSettings.WriteMzfFiles) {
+    return;
+  }
   if (!File.Whole && !FSettings.KeepBad) {
     FErrors << "Not written: " << PathIn(Folder, Stem + MzfExtension)
             << " (not read whole; --keep-bad writes what was read)\n";
@@ -74,7 +66,7 @@ void TMzfKeeper::Keep(const TFileReport& File) {
     return;
   }
   try {
-    WriteMzf(Name, File.Mzf);
+    WriteWholeFile(Name, File.Mzf);
     FOut << "Wrote " << Name << (File.Whole ? "" : " (not read whole)") << "\n" << std::flush;
   } catch (const Exception& Error) {
     FErrors << Error.Message() << "\n";

@@ -12,7 +12,8 @@ namespace kvetro {
 // a file read whole as NAME.mzf in the chosen folder (made when missing,
 // with its parents, before the first file goes in), one not read whole as
 // NAME.bad.mzf with --keep-bad; says on Out what it wrote and on Errors what
-// it did not, and why. Out is flushed after each file.
+// it did not, and why. Out is flushed after each file. With --mzt alone it
+// writes nothing, only counts the files read whole.
 class TMzfKeeper {
  public:
   TMzfKeeper(const TReadSettings& Settings, std::ostream& Out, std::ostream& Errors)

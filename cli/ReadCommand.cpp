@@ -6,6 +6,7 @@
 
 #include "cli/CliApplication.h"
 #include "cli/MzfKeeper.h"
+#include "cli/MztKeeper.h"
 #include "cli/StreamedRead.h"
 #include "io/PlatformFile.h"
 #include "io/PlatformInputFile.h"
@@ -33,7 +34,8 @@ int RunReadCommand(const TReadSettings& Settings, std::ostream& Out, std::ostrea
   for (const TFileReport& File : Report.Files) {
     Keeper.Keep(File);
   }
-  return Keeper.AllWritten() ? ExitWritten : ExitFailed;
+  const bool MztKept = Settings.MztName.empty() || KeepMzt(Settings, Report.Files, Out, Errors);
+  return Keeper.AllWritten() && MztKept ? ExitWritten : ExitFailed;
 }
 
 }  // namespace kvetro

@@ -13,9 +13,13 @@ namespace kvetro {
 struct TReadSettings {
   std::string RecordingName;
   std::string OutFolder;  // empty: the current folder
-  bool DryRun = false;    // report, write nothing
-  bool Force = false;     // replace files that exist
-  bool KeepBad = false;   // write a file not read whole as NAME.bad.mzf
+  // The MZT of every file read whole, in the order of the recording; empty
+  // for none. --mzt without --out writes it alone: no MZF files.
+  std::string MztName;
+  bool WriteMzfFiles = true;
+  bool DryRun = false;   // report, write nothing
+  bool Force = false;    // replace files that exist
+  bool KeepBad = false;  // write a file not read whole as NAME.bad.mzf
   TReadOptions Options;
 };
 

@@ -5,6 +5,7 @@
 
 #include "cli/CliApplication.h"
 #include "cli/MzfKeeper.h"
+#include "cli/MztKeeper.h"
 #include "io/InterruptWatch.h"
 #include "io/PlatformInputStream.h"
 #include "reader/ReportText.h"
@@ -83,7 +84,8 @@ int RunStreamedRead(const TReadSettings& Settings, std::ostream& Out, std::ostre
   for (std::size_t I = static_cast<std::size_t>(Live.Told()); I < Report.Files.size(); ++I) {
     Live.Keeper().Keep(Report.Files[I]);
   }
-  return !Report.Files.empty() && Live.Keeper().AllWritten() ? ExitWritten : ExitFailed;
+  const bool MztKept = Settings.MztName.empty() || KeepMzt(Settings, Report.Files, Out, Errors);
+  return !Report.Files.empty() && Live.Keeper().AllWritten() && MztKept ? ExitWritten : ExitFailed;
 }
 
 }  // namespace kvetro

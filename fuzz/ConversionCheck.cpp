@@ -15,6 +15,7 @@
 #include "tape/ConversionPlan.h"
 #include "tape/ConversionRun.h"
 #include "tape/FastLoaderFile.h"
+#include "tape/InputCheck.h"
 #include "tape/MemoryOutput.h"
 #include "tape/SettingsCheck.h"
 #include "tape/SignalTotals.h"
@@ -169,32 +170,39 @@ std::string CheckReadBack(const std::vector<std::uint8_t>& Bytes, std::uint64_t 
 }  // namespace
 
 std::string CheckConversion(const TConversionCase& Case) {
-  auto Image = std::make_unique<TMzfImage>();
-  const bool Fits = Case.Mzf.size() <= static_cast<std::size_t>(TMzfImage::MaxFileSize);
-  const bool Loaded =
-      Image->Assign(Case.Mzf.data(), Case.Mzf.size()) == TMzfImage::LoadResult::Loaded;
-  if (Loaded != Fits) {
-    return "image of " + Number(Case.Mzf.size()) + " bytes " + (Loaded ? "loaded" : "refused");
-  }
-  if (!Loaded) {
-    return {};
+  // The input is a tape of one or more files; what the run refuses is
+  // refused once, and nothing is committed.
+  TMzfTape Tape;
+  TConversionSettings Settings = Case.Settings;
+  const bool Added = Tape.Add({"fuzz.mzf", Case.Mzf}) == TMzfTape::TAddResult::Added;
+  if (!Added || SettingsRefusal(Settings) || TapeRefusal(Tape, Settings.Layout)) {
+    const TInputFile Input(Case.Mzf);
+    TRefusals Refusals;
+    TConversionRun Run(Settings, Refusals);
+    TMemoryOutputs Outputs;
+    const TRunOutcome Outcome = Run.Execute(Input.Name(), kOutputName, Outputs);
+    return Outcome == TRunOutcome::Refused && Refusals.Texts.size() == 1 &&
+                   !Outputs.Latest().Committed
+               ? std::string()
+               : "bad settings or a tape that cannot be sent were not refused";
   }
 
-  TConversionSettings Settings = Case.Settings;
-  TConversionPlan Plan = PlanConversion(*Image, Settings);
+  TConversionPlan Plan = PlanConversion(Tape, Settings);
   if (Plan.DataSize() > kSampleBudget) {
     for (const TimingBox Box : kBoxes) {
       Settings.UserTiming.Set(Box, 1 + (Settings.UserTiming.Get(Box) - 1) % 2);
     }
-    Plan = PlanConversion(*Image, Settings);
+    Plan = PlanConversion(Tape, Settings);
   }
 
   // The pulses of each tape file, counted over the images the plan names,
   // and the samples of their first halves.
+  auto Image = std::make_unique<TMzfImage>();
   auto Loader = std::make_unique<TMzfImage>();
   std::vector<TPulseCount> FilePulses;
   std::uint64_t FirstHalves = 0;
   for (const TPlannedFile& File : Plan.Files) {
+    Tape.Fill(File.Image, *Image);
     const TMzfImage& Source = PlannedImage(File, *Image, Settings.MonitorConstant, *Loader);
     FilePulses.push_back(RunPulses(Source, File.Layout, File.Values));
     FirstHalves += FirstHalfSamples(FilePulses.back(), File.Timing);
@@ -225,12 +233,6 @@ std::string CheckConversion(const TConversionCase& Case) {
              Number(FillLimit) + (Full.Committed ? ", and was committed" : "");
     }
     return {};
-  }
-  if (SettingsRefusal(Settings) || Image->BodySize() == 0) {
-    return Outcome == TRunOutcome::Refused && Refusals.Texts.size() == 1 &&
-                   !Outputs.Latest().Committed
-               ? std::string()
-               : "bad settings or an empty body were not refused";
   }
   if (Outcome != TRunOutcome::Written || !Refusals.Texts.empty()) {
     return "the run did not write: " + (Refusals.Texts.empty() ? "" : Refusals.Texts.front());

@@ -7,10 +7,12 @@
 namespace kvetro {
 
 // Converts the case by a whole conversion run (TConversionRun::Execute),
-// from its MZF file in the temporary folder into an output held in memory,
-// and answers what went wrong; an empty answer means that:
-//  - refused settings and an empty body are refused and nothing is
-//    committed; any other case is written;
+// from its MZF file in the temporary folder (a tape of one or more files)
+// into an output held in memory, and answers what went wrong; an empty
+// answer means that:
+//  - refused settings and a tape that cannot be sent (several files for the
+//    fast loader, a file of 64 KiB, an empty body) are refused once and
+//    nothing is committed; any other case is written;
 //  - the output was announced with the size that PlanConversion counted, and
 //    the committed WAV has exactly that size and a complete RIFF header;
 //  - its samples hold only the two levels, as many of the first-half level

@@ -14,9 +14,9 @@ std::vector<TPlannedFile> FastLoaderFiles(const TConversionSettings& Settings,
                                           std::int32_t BodySize) {
   const std::int32_t Rate = Settings.SampleRate;
   return {
-      {"Loader file", kFastLoaderFile, true, PulseTiming::Standard().AtRate(Rate),
+      {"Loader file", kFastLoaderFile, 0, true, PulseTiming::Standard().AtRate(Rate),
        TRunValues{Settings.LoaderGap, Settings.BodyGap, FastLoaderBodySize}},
-      {"Body", kFastBodyFile, false, Settings.UserTiming.AtRate(Rate),
+      {"Body", kFastBodyFile, 0, false, Settings.UserTiming.AtRate(Rate),
        TRunValues{0, Settings.BodyGap, BodySize}},
   };
 }
@@ -24,8 +24,23 @@ std::vector<TPlannedFile> FastLoaderFiles(const TConversionSettings& Settings,
 std::vector<TPlannedFile> StandardFiles(const TConversionSettings& Settings,
                                         std::int32_t BodySize) {
   const bool Copies = Settings.Layout == TTapeLayoutChoice::Standard;
-  return {{"Tape file", Copies ? kStandardFile : kStandardFileNoCopies, false,
+  return {{"Tape file", Copies ? kStandardFile : kStandardFileNoCopies, 0, false,
            Settings.UserTiming.AtRate(Settings.SampleRate), TRunValues{0, 0, BodySize}}};
+}
+
+// Adds the tape files of Image, the tape's file number Index, with the
+// samples each takes; Loader is overwritten.
+void AddFiles(TConversionPlan& Plan, const TMzfImage& Image, std::size_t Index,
+              const TConversionSettings& Settings, TMzfImage& Loader) {
+  std::vector<TPlannedFile> Files = Settings.Layout == TTapeLayoutChoice::FastLoader
+                                        ? FastLoaderFiles(Settings, Image.BodySize())
+                                        : StandardFiles(Settings, Image.BodySize());
+  for (TPlannedFile& File : Files) {
+    File.Image = Index;
+    const TMzfImage& Source = PlannedImage(File, Image, Settings.MonitorConstant, Loader);
+    File.Samples = RunPulses(Source, File.Layout, File.Values).Samples(File.Timing);
+    Plan.Files.push_back(File);
+  }
 }
 
 }  // namespace
@@ -51,14 +66,20 @@ const TMzfImage& PlannedImage(const TPlannedFile& File, const TMzfImage& Image,
 TConversionPlan PlanConversion(const TMzfImage& Image, const TConversionSettings& Settings) {
   TConversionPlan Plan;
   Plan.SampleRate = Settings.SampleRate;
-  Plan.Files = Settings.Layout == TTapeLayoutChoice::FastLoader
-                   ? FastLoaderFiles(Settings, Image.BodySize())
-                   : StandardFiles(Settings, Image.BodySize());
   // 64 KiB: kept off the stack.
-  auto Loader = std::make_unique<TMzfImage>();
-  for (TPlannedFile& File : Plan.Files) {
-    const TMzfImage& Source = PlannedImage(File, Image, Settings.MonitorConstant, *Loader);
-    File.Samples = RunPulses(Source, File.Layout, File.Values).Samples(File.Timing);
+  const auto Loader = std::make_unique<TMzfImage>();
+  AddFiles(Plan, Image, 0, Settings, *Loader);
+  return Plan;
+}
+
+TConversionPlan PlanConversion(const TMzfTape& Tape, const TConversionSettings& Settings) {
+  TConversionPlan Plan;
+  Plan.SampleRate = Settings.SampleRate;
+  const auto Image = std::make_unique<TMzfImage>();
+  const auto Loader = std::make_unique<TMzfImage>();
+  for (std::size_t Index = 0; Index < Tape.Count(); ++Index) {
+    Tape.Fill(Index, *Image);
+    AddFiles(Plan, *Image, Index, Settings, *Loader);
   }
   return Plan;
 }

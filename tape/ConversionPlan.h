@@ -6,6 +6,7 @@
 
 #include "tape/ConversionSettings.h"
 #include "tape/MzfImage.h"
+#include "tape/MzfTape.h"
 #include "tape/PulseTiming.h"
 #include "tape/TapeSignal.h"
 #include "wave/Stream.h"
@@ -18,6 +19,7 @@ namespace kvetro {
 struct TPlannedFile {
   const char* Label = "";  // what --info calls it: "Loader file", "Body", "Tape file"
   TTapeLayout Layout;
+  std::size_t Image = 0;  // which file of the tape it is made from
   bool FromLoader = false;
   PulseTiming Timing;
   TRunValues Values;
@@ -27,8 +29,8 @@ struct TPlannedFile {
 // The output of a conversion, known before anything is written: its tape
 // files in order, behind the 46-byte RIFF/WAVE header. With the fast loader,
 // the loader file at the standard timing, then the user's body at the user's
-// timing; in the machine's own layout, the user's whole file at the user's
-// timing.
+// timing; in the machine's own layout, each of the user's files whole at the
+// user's timing, one after the other.
 struct TConversionPlan {
   static constexpr std::uint64_t WaveHeaderSize = 46;
   // The wave file is written through a stream, which stops below 2 GiB.
@@ -45,6 +47,10 @@ struct TConversionPlan {
 // Counts the output of converting Image, which holds the user's file as
 // loaded; Image itself is not changed (the loader is built in a copy).
 TConversionPlan PlanConversion(const TMzfImage& Image, const TConversionSettings& Settings);
+// The same for every file of Tape in order. Each must load (none is 64 KiB
+// or larger), and the fast loader's tape holds one: TapeRefusal
+// (tape/InputCheck.h) says when not.
+TConversionPlan PlanConversion(const TMzfTape& Tape, const TConversionSettings& Settings);
 
 // The image a planned file is made from: the loader file built from the
 // user's (in Loader, which is overwritten) or the user's itself.

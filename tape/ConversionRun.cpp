@@ -16,22 +16,8 @@
 
 namespace kvetro {
 
-namespace {
-
-// The header may promise more body than the file holds; those bytes go out
-// as zeros, which the user should hear about.
-std::optional<std::string> MissingBodyWarning(const TMzfImage& Image) {
-  const std::int64_t Missing = std::int64_t{Image.BodySize()} - Image.BodyBytesInFile();
-  if (Missing == 0) {
-    return std::nullopt;
-  }
-  return MissingBodyText(Image.BodySize(), Missing);
-}
-
-}  // namespace
-
 TConversionRun::TConversionRun(const TConversionSettings& Settings, TConversionObserver& Observer)
-    : FSettings(Settings), FObserver(Observer), FImage(std::make_unique<TMzfImage>()) {}
+    : FSettings(Settings), FObserver(Observer) {}
 
 TConversionRun::~TConversionRun() = default;
 
@@ -50,51 +36,65 @@ bool TConversionRun::CheckSettings() {
   return true;
 }
 
-bool TConversionRun::LoadFile(const std::string& Name) {
-  try {
-    FInputFile = Name;
-    return Loaded(FImage->LoadFromFile(Name), Name);
-  } catch (const EInOutError& Error) {
-    return Refuse(Error.Message());
+bool TConversionRun::LoadFiles(const std::vector<std::string>& Names) {
+  FTape = TMzfTape();
+  FInputFiles = Names;
+  for (const std::string& Name : Names) {
+    try {
+      if (!Added(FTape.AddFile(Name), Name)) {
+        return false;
+      }
+    } catch (const EInOutError& Error) {
+      return Refuse(Error.Message());
+    }
   }
+  return Loaded();
 }
 
-bool TConversionRun::LoadBytes(const std::vector<std::uint8_t>& Bytes, const std::string& Name) {
-  FInputFile.reset();
-  return Loaded(FImage->Assign(Bytes.data(), Bytes.size()), Name);
+bool TConversionRun::LoadInputs(const std::vector<TTapeInput>& Inputs) {
+  FTape = TMzfTape();
+  FInputFiles.clear();
+  for (const TTapeInput& Input : Inputs) {
+    if (!Added(FTape.Add(Input), Input.Name)) {
+      return false;
+    }
+  }
+  return Loaded();
 }
 
-bool TConversionRun::Loaded(TMzfImage::LoadResult Result, const std::string& Name) {
+bool TConversionRun::Added(TMzfTape::TAddResult Result, const std::string& Name) {
   switch (Result) {
-    case TMzfImage::LoadResult::Loaded:
+    case TMzfTape::TAddResult::Added:
       break;
-    case TMzfImage::LoadResult::TooLarge:
-      return Refuse(FileTooLargeText);
-    case TMzfImage::LoadResult::WaveFile:
+    case TMzfTape::TAddResult::TooLarge:
+      return Refuse(InputTooLargeText(Name));
+    case TMzfTape::TAddResult::WaveFile:
       FObserver.WaveInputRefused(Name);
       return false;
   }
-  // An empty body has no block for the loader on the target to read.
-  if (FImage->BodySize() == 0) {
-    return Refuse(BodySizeZeroText);
+  return true;
+}
+
+bool TConversionRun::Loaded() {
+  if (const auto Refusal = TapeRefusal(FTape, FSettings.Layout)) {
+    return Refuse(*Refusal);
   }
-  FPlan = PlanConversion(*FImage, FSettings);
+  FPlan = PlanConversion(FTape, FSettings);
   if (!FPlan->FitsWaveFile()) {
     return Refuse(OutputTooLargeText);
   }
-  if (const auto Warning = HeaderWarning(*FImage)) {
-    FObserver.Warning(*Warning);
-  }
-  if (const auto Warning = MissingBodyWarning(*FImage)) {
-    FObserver.Warning(*Warning);
+  for (const std::string& Warning : TapeWarnings(FTape, TWarningsFor::Conversion)) {
+    FObserver.Warning(Warning);
   }
   return true;
 }
 
 bool TConversionRun::Write(const std::string& OutputName, TOutputOpener& Outputs) {
-  // Creating the output would truncate the input.
-  if (FInputFile && PlatformSameFile(*FInputFile, OutputName)) {
-    return Refuse(SameFileText);
+  // Creating the output would truncate an input.
+  for (const std::string& Input : FInputFiles) {
+    if (PlatformSameFile(Input, OutputName)) {
+      return Refuse(SameFileText);
+    }
   }
   FObserver.Writing();
   // The whole size goes into the header first, so the wave is written in
@@ -112,17 +112,30 @@ bool TConversionRun::Write(const std::string& OutputName, TOutputOpener& Outputs
   return true;
 }
 
+TRunOutcome TConversionRun::Executed(bool Loaded, const std::string& OutputName,
+                                     TOutputOpener& Outputs) {
+  return Loaded && Write(OutputName, Outputs) ? TRunOutcome::Written : TRunOutcome::Refused;
+}
+
 TRunOutcome TConversionRun::Execute(const std::string& InputName, const std::string& OutputName,
                                     TOutputOpener& Outputs) {
-  const bool Done = CheckSettings() && LoadFile(InputName) && Write(OutputName, Outputs);
-  return Done ? TRunOutcome::Written : TRunOutcome::Refused;
+  return Executed(CheckSettings() && LoadFile(InputName), OutputName, Outputs);
 }
 
 TRunOutcome TConversionRun::Execute(const std::vector<std::uint8_t>& Bytes,
                                     const std::string& InputName, const std::string& OutputName,
                                     TOutputOpener& Outputs) {
-  const bool Done = CheckSettings() && LoadBytes(Bytes, InputName) && Write(OutputName, Outputs);
-  return Done ? TRunOutcome::Written : TRunOutcome::Refused;
+  return Executed(CheckSettings() && LoadBytes(Bytes, InputName), OutputName, Outputs);
+}
+
+TRunOutcome TConversionRun::Execute(const std::vector<std::string>& InputNames,
+                                    const std::string& OutputName, TOutputOpener& Outputs) {
+  return Executed(CheckSettings() && LoadFiles(InputNames), OutputName, Outputs);
+}
+
+TRunOutcome TConversionRun::Execute(const std::vector<TTapeInput>& Inputs,
+                                    const std::string& OutputName, TOutputOpener& Outputs) {
+  return Executed(CheckSettings() && LoadInputs(Inputs), OutputName, Outputs);
 }
 
 void TConversionRun::WriteWave(const TConversionPlan& Plan, TStream& Output) {
@@ -134,12 +147,18 @@ void TConversionRun::WriteWave(const TConversionPlan& Plan, TStream& Output) {
   // The samples follow the WAV header in the file.
   const TSampleLevels Levels = FSettings.InvertLevels ? TSampleLevels{}.Swapped() : TSampleLevels{};
   TSignalRenderer Renderer(Levels, TConversionPlan::WaveHeaderSize);
-  // The loader file is built in a copy (64 KiB, kept off the stack): the
-  // user's file stays as it was read for the body.
+  // The loader file is built in a copy (64 KiB each, kept off the stack):
+  // the user's file stays as it was read for the body.
+  const auto Image = std::make_unique<TMzfImage>();
   const auto Loader = std::make_unique<TMzfImage>();
+  std::optional<std::size_t> Loaded;
   for (const TPlannedFile& File : Plan.Files) {
+    if (Loaded != File.Image) {
+      FTape.Fill(File.Image, *Image);
+      Loaded = File.Image;
+    }
     FObserver.FileStarts(File);
-    Renderer.Run(Wave, PlannedImage(File, *FImage, FSettings.MonitorConstant, *Loader), File.Layout,
+    Renderer.Run(Wave, PlannedImage(File, *Image, FSettings.MonitorConstant, *Loader), File.Layout,
                  File.Timing, File.Values);
   }
 

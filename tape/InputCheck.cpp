@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <memory>
 #include <vector>
+
+#include "tape/RunMessages.h"
 
 namespace kvetro {
 
@@ -36,6 +39,16 @@ std::string Bytes(std::int64_t Count) {
   return std::to_string(Count) + (Count == 1 ? " byte" : " bytes");
 }
 
+// The header may promise more body than the file holds; those bytes go out
+// as zeros, which the user should hear about.
+std::optional<std::string> MissingBodyWarning(const TMzfImage& Image) {
+  const std::int64_t Missing = std::int64_t{Image.BodySize()} - Image.BodyBytesInFile();
+  if (Missing == 0) {
+    return std::nullopt;
+  }
+  return MissingBodyText(Image.BodySize(), Missing);
+}
+
 }  // namespace
 
 bool IsWaveFile(const std::uint8_t* Data, std::size_t Length) {
@@ -67,6 +80,44 @@ std::optional<std::string> HeaderWarning(const TMzfImage& Image) {
     Text += (Index == 0 ? "" : "; ") + Doubts[Index];
   }
   return Text;
+}
+
+std::optional<std::string> TapeRefusal(const TMzfTape& Tape, TTapeLayoutChoice Layout) {
+  if (Layout == TTapeLayoutChoice::FastLoader && Tape.Count() > 1) {
+    return SeveralFilesText(Tape.Count());
+  }
+  // 64 KiB: kept off the stack.
+  const auto Image = std::make_unique<TMzfImage>();
+  for (std::size_t Index = 0; Index < Tape.Count(); ++Index) {
+    if (Tape.Fill(Index, *Image) != TMzfImage::LoadResult::Loaded) {
+      return Tape.About(Index, FileTooLargeText);
+    }
+    if (Image->BodySize() == 0) {
+      return Tape.About(Index, BodySizeZeroText);
+    }
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> TapeWarnings(const TMzfTape& Tape, TWarningsFor Purpose) {
+  std::vector<std::string> Warnings;
+  const auto Image = std::make_unique<TMzfImage>();
+  for (std::size_t Index = 0; Index < Tape.Count(); ++Index) {
+    Tape.Fill(Index, *Image);
+    std::optional<std::string> Doubts[] = {HeaderWarning(*Image), std::nullopt};
+    if (Purpose == TWarningsFor::Conversion) {
+      Doubts[1] = MissingBodyWarning(*Image);
+    }
+    for (const std::optional<std::string>& Doubt : Doubts) {
+      if (Doubt) {
+        Warnings.push_back(Tape.About(Index, *Doubt));
+      }
+    }
+    if (Purpose == TWarningsFor::Conversion && Tape.LeftOver(Index) > 0) {
+      Warnings.push_back(LeftOverText(Tape.InputName(Index), Tape.LeftOver(Index)));
+    }
+  }
+  return Warnings;
 }
 
 }  // namespace kvetro

@@ -4,8 +4,11 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
+#include "tape/ConversionSettings.h"
 #include "tape/MzfImage.h"
+#include "tape/MzfTape.h"
 
 namespace kvetro {
 
@@ -21,5 +24,16 @@ bool IsWaveFile(const std::uint8_t* Data, std::size_t Length);
 // that names each doubt; nothing when the header looks right. The run goes
 // on after it: an odd header may still be what the user wants sent.
 std::optional<std::string> HeaderWarning(const TMzfImage& Image);
+
+// Why the tape cannot be converted in the given layout: several files for
+// the fast loader, a file of 64 KiB or more, a body size of 0 (no block for
+// a loader to read); the first found, said of its file.
+std::optional<std::string> TapeRefusal(const TMzfTape& Tape, TTapeLayoutChoice Layout);
+
+// The warnings of a tape that is not refused, file by file, each said of its
+// file: the header's doubts; and for a conversion also a body that runs past
+// the end of the file (sent as zeros) and left-over bytes (not sent).
+enum class TWarningsFor { Description, Conversion };
+std::vector<std::string> TapeWarnings(const TMzfTape& Tape, TWarningsFor Purpose);
 
 }  // namespace kvetro

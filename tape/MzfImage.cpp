@@ -19,6 +19,10 @@ TMzfImage::LoadResult TMzfImage::Assign(const std::uint8_t* Data, std::size_t Le
   if (IsWaveFile(Data, Length)) {
     return LoadResult::WaveFile;
   }
+  return AssignImage(Data, Length);
+}
+
+TMzfImage::LoadResult TMzfImage::AssignImage(const std::uint8_t* Data, std::size_t Length) {
   if (Length > static_cast<std::size_t>(MaxFileSize)) {
     return LoadResult::TooLarge;
   }

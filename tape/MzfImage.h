@@ -63,6 +63,9 @@ class TMzfImage {
   // Puts the given bytes at the start and zeros after them, as a load does.
   // Refuses what a load refuses.
   LoadResult Assign(const std::uint8_t* Data, std::size_t Length);
+  // The same for one image of a tape file (tape/MzfTape.h): only a whole
+  // file is told for a WAV by its first bytes, so this refuses only TooLarge.
+  LoadResult AssignImage(const std::uint8_t* Data, std::size_t Length);
 
  private:
   std::array<std::uint8_t, Capacity> FBytes{};

@@ -8,6 +8,7 @@
 #include "tape/ConversionPlan.h"
 #include "tape/ConversionSettings.h"
 #include "tape/MzfImage.h"
+#include "tape/MzfTape.h"
 
 namespace kvetro {
 
@@ -37,5 +38,28 @@ struct TMzfInfo {
 };
 
 TMzfInfo DescribeMzf(const TMzfImage& Image, const TConversionSettings& Settings);
+
+// The same for a tape of one or more files (tape/MzfTape.h): each file's
+// header fields and playing time, and the conversion of all of them.
+struct TTapeFileInfo {
+  std::string Label;  // "File 2 of 3 (tape.mzt)"
+  // The header's fields; the plan, refusal and warning are the tape's.
+  TMzfInfo Header;
+  std::uint64_t Samples = 0;  // its tape files' in the plan; 0 without a plan
+};
+
+struct TTapeInfo {
+  TConversionSettings Settings;
+  // Every file of the tape; none when one of them is 64 KiB or larger.
+  std::vector<TTapeFileInfo> Files;
+  // The fields below as in TMzfInfo, for the whole tape; each warning said
+  // of its file.
+  std::optional<TConversionPlan> Plan;
+  std::optional<std::string> Refusal;
+  std::vector<std::string> Warnings;
+  std::uint64_t Samples = 0;
+};
+
+TTapeInfo DescribeTape(const TMzfTape& Tape, const TConversionSettings& Settings);
 
 }  // namespace kvetro

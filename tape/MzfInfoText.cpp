@@ -58,10 +58,7 @@ bool ShowsTiming(const TConversionSettings& Settings) {
          Settings.SampleRate != DefaultSampleRate;
 }
 
-}  // namespace
-
-std::string MzfInfoText(const TMzfInfo& Info) {
-  std::ostringstream Out;
+void HeaderLines(std::ostringstream& Out, const TMzfInfo& Info) {
   if (Info.FileLength < TMzfImage::HeaderSize) {
     Field(Out, "Header in the file:",
           std::to_string(Info.FileLength) + " of " + std::to_string(TMzfImage::HeaderSize) +
@@ -74,27 +71,71 @@ std::string MzfInfoText(const TMzfInfo& Info) {
   Field(Out, "Load address:", HexText(Info.LoadAddress, 4));
   Field(Out, "Execution address:", HexText(Info.ExecAddress, 4));
   Field(Out, "Body in the file:", BodyInFile(Info));
+}
+
+void TimingLines(std::ostringstream& Out, const PulseTiming& Timing, std::int32_t Rate) {
+  Field(Out, "  short pulse (0):", PulseAtRate(Timing.Log0Lo, Timing.Log0Hi, Rate));
+  Field(Out, "  long pulse (1):", PulseAtRate(Timing.Log1Lo, Timing.Log1Hi, Rate));
+}
+
+void LayoutLines(std::ostringstream& Out, const TConversionSettings& Settings) {
+  Field(Out, "Layout:", LayoutName(Settings.Layout));
+  Field(Out, "Sample rate:", std::to_string(Settings.SampleRate) + " Hz");
+}
+
+void TotalLines(std::ostringstream& Out, const TConversionPlan& Plan) {
+  Field(Out, "Total:", TimeAndSamples(Plan.DataSize(), Plan.SampleRate));
+  Field(Out, "WAV file:", std::to_string(Plan.FileSize()) + " bytes");
+}
+
+}  // namespace
+
+std::string MzfInfoText(const TMzfInfo& Info) {
+  std::ostringstream Out;
+  HeaderLines(Out, Info);
   if (!Info.Plan) {
     return Out.str();
   }
   const TConversionPlan& Plan = *Info.Plan;
   const bool Timing = ShowsTiming(Info.Settings);
   if (Timing) {
-    Field(Out, "Layout:", LayoutName(Info.Settings.Layout));
-    Field(Out, "Sample rate:", std::to_string(Plan.SampleRate) + " Hz");
+    LayoutLines(Out, Info.Settings);
   }
   for (const TPlannedFile& File : Plan.Files) {
     Field(Out, (std::string(File.Label) + ":").c_str(),
           TimeAndSamples(File.Samples, Plan.SampleRate));
     if (Timing) {
-      Field(Out, "  short pulse (0):",
-            PulseAtRate(File.Timing.Log0Lo, File.Timing.Log0Hi, Plan.SampleRate));
-      Field(Out, "  long pulse (1):",
-            PulseAtRate(File.Timing.Log1Lo, File.Timing.Log1Hi, Plan.SampleRate));
+      TimingLines(Out, File.Timing, Plan.SampleRate);
     }
   }
-  Field(Out, "Total:", TimeAndSamples(Plan.DataSize(), Plan.SampleRate));
-  Field(Out, "WAV file:", std::to_string(Plan.FileSize()) + " bytes");
+  TotalLines(Out, Plan);
+  return Out.str();
+}
+
+std::string TapeInfoText(const TTapeInfo& Info) {
+  if (Info.Files.size() == 1) {
+    TMzfInfo One = Info.Files.front().Header;
+    One.Plan = Info.Plan;
+    return MzfInfoText(One);
+  }
+  std::ostringstream Out;
+  for (const TTapeFileInfo& File : Info.Files) {
+    Out << (&File == &Info.Files.front() ? "" : "\n") << File.Label << ":\n";
+    HeaderLines(Out, File.Header);
+    if (Info.Plan) {
+      Field(Out, "Tape file:", TimeAndSamples(File.Samples, Info.Plan->SampleRate));
+    }
+  }
+  if (!Info.Plan || Info.Files.empty()) {
+    return Out.str();
+  }
+  // Every file of a tape goes out in the same layout at the same timing.
+  Out << '\n';
+  if (ShowsTiming(Info.Settings)) {
+    LayoutLines(Out, Info.Settings);
+    TimingLines(Out, Info.Plan->Files.front().Timing, Info.Plan->SampleRate);
+  }
+  TotalLines(Out, *Info.Plan);
   return Out.str();
 }
 

@@ -12,4 +12,9 @@ namespace kvetro {
 // the window's), the total and the WAV's size.
 std::string MzfInfoText(const TMzfInfo& Info);
 
+// The same for a tape: for one file exactly MzfInfoText's lines; for
+// several, each file's fields and playing time under its label, then the
+// layout and timing they share, the total and the WAV's size.
+std::string TapeInfoText(const TTapeInfo& Info);
+
 }  // namespace kvetro

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "tape/ConversionSettings.h"
+#include "tape/MzfTape.h"
 #include "tape/PulseTiming.h"
 
 namespace kvetro {
@@ -17,6 +18,19 @@ inline constexpr const char* BodySizeZeroText = "Body size in the file header is
 inline constexpr const char* NegativeGapText = "Gap length must not be negative";
 inline constexpr const char* OutputTooLargeText = "Output would be larger than 2 GB";
 inline constexpr const char* SameFileText = "Output file must not be the input file";
+
+// An input file of a tape that is far too large, named as the user gave it.
+inline std::string InputTooLargeText(const std::string& FileName) {
+  return FileName + ": a tape file must be smaller than " +
+         std::to_string(TMzfTape::MaxInputSize / (1024 * 1024)) + " MB";
+}
+
+// The fast loader loads one program and starts it; the machine's own layout
+// loads file after file, as the programs ask for them.
+inline std::string SeveralFilesText(std::size_t Files) {
+  return "The fast loader takes one program, and the input holds " + std::to_string(Files) +
+         " files: --standard writes them all, one after the other, in the machine's own layout";
+}
 
 // Said with the name as the user gave it: "game.wav is a WAV file, ...".
 inline std::string WaveInputText(const std::string& FileName) {
@@ -69,6 +83,11 @@ inline std::string LongPulseNotLongerText(const PulseTiming& Timing) {
   return "Log. 1 pulse (" + PulseText(Timing.Log1Lo, Timing.Log1Hi) +
          ") is not longer than log. 0 pulse (" + PulseText(Timing.Log0Lo, Timing.Log0Hi) +
          "); the body may not load";
+}
+
+inline std::string LeftOverText(const std::string& FileName, std::size_t Bytes) {
+  return FileName + " ends with " + std::to_string(Bytes) + (Bytes == 1 ? " byte" : " bytes") +
+         " behind its last file, too few for a header: not sent";
 }
 
 inline std::string MissingBodyText(std::int64_t BodySize, std::int64_t Missing) {

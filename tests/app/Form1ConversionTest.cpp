@@ -176,7 +176,7 @@ class Form1ConversionTest : public QObject {
   void RefusalsAndFailuresShowOneBoxAndLeaveTheWindowUsable() {
     test::TScratchFolder Folder("window");
     const std::string Input = Folder.Write("a.mzf", test::MakeMzf(2000, 2000));
-    const std::string Large = Folder.Write("large.mzf", test::MakeMzf(100, 65536 - 128));
+    const std::string Large = Folder.Write("large.mzf", test::MakeMzf(65536 - 128, 65536 - 128));
     const std::string Absent = Folder.PathOf("absent.mzf");
     const std::string Uncreatable = Folder.PathOf("missing/a.wav");
     const std::string Output = Folder.PathOf("out.wav");

@@ -190,6 +190,21 @@ TEST_F(CliConvert, InputsAreCheckedBeforeTheyAreConverted) {
   }
 }
 
+// Several inputs go on one tape in the order given, as their MZT does.
+TEST_F(CliConvert, SeveralInputsGoOnOneTapeInTheirOrder) {
+  const TBytes Second = CountingMzf(40, 0x10);
+  const std::string Output = Scratch.PathOf("out.wav");
+  const TCliResult Result =
+      RunCli({"--standard", "--no-copies", Scratch.Write("second.mzf", Second), Input, Output});
+  EXPECT_EQ(Result.ExitCode, 0) << Result.Errors;
+  TBytes Mzt = Second;
+  Mzt.insert(Mzt.end(), InputBytes.begin(), InputBytes.end());
+  TConversionSettings Settings;
+  Settings.Layout = TTapeLayoutChoice::StandardNoCopies;
+  Settings.UserTiming = PulseTiming::Standard();
+  EXPECT_EQ(ReadFile(Output), KvetroWave(Mzt, Settings));
+}
+
 }  // namespace
 
 }  // namespace kvetro::test

@@ -262,6 +262,60 @@ TEST_F(CliInfo, AnOutputOver2GBIsReportedAsTheRunRefusesIt) {
   EXPECT_EQ(Result.Errors, "Output would be larger than 2 GB\n");
 }
 
+// A tape lists each file, its bytes behind the body shown as in a lone file,
+// with its time in the machine's own layout counted from the format; the
+// fast loader lists the files and refuses them.
+TEST_F(CliInfo, ATapeListsEachFileWithItsTime) {
+  TBytes Tape = MzfFile(0x01, "BASIC", 100, 0x1200, 0x1200, CountingBody(100, 0));
+  const TBytes Game = MzfFile(0x01, "GAME", 20, 0x6000, 0x6010, CountingBody(30, 0));
+  const auto SamplesOf = [](const TBytes& File) {
+    const expected::Conversion Own{.User = expected::kStandardTiming,
+                                   .Tape = expected::Layout::Standard};
+    return expected::ConvertedTape({File}, Own).size() - TConversionPlan::WaveHeaderSize;
+  };
+  const std::uint64_t Samples[] = {SamplesOf(Tape), SamplesOf(Game)};
+  Tape.insert(Tape.end(), Game.begin(), Game.end());
+  WriteFile(Input, Tape);
+  const std::string Files[] = {
+      "File 1 of 2 (" + Input +
+          "):\n"
+          "File type:          0x01\n"
+          "File name:          \"BASIC\"\n"
+          "Body size:          100 bytes (0x0064)\n"
+          "Load address:       0x1200\n"
+          "Execution address:  0x1200\n"
+          "Body in the file:   100 of 100 bytes\n",
+      "File 2 of 2 (" + Input +
+          "):\n"
+          "File type:          0x01\n"
+          "File name:          \"GAME\"\n"
+          "Body size:          20 bytes (0x0014)\n"
+          "Load address:       0x6000\n"
+          "Execution address:  0x6010\n"
+          "Body in the file:   20 of 20 bytes, then 10 more bytes (not sent)\n"};
+  TCliResult Result = Info({"--standard"});
+  EXPECT_EQ(Result.ExitCode, 0);
+  EXPECT_EQ(Result.Errors, "");
+  EXPECT_EQ(Result.OutText(),
+            Files[0] + TimeLine("Tape file:          ", Samples[0]) + "\n" + Files[1] +
+                TimeLine("Tape file:          ", Samples[1]) +
+                "\nLayout:             the machine's own, with copies\n"
+                "Sample rate:        44100 Hz\n"
+                "  short pulse (0):  9 + 11 samples (204.1 + 249.4 \u00b5s)\n"
+                "  long pulse (1):   18 + 19 samples (408.2 + 430.8 \u00b5s)\n" +
+                TimeLine("Total:              ", Samples[0] + Samples[1]) + "WAV file:           " +
+                std::to_string(Samples[0] + Samples[1] + TConversionPlan::WaveHeaderSize) +
+                " bytes\n");
+  EXPECT_EQ(WrittenSamples({"--standard"}), Samples[0] + Samples[1]);
+
+  Result = Info();
+  EXPECT_EQ(Result.ExitCode, 1);
+  EXPECT_EQ(Result.OutText(), Files[0] + "\n" + Files[1]);
+  EXPECT_EQ(Result.Errors,
+            "The fast loader takes one program, and the input holds 2 files: --standard writes "
+            "them all, one after the other, in the machine's own layout\n");
+}
+
 }  // namespace
 
 }  // namespace kvetro::test

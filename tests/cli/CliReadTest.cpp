@@ -136,6 +136,46 @@ TEST_F(CliRead, AFileNotReadWholeIsWrittenOnlyWithKeepBad) {
   EXPECT_NE(Kept, Game);
 }
 
+// --mzt: the files read whole, in the order of the recording, in one MZT
+// equal to the one converted; alone it is all that is written, with --out
+// the MZF files come too; a file not read whole is named and left out.
+TEST_F(CliRead, AnMztOfTheReadEqualsTheOneConverted) {
+  const TBytes Basic = NamedMzf("BASIC", 1);
+  const TBytes Game = NamedMzf("GAME", 2);
+  TBytes Side = Basic;
+  Side.insert(Side.end(), Game.begin(), Game.end());
+  const std::string Wave = Scratch.PathOf("side.wav");
+  const std::string Mzt = Scratch.PathOf("back.mzt");
+  ASSERT_EQ(RunCli({"--standard", Scratch.Write("side.mzt", Side), Wave}).ExitCode, 0);
+  TCliResult Result = RunCli({"read", "--mzt", Mzt, Wave});
+  EXPECT_EQ(Result.ExitCode, 0) << Result.Errors;
+  const std::string Wrote = "2 files found, 2 read whole\nWrote " + Mzt + " (2 files)\n";
+  EXPECT_EQ(Result.OutText().substr(Result.OutText().size() - Wrote.size()), Wrote);
+  EXPECT_TRUE(SameBytes(ReadFile(Mzt), Side));
+  // Read as a stream, the MZT comes when the input ends; never over the recording.
+  const std::string Streamed = Scratch.PathOf("streamed.mzt");
+  EXPECT_EQ(RunCli({"read", "--mzt", Streamed, "-"}, {.Stdin = Wave}).ExitCode, 0);
+  EXPECT_TRUE(SameBytes(ReadFile(Streamed), Side));
+  Result = RunCli({"read", "--force", "--mzt", Wave, Wave});
+  EXPECT_EQ(Result.ExitCode, 1);
+  EXPECT_EQ(Result.Errors, "Not written: " + Wave + " is the recording\n");
+
+  Result = Read(ReadFile(Wave), {"--force", "--mzt", Mzt});
+  EXPECT_EQ(Result.ExitCode, 0) << Result.Errors;
+  EXPECT_EQ(Scratch.Names("out"), (TNames{"BASIC.mzf", "GAME.mzf"}));
+  EXPECT_TRUE(SameBytes(ReadFile(Mzt), Side));
+
+  std::string Pulses = TapeFile(Game);
+  Pulses[Pulses.size() - 100] ^= 1;  // '0' and '1' differ in their last bit
+  Result = Read(Recording(TapeFile(Basic) + Pulses), {"--force", "--mzt", Mzt});
+  EXPECT_EQ(Result.ExitCode, 1);
+  EXPECT_EQ(Result.Errors, "Not written: " + Out +
+                               "/GAME.mzf (not read whole; --keep-bad writes what was read)\n"
+                               "Left out of " +
+                               Mzt + ": file 2, \"GAME\" (not read whole)\n");
+  EXPECT_TRUE(SameBytes(ReadFile(Mzt), Basic));
+}
+
 TEST_F(CliRead, NothingFoundSaysWhatToTry) {
   const TCliResult Result = Read(expected::WaveFile(TBytes(8000, 0x80)));
   EXPECT_EQ(Result.ExitCode, 1);

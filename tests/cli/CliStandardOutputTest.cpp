@@ -66,7 +66,7 @@ TEST_F(CliStandardOutput, HelpAndVersionGoToStandardOutput) {
   const TCliResult Help = RunCli({"--help"});
   EXPECT_EQ(Help.ExitCode, 0);
   EXPECT_EQ(Help.Errors, "");
-  EXPECT_NE(Help.OutText().find("  kvetro-cli [options] INPUT.mzf OUTPUT.wav\n"),
+  EXPECT_NE(Help.OutText().find("  kvetro-cli [options] INPUT.mzf... OUTPUT.wav\n"),
             std::string::npos);
   EXPECT_EQ(RunCli({"-h"}).Out, Help.Out);
 

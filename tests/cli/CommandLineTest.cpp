@@ -16,20 +16,21 @@ TEST(CommandLine, DefaultsAreTheWindows) {
   EXPECT_EQ(Line.Settings.Conversion.LoaderGap, 5000);
   EXPECT_EQ(Line.Settings.Conversion.BodyGap, 5000);
   EXPECT_FALSE(Line.Settings.Conversion.InvertLevels);
-  EXPECT_EQ(Line.Settings.InputName, "in.mzf");
+  EXPECT_EQ(Line.Settings.InputNames, std::vector<std::string>{"in.mzf"});
   EXPECT_EQ(Line.Settings.OutputName, "out.wav");
 }
 
 TEST(CommandLine, EveryValueLandsInItsField) {
   const TCommandLine Line =
       ParseCommandLine({"--one", "7,8", "--zero=5,6", "--constant", "255", "--loader-gap", "0",
-                        "--body-gap", "2147483647", "--invert", "a.mzf", "-"});
+                        "--body-gap", "2147483647", "--invert", "a.mzf", "b.mzt", "-"});
   ASSERT_EQ(Line.Kind, TCommandKind::Convert) << Line.Text;
   EXPECT_EQ(Line.Settings.Conversion.UserTiming, (PulseTiming{5, 6, 7, 8}));
   EXPECT_EQ(Line.Settings.Conversion.MonitorConstant, 255);
   EXPECT_EQ(Line.Settings.Conversion.LoaderGap, 0);
   EXPECT_EQ(Line.Settings.Conversion.BodyGap, 2147483647);
   EXPECT_TRUE(Line.Settings.Conversion.InvertLevels);
+  EXPECT_EQ(Line.Settings.InputNames, (std::vector<std::string>{"a.mzf", "b.mzt"}));
   EXPECT_EQ(Line.Settings.OutputName, "-");
 }
 
@@ -42,6 +43,13 @@ TEST(CommandLine, ReadTakesOneRecordingAndItsOptions) {
   EXPECT_TRUE(Line.Read.DryRun && Line.Read.Force && Line.Read.KeepBad);
   EXPECT_EQ(Line.Read.Options.Channel, 2);
   EXPECT_EQ(Line.Read.Options.Polarity, TReadOptions::TPolarity::Inverted);
+  EXPECT_TRUE(Line.Read.WriteMzfFiles);
+  // --mzt alone writes the MZT alone.
+  for (const auto& [Out, Mzfs] : {std::pair{"--out=d", true}, std::pair{"--force", false}}) {
+    Line = ParseCommandLine({"read", "--mzt", "side.mzt", Out, "rec.wav"});
+    EXPECT_EQ(Line.Read.MztName, "side.mzt");
+    EXPECT_EQ(Line.Read.WriteMzfFiles, Mzfs) << Out;
+  }
   Line = ParseCommandLine({"read", "--no-invert", "rec.wav"});
   EXPECT_EQ(Line.Read.Options.Polarity, TReadOptions::TPolarity::Normal);
   EXPECT_FALSE(Line.Read.DryRun || Line.Read.Force || Line.Read.KeepBad);
@@ -51,17 +59,17 @@ TEST(CommandLine, ReadTakesOneRecordingAndItsOptions) {
   EXPECT_EQ(ParseCommandLine({"read", "-x", "a"}).Hint, std::string(ReadUsageHint));
 }
 
-TEST(CommandLine, InfoTakesOneFileAndTheSettings) {
-  const TCommandLine Line = ParseCommandLine({"--info", "--body-gap", "12", "in.mzf"});
+TEST(CommandLine, InfoTakesTheFilesAndTheSettings) {
+  const TCommandLine Line = ParseCommandLine({"--info", "--body-gap", "12", "in.mzf", "b.mzf"});
   ASSERT_EQ(Line.Kind, TCommandKind::Info) << Line.Text;
-  EXPECT_EQ(Line.Settings.InputName, "in.mzf");
+  EXPECT_EQ(Line.Settings.InputNames, (std::vector<std::string>{"in.mzf", "b.mzf"}));
   EXPECT_EQ(Line.Settings.Conversion.BodyGap, 12);
 }
 
 TEST(CommandLine, NamesAfterADoubleDashMayLookLikeOptions) {
   const TCommandLine Line = ParseCommandLine({"--", "--odd.mzf", "-x.wav"});
   ASSERT_EQ(Line.Kind, TCommandKind::Convert) << Line.Text;
-  EXPECT_EQ(Line.Settings.InputName, "--odd.mzf");
+  EXPECT_EQ(Line.Settings.InputNames, std::vector<std::string>{"--odd.mzf"});
   EXPECT_EQ(Line.Settings.OutputName, "-x.wav");
 }
 
@@ -70,7 +78,7 @@ TEST(CommandLine, NamesAfterADoubleDashMayLookLikeOptions) {
 // known name. kvetro-cli prints the line with a hint to --help.
 TEST(CommandLine, UsageErrorsSayWhatIsWanted) {
   const std::string Files =
-      "Expected two files: INPUT.mzf and OUTPUT.wav (or - for standard output)";
+      "Expected INPUT.mzf (one or more) and then OUTPUT.wav (or - for standard output)";
   const std::string Halves = " wants LO,HI, two whole numbers from 1 to 128, got ";
   const std::string Gap = " wants a whole number from 0 to 2147483647, got ";
   const std::string Constant = "--constant wants a whole number from 1 to 255, got ";
@@ -78,9 +86,7 @@ TEST(CommandLine, UsageErrorsSayWhatIsWanted) {
   const std::pair<std::vector<std::string>, std::string> Cases[] = {
       {{}, Files},
       {{"a"}, Files},
-      {{"a", "b", "c"}, Files},
-      {{"--info"}, "--info expects one file: INPUT.mzf"},
-      {{"--info", "a", "b"}, "--info expects one file: INPUT.mzf"},
+      {{"--info"}, "--info expects the files to describe: INPUT.mzf..."},
       // Unknown options, with the nearest name when one is near.
       {{"--speed", "9", "a", "b"}, "Unknown option --speed"},
       {{"-x", "a", "b"}, "Unknown option -x"},
@@ -115,6 +121,8 @@ TEST(CommandLine, UsageErrorsSayWhatIsWanted) {
       // The read subcommand, in the same form.
       {{"read"}, "read expects one file: RECORDING.wav"},
       {{"read", "a", "b"}, "read expects one file: RECORDING.wav"},
+      {{"read", "--mzt", "s.mzt", "--keep-bad", "a"},
+       "--keep-bad writes MZF files, which --mzt writes only with --out DIR"},
       {{"read", "--channel", "0", "a"}, Channel + "'0'"},
       {{"read", "--channel=65536", "a"}, Channel + "'65536'"},
       {{"read", "a", "--out"}, "--out wants a folder, got nothing"},

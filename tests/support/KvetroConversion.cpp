@@ -21,10 +21,14 @@ TConversionSettings SettingsOf(const expected::Conversion& C) {
 }
 
 TBytes KvetroWave(const TBytes& File, const TConversionSettings& Settings) {
+  return KvetroWave(std::vector<TTapeInput>{{"in.mzf", File}}, Settings);
+}
+
+TBytes KvetroWave(const std::vector<TTapeInput>& Inputs, const TConversionSettings& Settings) {
   TScriptedObserver Observer;
   TConversionRun Run(Settings, Observer);
   TMemoryOutputs Outputs;
-  if (Run.Execute(File, "in.mzf", "out.wav", Outputs) != TRunOutcome::Written) {
+  if (Run.Execute(Inputs, "out.wav", Outputs) != TRunOutcome::Written) {
     throw std::runtime_error("the run refused: " + Observer.Messages.front());
   }
   return Outputs.Latest().Bytes;

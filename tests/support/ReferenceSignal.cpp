@@ -113,13 +113,18 @@ TBytes WaveFile(const TBytes& Data, int Rate) {
   return test::ExpectedMonoWave(Data, static_cast<std::uint32_t>(Rate));
 }
 
+TBytes ConvertedTape(const std::vector<TBytes>& Files, const Conversion& C) {
+  std::string Pulses;
+  for (const TBytes& File : Files) {
+    Pulses += StandardTapeFile(Slice(File, 0, 128), UserBody(File), C.Tape == Layout::Standard);
+  }
+  return WaveFile(Samples(Pulses, AtRate(C.User, C.Rate), C.Inverted), C.Rate);
+}
+
 TBytes ConvertedFile(const TBytes& File, const Conversion& C) {
   const Timing User = AtRate(C.User, C.Rate);
   if (C.Tape != Layout::FastLoader) {
-    return WaveFile(
-        Samples(StandardTapeFile(Slice(File, 0, 128), UserBody(File), C.Tape == Layout::Standard),
-                User, C.Inverted),
-        C.Rate);
+    return ConvertedTape({File}, C);
   }
   TBytes Data = Samples(
       FullTapeFile(LoaderHeader(File), LoaderBody(File, C.MonitorConstant), C.LoaderGap, C.BodyGap),

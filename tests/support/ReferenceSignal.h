@@ -79,5 +79,8 @@ struct Conversion {
 // user's; in the machine's own layout the user's header and body at the
 // user's timing. Timings at C.Rate.
 TBytes ConvertedFile(const TBytes& File, const Conversion& C);
+// The output for a tape of several files in the machine's own layout: each
+// file's tape file as its SAVE writes it, one after the other.
+TBytes ConvertedTape(const std::vector<TBytes>& Files, const Conversion& C);
 
 }  // namespace kvetro::expected

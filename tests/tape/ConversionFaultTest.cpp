@@ -150,7 +150,7 @@ class ConversionFault : public ::testing::Test {
 // is made.
 TEST_F(ConversionFault, RefusalsEndTheRunBeforeAnythingIsWritten) {
   Folder.Write("empty.mzf", test::RandomMzf(0, 50, 12));
-  Folder.Write("large.mzf", test::RandomMzf(300, 65536 - 128, 3));
+  Folder.Write("large.mzf", test::RandomMzf(65536 - 128, 65536 - 128, 3));
   fs::create_symlink(Folder.PathOf("in.mzf"), Folder.PathOf("link.wav"));
   fs::create_hard_link(Folder.PathOf("in.mzf"), Folder.PathOf("hard.wav"));
   const std::string In = Folder.PathOf("in.mzf");

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "tape/ConversionPlan.h"
+#include "tape/MemoryOutput.h"
 #include "tape/ReplacingOutput.h"
 #include "tests/support/KvetroConversion.h"
 #include "tests/support/MzfBuilder.h"
@@ -19,6 +20,7 @@ namespace kvetro {
 namespace {
 
 using test::ReadFile;
+using test::TBytes;
 using test::TScratchFolder;
 using test::TScriptedObserver;
 
@@ -44,7 +46,7 @@ class ConversionRun : public ::testing::Test {
 };
 
 TEST_F(ConversionRun, FileOf65535BytesIsConverted) {
-  const auto Largest = test::RandomMzf(300, 65535 - 128, 2);
+  const auto Largest = test::RandomMzf(65535 - 128, 65535 - 128, 2);
   Folder.Write("largest.mzf", Largest);
   ASSERT_EQ(Execute(test::SettingsOf(Short()), "largest.mzf"), TRunOutcome::Written);
   EXPECT_TRUE(
@@ -151,8 +153,9 @@ TEST_F(ConversionRun, PlannedSizeEqualsTheBytesWritten) {
   constexpr int kRates[] = {44100, 48000, 22050, 96000, 8000};
   std::mt19937 Random(2024);
   for (int Round = 0; Round < 15; ++Round) {
-    const auto BodyBytes = static_cast<std::size_t>(Random() % 3000);
+    // Never 128 bytes or more behind the body: those would be a second file.
     const auto BodySize = static_cast<std::uint16_t>(1 + Random() % 4000);
+    const auto BodyBytes = static_cast<std::size_t>(Random() % std::min(3000, BodySize + 128));
     const auto File = test::RandomMzf(BodySize, BodyBytes, Random());
     Folder.Write("in.mzf", File);
 
@@ -177,6 +180,80 @@ TEST_F(ConversionRun, PlannedSizeEqualsTheBytesWritten) {
     const auto Expected = expected::ConvertedFile(File, C);
     EXPECT_EQ(Plan.DataSize() + TConversionPlan::WaveHeaderSize, Expected.size());
     EXPECT_TRUE(SameBytes(Written, Expected)) << "round " << Round;
+  }
+}
+
+// Two and three files, with and without copies, at 44100 and 48000 Hz: each
+// as SAVE writes it, in order, whether they come in one MZT or one by one.
+TEST_F(ConversionRun, EveryFileOfATapeGoesOutInOrder) {
+  const TBytes Files[] = {test::RandomMzf(300, 300, 1), test::RandomMzf(1, 1, 2),
+                          test::RandomMzf(900, 900, 3)};
+  const struct {
+    std::size_t Count;
+    expected::Layout Tape;
+    int Rate;
+  } Cases[] = {{2, expected::Layout::Standard, 44100},
+               {3, expected::Layout::StandardNoCopies, 44100},
+               {2, expected::Layout::StandardNoCopies, 48000},
+               {3, expected::Layout::Standard, 48000}};
+  for (const auto& Case : Cases) {
+    SCOPED_TRACE(std::to_string(Case.Count) + " files at " + std::to_string(Case.Rate));
+    expected::Conversion C;
+    C.User = expected::kStandardTiming;
+    C.Tape = Case.Tape;
+    C.Rate = Case.Rate;
+    const std::vector<TBytes> Tape(Files, Files + Case.Count);
+    std::vector<TTapeInput> OneByOne;
+    TBytes Mzt;
+    for (const TBytes& File : Tape) {
+      OneByOne.push_back({"f" + std::to_string(OneByOne.size()) + ".mzf", File});
+      Mzt.insert(Mzt.end(), File.begin(), File.end());
+    }
+    const TBytes Expected = expected::ConvertedTape(Tape, C);
+    EXPECT_TRUE(SameBytes(test::KvetroWave(Mzt, test::SettingsOf(C)), Expected));
+    EXPECT_TRUE(SameBytes(test::KvetroWave(OneByOne, test::SettingsOf(C)), Expected));
+  }
+}
+
+// Behind the last file, a part shorter than a header is reported and not
+// sent; a whole header's length is a second file, which the fast loader
+// refuses.
+TEST_F(ConversionRun, APartShorterThanAHeaderIsReportedAndNotSent) {
+  const TBytes Game = test::RandomMzf(200, 200, 5);
+  const auto Behind = [&Game](std::size_t Bytes) {
+    TBytes Tape = Game;
+    Tape.insert(Tape.end(), Game.begin(), Game.begin() + static_cast<std::ptrdiff_t>(Bytes));
+    return Tape;
+  };
+  const std::string Cut =
+      "in.mzf ends with 127 bytes behind its last file, too few for a "
+      "header: not sent";
+  expected::Conversion Own = Short();
+  Own.Tape = expected::Layout::StandardNoCopies;
+  using TTexts = std::vector<std::string>;
+  const struct {
+    TBytes File;
+    expected::Conversion C;
+    TTexts Refusals, Warnings;
+    TBytes Wave;
+  } Cases[] = {
+      {Behind(127), Short(), {}, {Cut}, expected::ConvertedFile(Game, Short())},
+      {Behind(127), Own, {}, {Cut}, expected::ConvertedFile(Game, Own)},
+      {Behind(128),
+       Short(),
+       {"The fast loader takes one program, and the input holds 2 files: --standard writes them "
+        "all, one after the other, in the machine's own layout"},
+       {},
+       {}},
+  };
+  for (const auto& Case : Cases) {
+    Observer = {};
+    TConversionRun Run(test::SettingsOf(Case.C), Observer);
+    TMemoryOutputs Outputs;
+    Run.Execute(Case.File, "in.mzf", "out.wav", Outputs);
+    EXPECT_EQ(Observer.Messages, Case.Refusals);
+    EXPECT_EQ(Observer.Warnings, Case.Warnings);
+    EXPECT_TRUE(SameBytes(Outputs.Latest().Bytes, Case.Wave));
   }
 }
 

@@ -49,7 +49,7 @@ CASES = [
      cut_body(sample_mzf(500, 0x1200, 0x1234, "CUT", 3), 123),
      {"loader-gap": 100, "body-gap": 0, "zero-lo": 2, "zero-hi": 3, "one-lo": 4, "one-hi": 5}),
     ("body size 0, refused", sample_mzf(0, 0x1200, 0x1200, "EMPTY", 4), {}),
-    ("64 KiB file, refused", bytes(65536), {"constant": 7}),
+    ("64 KiB file, refused", bytes(0x12) + b"\x80\xff" + bytes(65536 - 0x14), {"constant": 7}),
     ("a text file, converted with a warning", b"Dear diary, a letter, not a game.\n" * 10, {}),
     # A WAV that kvetro-cli writes: put in place of the MZF, it is refused.
     ("a WAV file, refused", None, {}),
