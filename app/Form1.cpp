@@ -358,7 +358,8 @@ void TForm1::Convert() {
   Button1->setEnabled(true);
   FMenu->setEnabled(true);
   // What the file holds and how it was converted, as kvetro-cli --info says.
-  Label10->setToolTip(QString::fromStdString(MzfInfoText(DescribeMzf(Run.Image(), Settings))));
+  Label10->setToolTip(
+      QString::fromStdString(MzfInfoText(DescribeMzf(Run.Image(), Settings))).trimmed());
 }
 
 TConversionSettings TForm1::ReadSettings() const {

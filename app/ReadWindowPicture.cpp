@@ -121,6 +121,41 @@ void TReadWindowPicture::paintEvent(QPaintEvent* /*Event*/) {
   DrawBars(Painter, Long, LongColour, MostPulses);
   Painter.setClipping(false);
   DrawAxis(Painter, MostPulses);
+  DrawLegend(Painter);
+}
+
+void TReadWindowPicture::DrawLegend(QPainter& Painter) const {
+  const auto Pulses = [](const std::vector<std::uint32_t>& Counts) {
+    std::uint64_t Sum = 0;
+    for (const std::uint32_t Count : Counts) {
+      Sum += Count;
+    }
+    return QString::number(Sum);
+  };
+  const struct {
+    QColor Colour;
+    QString Text;
+  } Lines[] = {
+      {ShortColour, QString::fromUtf8("krátké pulzy, bit 0 (%1)").arg(Pulses(FHistogram.Short))},
+      {LongColour, QString::fromUtf8("dlouhé pulzy, bit 1 (%1)").arg(Pulses(FHistogram.Long))},
+  };
+  const QFontMetrics Metrics(Painter.font());
+  int Width = 0;
+  for (const auto& Line : Lines) {
+    Width = std::max(Width, Metrics.horizontalAdvance(Line.Text));
+  }
+  const int Box = Metrics.ascent();
+  const QRect Plot = PlotArea();
+  QRect Area(0, 0, Box + 4 + Width + 8, 2 * Metrics.height() + 6);
+  Area.moveCenter(QPoint(Plot.center().x(), Plot.top() + 4 + Area.height() / 2));
+  Painter.fillRect(Area, QColor(255, 255, 255, 220));
+  int Y = Area.top() + 3;
+  for (const auto& Line : Lines) {
+    Painter.fillRect(Area.left() + 4, Y + (Metrics.height() - Box) / 2, Box, Box, Line.Colour);
+    Painter.setPen(Qt::black);
+    Painter.drawText(Area.left() + 4 + Box + 4, Y + Metrics.ascent(), Line.Text);
+    Y += Metrics.height();
+  }
 }
 
 void TReadWindowPicture::DrawWindow(QPainter& Painter) const {

@@ -46,6 +46,8 @@ class TReadWindowPicture : public QWidget {
                 double MostPulses) const;
   void DrawWindow(QPainter& Painter) const;
   void DrawAxis(QPainter& Painter, double MostPulses) const;
+  // Which colour is which, and how many pulses each kind has.
+  void DrawLegend(QPainter& Painter) const;
   int YOf(double Pulses, double MostPulses) const;
 
   THighTimeHistogram FHistogram;
