@@ -116,9 +116,10 @@ void TReadWindowPicture::paintEvent(QPaintEvent* /*Event*/) {
   QPainter Painter(this);
   Painter.fillRect(rect(), Qt::white);
   Painter.setClipRect(PlotArea().adjusted(0, 0, 1, 1));
-  DrawWindow(Painter);
+  DrawWindow(Painter, false);
   DrawBars(Painter, Short, ShortColour, MostPulses);
   DrawBars(Painter, Long, LongColour, MostPulses);
+  DrawWindow(Painter, true);
   Painter.setClipping(false);
   DrawAxis(Painter, MostPulses);
   DrawLegend(Painter);
@@ -158,7 +159,7 @@ void TReadWindowPicture::DrawLegend(QPainter& Painter) const {
   }
 }
 
-void TReadWindowPicture::DrawWindow(QPainter& Painter) const {
+void TReadWindowPicture::DrawWindow(QPainter& Painter, bool Edges) const {
   if (!FWindow) {
     return;
   }
@@ -168,8 +169,12 @@ void TReadWindowPicture::DrawWindow(QPainter& Painter) const {
   const QColor Edge = FWindow->IsOpen() ? WindowColour : LongColour;
   QColor Shade = Edge;
   Shade.setAlpha(46);
-  Painter.fillRect(QRect(QPoint(From, Plot.top()), QPoint(To, Plot.bottom())), Shade);
-  Painter.setPen(QPen(Edge, 1));
+  if (!Edges) {
+    Painter.fillRect(QRect(QPoint(From, Plot.top()), QPoint(To, Plot.bottom())), Shade);
+    return;
+  }
+  // Over the bars: a bin of pulses may reach past an edge.
+  Painter.setPen(QPen(Edge, 1, Qt::DashLine));
   Painter.drawLine(From, Plot.top(), From, Plot.bottom());
   Painter.drawLine(To, Plot.top(), To, Plot.bottom());
 }

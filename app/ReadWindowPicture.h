@@ -44,7 +44,8 @@ class TReadWindowPicture : public QWidget {
   std::vector<TBar> Bars(const std::vector<std::uint32_t>& Counts) const;
   void DrawBars(QPainter& Painter, const std::vector<TBar>& Bars, const QColor& Colour,
                 double MostPulses) const;
-  void DrawWindow(QPainter& Painter) const;
+  // The window's shade under the bars, or its edges over them.
+  void DrawWindow(QPainter& Painter, bool Edges) const;
   void DrawAxis(QPainter& Painter, double MostPulses) const;
   // Which colour is which, and how many pulses each kind has.
   void DrawLegend(QPainter& Painter) const;

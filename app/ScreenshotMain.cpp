@@ -47,5 +47,8 @@ int main(int ArgumentCount, char* Arguments[]) {
     std::fprintf(stderr, "kvetro-screenshot: %s was not read\n", Arguments[2]);
     return 1;
   }
+  // Tall enough for the report of one file and all of its pictures.
+  Report->resize(760, 1040);
+  QApplication::processEvents();
   return Save(*Report, Arguments[3]) ? 0 : 1;
 }
