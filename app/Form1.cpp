@@ -523,6 +523,9 @@ void TForm1::CheckChoice() {
 }
 
 void TForm1::ChooseRecording() {
+  if (FRunning || FRecordingRead->Running()) {
+    return;
+  }
   if (const std::optional<QString> Path = FRecordingDialog->Choose()) {
     ReadRecording(*Path);
   }

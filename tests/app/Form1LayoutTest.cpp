@@ -214,6 +214,11 @@ class Form1LayoutTest : public QObject {
                         "&Nápověda",
                         "  &O programu",
                     }));
+    Form.MessageBoxes().QueueAnswer();
+    Bar->findChild<QAction*>("AboutAction")->trigger();
+    const QString About = Form.MessageBoxes().Shown().back().Text;
+    QVERIFY(About.startsWith(QStringLiteral("Kvetro " KVETRO_VERSION "\n")));
+    QVERIFY(About.contains(QStringLiteral("Licence MIT")) && About.contains(u"kvetro.html"));
   }
 
   void TheWindowIsFixedCentredAndTitled() {
