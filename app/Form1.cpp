@@ -142,6 +142,7 @@ TForm1::TForm1(QWidget* Parent)
   CreateComponents();
   CreateDialogs();
   PlaceMenu();
+  ConnectMenu();
   setAcceptDrops(true);
 }
 
@@ -171,6 +172,16 @@ void TForm1::PlaceMenu() {
   FClient->setGeometry(0, Bar, kClientWidth, kClientHeight);
   setFixedSize(kClientWidth, Bar + kClientHeight);
 
+  // The frame is not known before the window is shown: until then the
+  // client area is centred, and showEvent centres the frame.
+  if (const QScreen* Screen = QGuiApplication::primaryScreen()) {
+    QRect Client(QPoint(0, 0), size());
+    Client.moveCenter(Screen->availableGeometry().center());
+    setGeometry(Client);
+  }
+}
+
+void TForm1::ConnectMenu() {
   connect(&FMenu->ConvertAction(), &QAction::triggered, this, [this] {
     if (Button1->isEnabled()) {
       Button1Click();
@@ -182,14 +193,6 @@ void TForm1::PlaceMenu() {
           [this] { FMessageBoxes.ShowMessage(AboutText()); });
   connect(FMenu, &TMainMenu::LayoutChosen, this, &TForm1::LayoutChosen);
   connect(FMenu, &TMainMenu::WaveChosen, this, &TForm1::CheckChoice);
-
-  // The frame is not known before the window is shown: until then the
-  // client area is centred, and showEvent centres the frame.
-  if (const QScreen* Screen = QGuiApplication::primaryScreen()) {
-    QRect Client(QPoint(0, 0), size());
-    Client.moveCenter(Screen->availableGeometry().center());
-    setGeometry(Client);
-  }
 }
 
 void TForm1::showEvent(QShowEvent* Event) {

@@ -96,8 +96,10 @@ class TForm1 : public QWidget, public TConversionObserver {
   void CreateComponents();
   void CreateDialogs();
   void SetUpWindow();
-  // The menu bar above the client area; the window is as much taller.
+  // The menu bar above the client area, the window as much taller and
+  // centred on the screen.
   void PlaceMenu();
+  void ConnectMenu();
   TSpinEdit& TimingEdit(TimingBox Box) const;
   void ShowFooter(const QString& Text);
   // The run of one press, from the settings to the written WAV.
