@@ -3,12 +3,14 @@
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
+#include <QTimer>
 #include <cstdio>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "app/Form1.h"
+#include "app/RecordingRead.h"
 #include "io/InOutError.h"
 #include "io/PlatformInputFile.h"
 
@@ -22,8 +24,10 @@ namespace {
 
 constexpr char kHelp[] =
     "Opens the window that turns an MZF tape image of a Sharp MZ computer into a\n"
-    "WAV to play into the machine. The first press of its start button converts\n"
-    "FILE.mzf without asking for it. kvetro-cli does the same on the command line.\n"
+    "WAV to play into the machine, and reads recordings of tapes back. The first\n"
+    "press of its start button converts FILE.mzf without asking for it; a WAV\n"
+    "(RECORDING.wav) is read back at once. kvetro-cli does the same on the command\n"
+    "line.\n"
     "\n"
     "  -h, --help     show this text\n"
     "  -V, --version  show the version\n"
@@ -97,7 +101,13 @@ int RunApplication(int ArgumentCount, char* Arguments[]) {
   TForm1 Form1;
   if (File) {
     // Made absolute now: the save dialog suggests a name in the file's folder.
-    Form1.OpenWith(QFileInfo(QFile::decodeName(File->c_str())).absoluteFilePath());
+    const QString Path = QFileInfo(QFile::decodeName(File->c_str())).absoluteFilePath();
+    if (TRecordingRead::IsRecording(Path)) {
+      // Once the window is on the screen, so that the reading shows over it.
+      QTimer::singleShot(0, &Form1, [&Form1, Path] { Form1.ReadRecording(Path); });
+    } else {
+      Form1.OpenWith(Path);
+    }
   }
   Form1.show();
   return QApplication::exec();

@@ -11,19 +11,30 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPalette>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QScreen>
 #include <QShowEvent>
+#include <QTimer>
 #include <exception>
+#include <utility>
 
+#include "app/AboutText.h"
 #include "app/Application.h"
 #include "app/CaptionFit.h"
 #include "app/FileDialog.h"
+#include "app/MainMenu.h"
+#include "app/ReadReportDialog.h"
+#include "app/RecordingRead.h"
 #include "app/SpinEdit.h"
 #include "tape/ConversionPlan.h"
 #include "tape/ConversionRun.h"
 #include "tape/ConversionSettings.h"
+#include "tape/MzfInfo.h"
+#include "tape/MzfInfoText.h"
 #include "tape/ReplacingOutput.h"
+#include "tape/RunMessages.h"
+#include "tape/SettingsCheck.h"
 
 namespace kvetro {
 
@@ -80,6 +91,16 @@ QLabel* MakeLabel(QWidget* Parent, const char* Name, int Left, int Top, int Widt
 constexpr TimingBox kTimingBoxes[] = {TimingBox::Log0Lo, TimingBox::Log0Hi, TimingBox::Log1Lo,
                                       TimingBox::Log1Hi};
 
+// The client area, as the form was drawn; the menu bar stands above it.
+constexpr int kClientWidth = 308;
+constexpr int kClientHeight = 349;
+
+// The timing that a layout starts with: the fast body's, or the standard
+// timing at which the machine's own layout is read.
+PulseTiming StartingTiming(TTapeLayoutChoice Layout) {
+  return Layout == TTapeLayoutChoice::FastLoader ? DefaultTiming : PulseTiming::Standard();
+}
+
 // Equal bounds mean no bounds: the gap boxes take 0 (no pulses) or anything.
 constexpr TSettingRange kNoBounds{0, 0};
 
@@ -119,6 +140,9 @@ TForm1::TForm1(QWidget* Parent)
       FDefaultHandler(FMessageBoxes) {
   SetUpWindow();
   CreateComponents();
+  CreateDialogs();
+  PlaceMenu();
+  ConnectMenu();
   setAcceptDrops(true);
 }
 
@@ -130,13 +154,23 @@ void TForm1::SetUpWindow() {
   setWindowFlags(Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                  Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                  Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-  setFixedSize(308, 349);
   setFont(WindowFont(false));
 
   QPalette Colours = palette();
   Colours.setColor(QPalette::Window, Colours.color(QPalette::Button));
   setPalette(Colours);
   setAutoFillBackground(true);
+
+  FMenu = new TMainMenu(this);
+  FClient = new QWidget(this);
+  FClient->setObjectName(QStringLiteral("ClientArea"));
+}
+
+void TForm1::PlaceMenu() {
+  const int Bar = FMenu->sizeHint().height();
+  FMenu->setGeometry(0, 0, kClientWidth, Bar);
+  FClient->setGeometry(0, Bar, kClientWidth, kClientHeight);
+  setFixedSize(kClientWidth, Bar + kClientHeight);
 
   // The frame is not known before the window is shown: until then the
   // client area is centred, and showEvent centres the frame.
@@ -145,6 +179,20 @@ void TForm1::SetUpWindow() {
     Client.moveCenter(Screen->availableGeometry().center());
     setGeometry(Client);
   }
+}
+
+void TForm1::ConnectMenu() {
+  connect(&FMenu->ConvertAction(), &QAction::triggered, this, [this] {
+    if (Button1->isEnabled()) {
+      Button1Click();
+    }
+  });
+  connect(&FMenu->ReadAction(), &QAction::triggered, this, [this] { ChooseRecording(); });
+  connect(&FMenu->QuitAction(), &QAction::triggered, this, &QWidget::close);
+  connect(&FMenu->AboutAction(), &QAction::triggered, this,
+          [this] { FMessageBoxes.ShowMessage(AboutText()); });
+  connect(FMenu, &TMainMenu::LayoutChosen, this, &TForm1::LayoutChosen);
+  connect(FMenu, &TMainMenu::WaveChosen, this, &TForm1::CheckChoice);
 }
 
 void TForm1::showEvent(QShowEvent* Event) {
@@ -163,15 +211,20 @@ void TForm1::showEvent(QShowEvent* Event) {
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* Event) {
-  if (TPendingInput::DroppedMzf(*Event->mimeData())) {
+  if (TPendingInput::DroppedFile(*Event->mimeData())) {
     Event->acceptProposedAction();
   }
 }
 
 void TForm1::dropEvent(QDropEvent* Event) {
-  if (const std::optional<QString> Path = TPendingInput::DroppedMzf(*Event->mimeData())) {
-    FPendingInput.Set(*Path);
+  if (const std::optional<QString> Path = TPendingInput::DroppedFile(*Event->mimeData())) {
     Event->acceptProposedAction();
+    if (TRecordingRead::IsRecording(*Path)) {
+      // Once the drop has ended, so that the source is not kept waiting.
+      QTimer::singleShot(0, this, [this, Path = *Path] { ReadRecording(Path); });
+    } else {
+      FPendingInput.Set(*Path);
+    }
   }
 }
 
@@ -183,11 +236,11 @@ void TForm1::CreateComponents() {
   // Replacing an existing WAV is confirmed by the user (Qt's default).
   SaveDialog1->setOption(QFileDialog::DontConfirmOverwrite, false);
 
-  Button1 = Place(new QPushButton(QStringLiteral("Spustit konverzi"), this), "Button1", 104, 296,
+  Button1 = Place(new QPushButton(QStringLiteral("Spustit konverzi"), FClient), "Button1", 104, 296,
                   97, 25, WindowFont(false));
   connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
 
-  GroupBox1 = MakeGroupBox(this, "GroupBox1", 8, 8, 289, 129,
+  GroupBox1 = MakeGroupBox(FClient, "GroupBox1", 8, 8, 289, 129,
                            "Časování log. úrovní [v samplech při 44100 Hz]");
   Label1 = MakeLabel(GroupBox1, "Label1", 8, 56, 30, 13, "Log. 0");
   Label2 = MakeLabel(GroupBox1, "Label2", 8, 96, 30, 13, "Log. 1");
@@ -204,7 +257,7 @@ void TForm1::CreateComponents() {
   Label5 = MakeLabel(GroupBox1, "Label5", 72, 24, 14, 13, "LO");
   Label6 = MakeLabel(GroupBox1, "Label6", 200, 24, 11, 13, "HI");
 
-  GroupBox2 = MakeGroupBox(this, "GroupBox2", 8, 144, 289, 137, "Ostatní parametry");
+  GroupBox2 = MakeGroupBox(FClient, "GroupBox2", 8, 144, 289, 137, "Ostatní parametry");
   Label7 = MakeLabel(GroupBox2, "Label7", 8, 32, 135, 13, "Konstanta v monitoru [0A4B]");
   SpinEdit5 = MakeSpinEdit(GroupBox2, "SpinEdit5", 192, 24, 49, DefaultMonitorConstant,
                            MonitorConstantRange);
@@ -213,7 +266,7 @@ void TForm1::CreateComponents() {
   SpinEdit6 = MakeSpinEdit(GroupBox2, "SpinEdit6", 168, 64, 73, DefaultGap, kNoBounds);
   SpinEdit7 = MakeSpinEdit(GroupBox2, "SpinEdit7", 168, 88, 73, DefaultGap, kNoBounds);
 
-  Label10 = MakeLabel(this, "Label10", 96, 336, 118, 11, kFooter, FooterFont());
+  Label10 = MakeLabel(FClient, "Label10", 96, 336, 118, 11, kFooter, FooterFont());
   Label10->setAlignment(Qt::AlignHCenter | Qt::AlignVCenter);
 
   // Text of one kind keeps one size, so a fallback font shrinks all of it
@@ -233,6 +286,25 @@ void TForm1::CreateComponents() {
   setTabOrder(SpinEdit6, SpinEdit7);
 }
 
+void TForm1::CreateDialogs() {
+  FRecordingDialog =
+      MakeFileDialog(this, "RecordingDialog", "Wave files (*.wav)", "wav", QFileDialog::AcceptOpen);
+  FFolderDialog = new TFileDialog(this);
+  FFolderDialog->setObjectName(QStringLiteral("FolderDialog"));
+  FFolderDialog->setFileMode(QFileDialog::Directory);
+  FFolderDialog->setOption(QFileDialog::ShowDirsOnly);
+  FFolderDialog->setWindowTitle(QString::fromUtf8("Uložit soubory do složky"));
+
+  FRecordingRead = new TRecordingRead(this);
+  connect(FRecordingRead, &TRecordingRead::Progress, this, [this](int Permille) {
+    if (FProgress) {
+      FProgress->setValue(Permille);
+    }
+  });
+  connect(FRecordingRead, &TRecordingRead::Done, this, &TForm1::ReadDone);
+  connect(FRecordingRead, &TRecordingRead::Failed, this, &TForm1::ReadFailed);
+}
+
 void TForm1::Button1Click() {
   // The last run's result stays on show only until the next run.
   ShowFooter(QString::fromUtf8(kFooter));
@@ -243,12 +315,17 @@ void TForm1::Button1Click() {
     FRunning = false;
   } catch (const ERunAbandoned&) {
     FRunning = false;  // the output was dropped unnamed; the window is gone
+    FReadAfterRun.reset();
   } catch (const std::exception& Failure) {
     FRunning = false;
     // The run has dropped its output; the window must be usable again
     // whatever failed.
     Button1->setEnabled(true);
+    FMenu->setEnabled(true);
     FDefaultHandler.Handle(Failure);
+  }
+  if (const std::optional<QString> Recording = std::exchange(FReadAfterRun, std::nullopt)) {
+    ReadRecording(*Recording);
   }
 }
 
@@ -278,9 +355,14 @@ void TForm1::Convert() {
       ShowTiming(FRunTiming);
     }
     Button1->setEnabled(true);
+    FMenu->setEnabled(true);
     throw;
   }
   Button1->setEnabled(true);
+  FMenu->setEnabled(true);
+  // What the file holds and how it was converted, as kvetro-cli --info says.
+  Label10->setToolTip(
+      QString::fromStdString(MzfInfoText(DescribeMzf(Run.Image(), Settings))).trimmed());
 }
 
 TConversionSettings TForm1::ReadSettings() const {
@@ -291,6 +373,9 @@ TConversionSettings TForm1::ReadSettings() const {
   Settings.MonitorConstant = MonitorConstant();
   Settings.LoaderGap = LoaderGap();
   Settings.BodyGap = BodyGap();
+  Settings.Layout = FMenu->Layout();
+  Settings.SampleRate = FMenu->SampleRate();
+  Settings.InvertLevels = FMenu->InvertLevels();
   return Settings;
 }
 
@@ -321,13 +406,22 @@ void TForm1::Refused(const std::string& Text) {
   FMessageBoxes.ShowMessage(QString::fromStdString(Text));
 }
 
+void TForm1::WaveInputRefused(const std::string& InputName) {
+  if (FMessageBoxes.Ask(QString::fromStdString(WaveInputText(InputName)) +
+                        QString::fromUtf8(".\n\nPřečíst tento soubor jako nahrávku?"))) {
+    FReadAfterRun = QString::fromStdString(InputName);
+  }
+}
+
 void TForm1::Warning(const std::string& Text) {
   FMessageBoxes.ShowWarning(QString::fromStdString(Text));
 }
 
 void TForm1::Writing() {
-  // No second run starts inside this one while it lets messages through.
+  // No second run starts inside this one while it lets messages through,
+  // and the menu's choices wait for its end.
   Button1->setEnabled(false);
+  FMenu->setEnabled(false);
 }
 
 // A file at another timing than the user's (the loader file at the standard
@@ -356,6 +450,7 @@ void TForm1::Written(const std::string& OutputName, std::uint64_t Samples, std::
 
 void TForm1::ShowFooter(const QString& Text) {
   Label10->setText(Text);
+  Label10->setToolTip(QString());
 }
 
 TSpinEdit& TForm1::TimingEdit(TimingBox Box) const {
@@ -403,7 +498,83 @@ void TForm1::closeEvent(QCloseEvent* Event) {
   if (FRunning) {
     FCloseRequested = true;
   }
+  FRecordingRead->Stop();
+  EndReading();
   QWidget::closeEvent(Event);
+}
+
+// A timing left as the previous layout started it becomes the new layout's;
+// one the user typed stays. The monitor constant and the gaps belong to the
+// fast loader alone.
+void TForm1::LayoutChosen(TTapeLayoutChoice Previous) {
+  const TTapeLayoutChoice Layout = FMenu->Layout();
+  if (ReadSettings().UserTiming == StartingTiming(Previous)) {
+    ShowTiming(StartingTiming(Layout));
+  }
+  const bool Fast = Layout == TTapeLayoutChoice::FastLoader;
+  for (QWidget* Control :
+       std::initializer_list<QWidget*>{SpinEdit5, SpinEdit6, SpinEdit7, Label7, Label8, Label9}) {
+    Control->setEnabled(Fast);
+  }
+  CheckChoice();
+}
+
+void TForm1::CheckChoice() {
+  if (const std::optional<std::string> Refusal = SettingsRefusal(ReadSettings())) {
+    FMessageBoxes.ShowMessage(QString::fromStdString(*Refusal));
+  }
+}
+
+void TForm1::ChooseRecording() {
+  if (FRunning || FRecordingRead->Running()) {
+    return;
+  }
+  if (const std::optional<QString> Path = FRecordingDialog->Choose()) {
+    ReadRecording(*Path);
+  }
+}
+
+void TForm1::ReadRecording(const QString& Path) {
+  if (FRunning || FRecordingRead->Running()) {
+    return;
+  }
+  FMenu->ReadAction().setEnabled(false);
+  FProgress =
+      new QProgressDialog(QString::fromUtf8("Čtu nahrávku %1…").arg(QFileInfo(Path).fileName()),
+                          QString::fromUtf8("Zastavit"), 0, 1000, this);
+  FProgress->setObjectName(QStringLiteral("ReadProgress"));
+  FProgress->setWindowTitle(QString::fromUtf8(ApplicationTitle));
+  FProgress->setAutoReset(false);
+  FProgress->setAutoClose(false);
+  connect(FProgress, &QProgressDialog::canceled, this, [this] {
+    FRecordingRead->Stop();
+    EndReading();
+  });
+  FProgress->show();
+  FRecordingRead->Start(Path);
+}
+
+void TForm1::EndReading() {
+  if (FProgress) {
+    FProgress->hide();
+    FProgress->deleteLater();
+  }
+  FMenu->ReadAction().setEnabled(true);
+}
+
+void TForm1::ReadDone(const TTapeReport& Report) {
+  EndReading();
+  if (FReport) {
+    FReport->close();
+  }
+  FReport = new TReadReportDialog(Report, *FFolderDialog, FMessageBoxes, this);
+  FReport->setAttribute(Qt::WA_DeleteOnClose);
+  FReport->show();
+}
+
+void TForm1::ReadFailed(const QString& Message) {
+  EndReading();
+  FMessageBoxes.ShowStop(TDefaultHandler::BoxText(Message.toStdString()));
 }
 
 }  // namespace kvetro

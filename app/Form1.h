@@ -1,30 +1,39 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <cstdint>
+#include <optional>
 
 #include "app/DefaultHandler.h"
 #include "app/MessageBoxes.h"
 #include "app/PendingInput.h"
+#include "reader/TapeReport.h"
 #include "tape/ConversionObserver.h"
 #include "tape/ConversionSettings.h"
 #include "tape/PulseTiming.h"
 
 class QGroupBox;
 class QLabel;
+class QProgressDialog;
 class QPushButton;
 
 namespace kvetro {
 
 class TFileDialog;
+class TMainMenu;
+class TReadReportDialog;
+class TRecordingRead;
 class TSpinEdit;
 
-// The program's one window: the pulse timings, the monitor constant, the two
-// gap lengths and the button that starts a conversion. The settings live only
-// in the controls and start from the same defaults at every launch. The
-// window is also the conversion's observer: it shows the run's messages, the
-// loader's timing in the timing boxes while the loader file is written, and
-// the file written in its footer.
+// The program's one window: a menu bar (app/MainMenu.h) above the form, whose
+// client area holds the pulse timings, the monitor constant, the two gap
+// lengths and the button that starts a conversion. The settings live only in
+// the controls and the menu and start from the same defaults at every
+// launch. The window is also the conversion's observer: it shows the run's
+// messages, the loader's timing in the timing boxes while the loader file is
+// written, and the file written in its footer. It reads recordings back too,
+// on a thread of their own, and shows what was found in a dialog.
 class TForm1 : public QWidget, public TConversionObserver {
   Q_OBJECT
 
@@ -39,10 +48,19 @@ class TForm1 : public QWidget, public TConversionObserver {
   // it without the open dialog (the command line's file, or a dropped one).
   void OpenWith(const QString& MzfPath) { FPendingInput.Set(MzfPath); }
 
-  // The window's dialogs and boxes, for tests to answer.
+  // Reads the WAV back as a recording, with a progress dialog that can stop
+  // it; the report dialog follows. Ignored while a reading or a run is under
+  // way.
+  void ReadRecording(const QString& Path);
+
+  // The window's menu, dialogs and boxes, for tests to choose and answer.
+  TMainMenu& Menu() { return *FMenu; }
   TFileDialog& OpenDialog() { return *OpenDialog1; }
   TFileDialog& SaveDialog() { return *SaveDialog1; }
+  TFileDialog& RecordingDialog() { return *FRecordingDialog; }
+  TFileDialog& FolderDialog() { return *FFolderDialog; }
   TMessageBoxes& MessageBoxes() { return FMessageBoxes; }
+  TRecordingRead& RecordingRead() { return *FRecordingRead; }
 
   // The boxes: the timing read as each box reads its text, written as the
   // box writes a value (so the value shown may be clamped).
@@ -54,6 +72,9 @@ class TForm1 : public QWidget, public TConversionObserver {
 
   // TConversionObserver
   void Refused(const std::string& Text) override;
+  // Asks whether the WAV is to be read as a recording instead; a Yes reads
+  // it once the run has ended.
+  void WaveInputRefused(const std::string& InputName) override;
   void Warning(const std::string& Text) override;
   void Writing() override;
   void FileStarts(const TPlannedFile& File) override;
@@ -63,7 +84,8 @@ class TForm1 : public QWidget, public TConversionObserver {
   // Places the window, frame included, at the centre of the screen when it
   // is first shown.
   void showEvent(QShowEvent* Event) override;
-  // An .mzf file dropped onto the window is taken by the next press.
+  // An .mzf file dropped onto the window is taken by the next press; a WAV
+  // is read as a recording at once.
   void dragEnterEvent(QDragEnterEvent* Event) override;
   void dropEvent(QDropEvent* Event) override;
   // Closed while a run lets messages through: the run is abandoned at once
@@ -72,7 +94,12 @@ class TForm1 : public QWidget, public TConversionObserver {
 
  private:
   void CreateComponents();
+  void CreateDialogs();
   void SetUpWindow();
+  // The menu bar above the client area, the window as much taller and
+  // centred on the screen.
+  void PlaceMenu();
+  void ConnectMenu();
   TSpinEdit& TimingEdit(TimingBox Box) const;
   void ShowFooter(const QString& Text);
   // The run of one press, from the settings to the written WAV.
@@ -85,6 +112,14 @@ class TForm1 : public QWidget, public TConversionObserver {
   // Lets the window repaint and take pending input; ends the run when the
   // window was closed meanwhile.
   void ProcessMessages();
+  // The layout chosen in the menu: the fast loader's own boxes only for it.
+  void LayoutChosen(TTapeLayoutChoice Previous);
+  // Tells at once when the core refuses the settings as chosen.
+  void CheckChoice();
+  void ChooseRecording();
+  void ReadDone(const TTapeReport& Report);
+  void ReadFailed(const QString& Message);
+  void EndReading();
 
   TMessageBoxes FMessageBoxes;
   TDefaultHandler FDefaultHandler;
@@ -95,8 +130,17 @@ class TForm1 : public QWidget, public TConversionObserver {
   // The run's own timing, and whether the boxes show another (the loader's).
   PulseTiming FRunTiming;
   bool FShowingOther = false;
+  // A WAV given as the MZF file, to be read once the run has ended.
+  std::optional<QString> FReadAfterRun;
 
   // Owned by the window as their Qt parent.
+  TMainMenu* FMenu = nullptr;
+  QWidget* FClient = nullptr;  // the form below the menu bar
+  TFileDialog* FRecordingDialog = nullptr;
+  TFileDialog* FFolderDialog = nullptr;
+  TRecordingRead* FRecordingRead = nullptr;
+  QPointer<QProgressDialog> FProgress;
+  QPointer<TReadReportDialog> FReport;
   TFileDialog* OpenDialog1 = nullptr;
   TFileDialog* SaveDialog1 = nullptr;
   QPushButton* Button1 = nullptr;

@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 #include <QString>
+#include <deque>
 #include <vector>
 
 namespace kvetro {
@@ -13,9 +14,9 @@ struct TShownBox {
   QString Text;
 };
 
-// The window's modal message boxes: one OK button, the application's title,
-// centred on the screen. Every box is recorded; tests queue answers so that a
-// box is acknowledged without being shown.
+// The window's modal message boxes: one OK button (a question: Yes and No),
+// the application's title, centred on the screen. Every box is recorded;
+// tests queue answers so that a box is answered without being shown.
 class TMessageBoxes {
  public:
   explicit TMessageBoxes(QString Title) : FTitle(std::move(Title)) {}
@@ -26,19 +27,25 @@ class TMessageBoxes {
   void ShowWarning(const QString& Text) { Show(QMessageBox::Warning, Text); }
   // A failure that ended what the user started: stop icon.
   void ShowStop(const QString& Text) { Show(QMessageBox::Critical, Text); }
+  // A choice the user makes: true for Yes. No is the default button.
+  bool Ask(const QString& Text);
 
   const QString& Title() const { return FTitle; }
 
-  // The next box is answered with OK instead of being shown.
-  void QueueAnswer() { ++FQueuedAnswers; }
-  int QueuedAnswers() const { return FQueuedAnswers; }
+  // The next box is answered instead of being shown: OK, or for a question
+  // Yes (true) or No.
+  void QueueAnswer(bool Yes = true) { FAnswers.push_back(Yes); }
+  int QueuedAnswers() const { return static_cast<int>(FAnswers.size()); }
   const std::vector<TShownBox>& Shown() const { return FShown; }
 
  private:
-  void Show(QMessageBox::Icon Icon, const QString& Text);
+  // The answer: the button pressed.
+  QMessageBox::StandardButton Show(QMessageBox::Icon Icon, const QString& Text,
+                                   QMessageBox::StandardButtons Buttons = QMessageBox::Ok,
+                                   QMessageBox::StandardButton Default = QMessageBox::Ok);
 
   QString FTitle;
-  int FQueuedAnswers = 0;
+  std::deque<bool> FAnswers;
   std::vector<TShownBox> FShown;
 };
 

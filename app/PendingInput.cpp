@@ -27,13 +27,14 @@ std::optional<QString> TPendingInput::TakeOutputSuggestion() {
   return File.dir().filePath(File.completeBaseName() + QStringLiteral(".wav"));
 }
 
-std::optional<QString> TPendingInput::DroppedMzf(const QMimeData& Data) {
+std::optional<QString> TPendingInput::DroppedFile(const QMimeData& Data) {
   const QList<QUrl> Urls = Data.urls();
   if (Urls.size() != 1 || !Urls.front().isLocalFile()) {
     return std::nullopt;
   }
   const QString Path = Urls.front().toLocalFile();
-  if (!Path.endsWith(QStringLiteral(".mzf"), Qt::CaseInsensitive)) {
+  if (!Path.endsWith(QStringLiteral(".mzf"), Qt::CaseInsensitive) &&
+      !Path.endsWith(QStringLiteral(".wav"), Qt::CaseInsensitive)) {
     return std::nullopt;
   }
   return Path;

@@ -25,8 +25,9 @@ class TPendingInput {
   // The WAV name for the file that this run took; answered once.
   std::optional<QString> TakeOutputSuggestion();
 
-  // The one local .mzf file of a drag or a drop, if that is what it holds.
-  static std::optional<QString> DroppedMzf(const QMimeData& Data);
+  // The one local .mzf or .wav file of a drag or a drop, if that is what it
+  // holds.
+  static std::optional<QString> DroppedFile(const QMimeData& Data);
 
  private:
   std::optional<QString> FWaiting;

@@ -3,21 +3,21 @@
 #include <ostream>
 
 #include "cli/ReadSettings.h"
-#include "reader/ReadFileNames.h"
+#include "reader/ReadFileChoice.h"
 #include "reader/TapeReport.h"
 
 namespace kvetro {
 
-// Keeps the files that `kvetro-cli read` finds, one at a time as they come:
-// a file read whole as NAME.mzf in the chosen folder (made when missing,
-// with its parents, before the first file goes in), one not read whole as
-// NAME.bad.mzf with --keep-bad; says on Out what it wrote and on Errors what
-// it did not, and why. Out is flushed after each file. With --mzt alone it
-// writes nothing, only counts the files read whole.
+// Keeps the files that `kvetro-cli read` finds, one at a time as they come,
+// as reader/ReadFileChoice.h chooses (NAME.bad.mzf with --keep-bad), in the
+// chosen folder (made when missing, with its parents, before the first file
+// goes in); says on Out what it wrote and on Errors what it did not, and
+// why. Out is flushed after each file. With --mzt alone it writes nothing,
+// only counts the files read whole.
 class TMzfKeeper {
  public:
   TMzfKeeper(const TReadSettings& Settings, std::ostream& Out, std::ostream& Errors)
-      : FSettings(Settings), FOut(Out), FErrors(Errors) {}
+      : FSettings(Settings), FOut(Out), FErrors(Errors), FChooser(Settings.KeepBad) {}
 
   void Keep(const TFileReport& File);
   // Every file kept so far was read whole and written (or would be).
@@ -29,7 +29,7 @@ class TMzfKeeper {
   const TReadSettings& FSettings;
   std::ostream& FOut;
   std::ostream& FErrors;
-  TReadFileNamer FNames;
+  TReadFileChooser FChooser;
   bool FAllWritten = true;
   bool FFolderMade = false;
 };

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "cli/WholeFile.h"
+#include "reader/ReadFileChoice.h"
 #include "io/Exception.h"
 #include "io/PlatformFile.h"
 #include "reader/ReadMzt.h"
@@ -50,7 +50,7 @@ bool KeepMzt(const TReadSettings& Settings, const std::vector<TFileReport>& File
     return Mzt.LeftOut.empty();
   }
   try {
-    WriteWholeFile(Name, Mzt.Bytes);
+    WriteReadFile(Name, Mzt.Bytes);
   } catch (const Exception& Error) {
     Errors << Error.Message() << "\n";
     return false;

@@ -11,7 +11,7 @@ function(expect Name ExitCode Out Errors)
   endif()
 endfunction()
 
-set(Usage "Usage: kvetro [FILE.mzf]\n")
+set(Usage "Usage: kvetro [FILE.mzf | RECORDING.wav]\n")
 execute_process(COMMAND ${CMAKE_COMMAND} -E env ${KVETRO} --help OUTPUT_VARIABLE Help
                 ERROR_QUIET)
 string(FIND "${Help}" "${Usage}" At)

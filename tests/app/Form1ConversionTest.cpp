@@ -16,9 +16,11 @@
 
 #include "app/FileDialog.h"
 #include "app/Form1.h"
+#include "app/MainMenu.h"
 #include "app/SpinEdit.h"
 #include "tape/ConversionPlan.h"
 #include "tests/app/ShownBoxes.h"
+#include "tests/support/CliRunner.h"
 #include "tests/support/MachineFeatures.h"
 #include "tests/support/MzfBuilder.h"
 #include "tests/support/ReferenceSignal.h"
@@ -120,6 +122,22 @@ bool Exists(const std::string& Name) {
   return QFile::exists(QString::fromStdString(Name));
 }
 
+using TNames = std::vector<std::string>;
+
+// kvetro-cli's answer to the same settings, as one line of text.
+QString CliLines(const test::TCliResult& Result) {
+  return QString::fromStdString(Result.ExitCode == 0 ? Result.OutText() : Result.Errors).trimmed();
+}
+
+// As the user chooses in the menu.
+void Choose(TMainMenu& Menu, TTapeLayoutChoice Layout, int Rate, bool Invert) {
+  Menu.LayoutAction(Layout).trigger();
+  Menu.RateAction(Rate).trigger();
+  if (Menu.InvertAction().isChecked() != Invert) {
+    Menu.InvertAction().trigger();
+  }
+}
+
 }  // namespace
 
 class Form1ConversionTest : public QObject {
@@ -169,6 +187,98 @@ class Form1ConversionTest : public QObject {
       QCOMPARE(Window.Form.SaveDialog().QueuedAnswers(), std::size_t{0});
       QVERIFY2(test::ReadFile(Output) == expected::ConvertedFile(File, Case.Read), Case.Name);
     }
+  }
+
+  // The menu's layouts and rates, and the levels turned over, write what
+  // kvetro-cli writes with the same settings, and the footer's tip tells
+  // what kvetro-cli --info tells of the file.
+  void EachLayoutAndRateWritesWhatKvetroCliWrites() {
+    using enum TTapeLayoutChoice;
+    const struct {
+      TTapeLayoutChoice Layout;
+      int Rate;
+      bool Invert;
+      TNames Options;
+    } Cases[] = {
+        {FastLoader, 44100, false, {}},
+        {FastLoader, 48000, true, {"--rate", "48000", "--invert"}},
+        {Standard, 44100, true, {"--standard", "--invert"}},
+        {Standard, 22050, false, {"--standard", "--rate", "22050"}},
+        {StandardNoCopies, 48000, false, {"--standard", "--no-copies", "--rate", "48000"}},
+    };
+    test::TScratchFolder Folder("window");
+    const std::string Input = Folder.Write("game.mzf", test::RandomMzf(700, 700, 5));
+    const std::string Output = Folder.PathOf("game.wav");
+    TWindowUnderTest Window;
+    for (const auto& Case : Cases) {
+      Choose(Window.Form.Menu(), Case.Layout, Case.Rate, Case.Invert);
+      Window.Convert(Input, Output);
+      TNames Arguments = Case.Options;
+      Arguments.insert(Arguments.end(), {Input, Folder.PathOf("cli.wav")});
+      QCOMPARE(test::RunCli(Arguments).ExitCode, 0);
+      QVERIFY2(test::ReadFile(Output) == test::ReadFile(Folder.PathOf("cli.wav")),
+               qPrintable(QString::number(Case.Rate)));
+      Arguments = Case.Options;
+      Arguments.insert(Arguments.begin(), "--info");
+      Arguments.push_back(Input);
+      QCOMPARE(Window.Form.findChild<QLabel*>("Label10")->toolTip(),
+               CliLines(test::RunCli(Arguments)));
+    }
+    QCOMPARE(Window.Shown(), QStringList());
+  }
+
+  // The machine's own layouts have no use for the monitor constant and the
+  // gaps. A timing that the layout started with follows the layout (the
+  // standard timing for the machine's own), one the user typed stays.
+  void TheMachinesLayoutsDisableTheFastLoadersBoxes() {
+    using enum TTapeLayoutChoice;
+    const struct {
+      std::vector<std::int32_t> Typed;  // empty: the boxes as they stand
+      TTapeLayoutChoice Layout;
+      QStringList Timing;
+      bool FastBoxes;
+    } Steps[] = {
+        {{}, Standard, kStandardShown, false},
+        {{}, StandardNoCopies, kStandardShown, false},
+        {{}, FastLoader, kDefaultShown, true},
+        {{4, 2, 5, 3}, Standard, {"4", "2", "5", "3"}, false},
+        {{}, FastLoader, {"4", "2", "5", "3"}, true},
+        {{9, 11, 18, 19}, FastLoader, kStandardShown, true},
+    };
+    TWindowUnderTest Window;
+    for (const auto& Step : Steps) {
+      Window.Set(Step.Typed);
+      Window.Form.Menu().LayoutAction(Step.Layout).trigger();
+      QCOMPARE(Window.Now().Timing, Step.Timing);
+      for (std::size_t Box = 4; Box < 7; ++Box) {
+        QCOMPARE(Window.Edits[Box]->isEnabled(), Step.FastBoxes);
+      }
+    }
+    QCOMPARE(Window.Shown(), QStringList());
+  }
+
+  // At 22050 Hz the default fast pulses fall together: the choice is told
+  // kvetro-cli's refusal with the timing it suggests, and so is the button;
+  // the machine's own layout at its standard timing converts there.
+  void TheFastPulsesAt22050HzAreRefusedAsKvetroCliRefusesThem() {
+    test::TScratchFolder Folder("window");
+    const std::string Input = Folder.Write("game.mzf", test::MakeMzf(100, 100));
+    const std::string Output = Folder.PathOf("game.wav");
+    const QString Refusal = QStringLiteral("plain Kvetro: ") +
+                            CliLines(test::RunCli({"--rate", "22050", Input, Output}));
+    QVERIFY(Refusal.contains(QStringLiteral("--zero 1,1 --one 1,3")));
+    TWindowUnderTest Window;
+    Window.Form.MessageBoxes().QueueAnswer();
+    Window.Form.Menu().RateAction(22050).trigger();
+    QCOMPARE(Window.Shown(), QStringList{Refusal});
+    QVERIFY(Window.Convert(Input, Output, 1).empty());
+    QCOMPARE(Window.Shown(), (QStringList{Refusal, Refusal}));
+    QVERIFY(!Exists(Output));
+    Window.ForgetAnswers();
+    Window.Form.Menu().LayoutAction(TTapeLayoutChoice::Standard).trigger();
+    Window.Convert(Input, Output);
+    QCOMPARE(Window.Shown().size(), qsizetype{2});
+    QVERIFY(Exists(Output));
   }
 
   // Each ends the run with one box and writes nothing; the window shows the

@@ -4,6 +4,8 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
@@ -37,9 +39,14 @@ QList<QWidget*> ControlsIn(const QWidget& Parent) {
   return Controls;
 }
 
-// The window and its group boxes: every control stands in one of them.
+// The form below the menu bar, as it was drawn.
+const QWidget& Client(const TForm1& Form) {
+  return *Form.findChild<QWidget*>("ClientArea");
+}
+
+// The form and its group boxes: every control stands in one of them.
 QList<const QWidget*> Parents(const TForm1& Form) {
-  QList<const QWidget*> Parents{&Form};
+  QList<const QWidget*> Parents{&Client(Form)};
   for (const QGroupBox* Box : Form.findChildren<QGroupBox*>()) {
     Parents << Box;
   }
@@ -111,18 +118,18 @@ class Form1LayoutTest : public QObject {
     TForm1 Form;
     const QString Footer = TextOf(*Form.findChild<QLabel*>("Label10"));
     QVERIFY(!Footer.isEmpty() && !Footer.contains(u'\n'));
-    QCOMPARE(Reading(Form), (QList<QStringList>{
-                                {"Časování log. úrovní [v samplech při 44100 Hz]"},
-                                {"LO", "HI"},
-                                {"Log. 0", "SpinEdit1=3", "+", "SpinEdit2=1"},
-                                {"Log. 1", "SpinEdit3=3", "+", "SpinEdit4=2"},
-                                {"Ostatní parametry"},
-                                {"Konstanta v monitoru [0A4B]", "SpinEdit5=1"},
-                                {"LGAP zavadec", "SpinEdit6=5000"},
-                                {"LGAP telo", "SpinEdit7=5000"},
-                                {"Spustit konverzi"},
-                                {Footer},
-                            }));
+    QCOMPARE(Reading(Client(Form)), (QList<QStringList>{
+                                        {"Časování log. úrovní [v samplech při 44100 Hz]"},
+                                        {"LO", "HI"},
+                                        {"Log. 0", "SpinEdit1=3", "+", "SpinEdit2=1"},
+                                        {"Log. 1", "SpinEdit3=3", "+", "SpinEdit4=2"},
+                                        {"Ostatní parametry"},
+                                        {"Konstanta v monitoru [0A4B]", "SpinEdit5=1"},
+                                        {"LGAP zavadec", "SpinEdit6=5000"},
+                                        {"LGAP telo", "SpinEdit7=5000"},
+                                        {"Spustit konverzi"},
+                                        {Footer},
+                                    }));
     for (const QLabel* Heading : Form.findChildren<QLabel*>()) {
       const QStringList Column = Heading->text() == u"LO"   ? QStringList{"SpinEdit1", "SpinEdit3"}
                                  : Heading->text() == u"HI" ? QStringList{"SpinEdit2", "SpinEdit4"}
@@ -167,12 +174,60 @@ class Form1LayoutTest : public QObject {
     QVERIFY(Form.findChild<QPushButton*>("Button1")->isEnabled());
   }
 
+  // The form keeps its client area of 308 x 349 below the bar; the window is
+  // as much taller as the bar is high. Every item has its key in its menu.
+  void TheMenuBarStandsAboveTheFormWithEveryItem() {
+    TForm1 Form;
+    const auto* Bar = Form.findChild<QMenuBar*>();
+    QVERIFY(Bar->height() > 0);
+    QCOMPARE(Bar->geometry(), QRect(0, 0, 308, Bar->height()));
+    QCOMPARE(Client(Form).geometry(), QRect(0, Bar->height(), 308, 349));
+    QCOMPARE(Form.size(), QSize(308, 349 + Bar->height()));
+    QStringList Items;
+    for (const QAction* Menu : Bar->actions()) {
+      Items << Menu->text();
+      QString Keys;
+      for (const QAction* Item : Menu->menu()->actions()) {
+        if (Item->isSeparator()) {
+          continue;
+        }
+        const QString Shortcut = Item->shortcut().toString();
+        Items << QStringLiteral("  ") + Item->text() + (Item->isChecked() ? " (x)" : "") +
+                     (Shortcut.isEmpty() ? "" : " " + Shortcut);
+        Keys += Item->text().at(Item->text().indexOf(u'&') + 1).toLower();
+      }
+      QCOMPARE(QSet<QChar>(Keys.begin(), Keys.end()).size(), Keys.size());
+    }
+    QCOMPARE(Items, (QStringList{
+                        "&Soubor",
+                        "  &Převést MZF… Ctrl+O",
+                        "  Přečíst &nahrávku… Ctrl+R",
+                        "  &Konec Ctrl+Q",
+                        "&Páska",
+                        "  &Rychlý zavaděč (MZ-700) (x)",
+                        "  &Formát stroje (všechny MZ)",
+                        "  Formát stroje &bez kopií",
+                        "  &44100 Hz (x)",
+                        "  4&8000 Hz (telefony, zvukové karty USB)",
+                        "  &22050 Hz",
+                        "  &Obrácená polarita",
+                        "&Nápověda",
+                        "  &O programu",
+                    }));
+    Form.MessageBoxes().QueueAnswer();
+    Bar->findChild<QAction*>("AboutAction")->trigger();
+    const QString About = Form.MessageBoxes().Shown().back().Text;
+    QVERIFY(About.startsWith(QStringLiteral("Kvetro " KVETRO_VERSION "\n")));
+    QVERIFY(About.contains(QStringLiteral("Licence MIT")) && About.contains(u"kvetro.html"));
+  }
+
   void TheWindowIsFixedCentredAndTitled() {
     TForm1 Form;
+    const QSize Size(308, 349 + Form.findChild<QMenuBar*>()->height());
     QCOMPARE(Form.windowTitle(), QStringLiteral("Kvetro ver. 0.1 alpha"));
-    QCOMPARE(Form.size(), QSize(308, 349));
-    QCOMPARE(Form.minimumSize(), QSize(308, 349));
-    QCOMPARE(Form.maximumSize(), QSize(308, 349));
+    QCOMPARE(Form.size(), Size);
+    QCOMPARE(Form.minimumSize(), Size);
+    QCOMPARE(Form.maximumSize(), Size);
     const Qt::WindowFlags Flags = Form.windowFlags();
     QVERIFY(Flags.testFlag(Qt::Window));
     QVERIFY(Flags.testFlag(Qt::WindowSystemMenuHint));
@@ -186,7 +241,7 @@ class Form1LayoutTest : public QObject {
     Form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&Form));
     QVERIFY((Form.frameGeometry().center() - ScreenCentre).manhattanLength() <= 1);
-    QCOMPARE(Form.size(), QSize(308, 349));
+    QCOMPARE(Form.size(), Size);
   }
 
   // Each control lies inside its parent and apart from the others, asks for
