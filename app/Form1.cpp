@@ -362,7 +362,7 @@ void TForm1::Convert() {
   FMenu->setEnabled(true);
   // What the file holds and how it was converted, as kvetro-cli --info says.
   Label10->setToolTip(
-      QString::fromStdString(MzfInfoText(DescribeMzf(Run.Image(), Settings))).trimmed());
+      QString::fromStdString(TapeInfoText(DescribeTape(Run.Tape(), Settings))).trimmed());
 }
 
 TConversionSettings TForm1::ReadSettings() const {
