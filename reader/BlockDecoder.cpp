@@ -223,11 +223,11 @@ std::int32_t CountFromPulses(const TBlockPulses& Block, const TReading& Reading)
   return -1;
 }
 
-// The pulses kept around the byte where a reading went wrong: two bytes'
-// worth before its start pulse and four from it on; the samples shown
+// The pulses kept around the byte where a reading went wrong: a byte's
+// worth before its start pulse and three from it on; the samples shown
 // before the first and after the last of them, and at most in all.
-constexpr std::size_t SpotPulsesBefore = 2 * PulsesPerByte;
-constexpr std::size_t SpotPulsesFrom = 4 * PulsesPerByte;
+constexpr std::size_t SpotPulsesBefore = PulsesPerByte;
+constexpr std::size_t SpotPulsesFrom = 3 * PulsesPerByte;
 constexpr std::int64_t SpotMarginSamples = 8;
 constexpr std::int64_t MostSpotSamples = 16384;
 
@@ -253,6 +253,7 @@ std::optional<TBadSpot> SpotOf(const TBlockPulses& Block, const TReading& Readin
   }
   TBadSpot Spot;
   Spot.Byte = static_cast<std::int32_t>(Byte);
+  Spot.Copy = Block.Copy;
   Spot.ReadPointUs = Reading.PointUs();
   Spot.BytePulse = static_cast<std::int32_t>(Anchor - From);
   const TPulseRecord& First = Block.Pulses[From];

@@ -78,11 +78,9 @@ void MakeUpHeader(TFileReport& File, const std::string& RecordingName) {
 
 // Two readings of one file start within a pulse or two of each other; files
 // lie seconds apart.
-bool AmongFiles(const TFileReport& File, const std::vector<TFileReport>& Files) {
+bool SameFile(const TFileReport& One, const TFileReport& Other) {
   constexpr double SameFileSeconds = 1;
-  return std::any_of(Files.begin(), Files.end(), [&File](const TFileReport& Other) {
-    return std::fabs(Other.StartSeconds - File.StartSeconds) < SameFileSeconds;
-  });
+  return std::fabs(Other.StartSeconds - One.StartSeconds) < SameFileSeconds;
 }
 
 }  // namespace
@@ -104,7 +102,8 @@ void TReadingStages::TellFiles(std::function<void(const TToldFile&)> Told) {
   FTold = std::move(Told);
   for (const auto& Chain : FChains) {
     Chain->Files.OnFile([this, Inverted = Chain->Inverted](const TFileReport& Offered) {
-      if (!Offered.Whole || AmongFiles(Offered, FToldFiles)) {
+      const auto Same = [&Offered](const TFileReport& Told) { return SameFile(Offered, Told); };
+      if (!Offered.Whole || std::any_of(FToldFiles.begin(), FToldFiles.end(), Same)) {
         return;
       }
       TToldFile Told{Offered, Inverted};
@@ -155,13 +154,21 @@ void TReadingStages::Conclude(TTapeReport& Report, std::int64_t ClippedSamples) 
   if (ClippedSamples > 0) {
     Report.Problems.push_back({TReadProblem::TKind::Clipping, 0, ClippedSamples});
   }
+  // A file told keeps its place, but the blocks read after it was told (its
+  // copies) join it as they joined the best polarity's.
   Report.Files = FToldFiles;
+  const auto ToldEnd = static_cast<std::ptrdiff_t>(FToldFiles.size());
   for (TFileReport File : Best->Files.Files()) {
-    if (!AmongFiles(File, FToldFiles)) {
-      if (!File.Header) {
-        MakeUpHeader(File, FRecordingName);
-      }
+    if (!File.Header) {
+      MakeUpHeader(File, FRecordingName);
+    }
+    const auto Told =
+        std::find_if(Report.Files.begin(), Report.Files.begin() + ToldEnd,
+                     [&File](const TFileReport& Other) { return SameFile(File, Other); });
+    if (Told == Report.Files.begin() + ToldEnd) {
       Report.Files.push_back(std::move(File));
+    } else if (File.Whole) {
+      *Told = std::move(File);
     }
   }
 }

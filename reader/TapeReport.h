@@ -70,6 +70,7 @@ struct TSpotPulse {
 struct TBadSpot {
   // The byte, from 0; the checksum's bytes are Length and Length + 1.
   std::int32_t Byte = 0;
+  bool Copy = false;       // of the block's copy, not of the first block
   double ReadPointUs = 0;  // the HIGH time that parted short from long
   std::vector<TSpotPulse> Pulses;
   std::int32_t BytePulse = 0;  // the index in Pulses of the byte's start pulse
