@@ -272,10 +272,10 @@ std::optional<TBadSpot> SpotOf(const TBlockPulses& Block, const TReading& Readin
       break;
     }
     End = PulseEnd;
-    Spot.Pulses.push_back({Seconds, Pulse.HighUs, static_cast<float>(Pulse.LowUs()),
-                           Reading.Long(I), IsSuspect(Pulse)});
+    Spot.Pulses.push_back({Seconds, Pulse.HighUs, Reading.Long(I), IsSuspect(Pulse)});
   }
   Spot.SampleCount = static_cast<std::int32_t>(std::min(End - Spot.FirstSample, MostSpotSamples));
+  Spot.BytePulse = std::min(Spot.BytePulse, static_cast<std::int32_t>(Spot.Pulses.size()));
   return Spot;
 }
 

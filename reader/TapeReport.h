@@ -57,7 +57,6 @@ struct THighTimeHistogram {
 struct TSpotPulse {
   double StartSeconds = 0;  // its rising edge
   float HighUs = 0;
-  float LowUs = -1;     // the LOW time that led into it; negative when not known
   bool Long = false;    // read as a long pulse: a one bit, or a byte's start
   bool Damage = false;  // timed or sized as no pulse of the block is
 };
@@ -71,9 +70,11 @@ struct TBadSpot {
   // The byte, from 0; the checksum's bytes are Length and Length + 1.
   std::int32_t Byte = 0;
   bool Copy = false;       // of the block's copy, not of the first block
-  double ReadPointUs = 0;  // the HIGH time that parted short from long
+  double ReadPointUs = 0;  // the read point the reading began with
   std::vector<TSpotPulse> Pulses;
-  std::int32_t BytePulse = 0;  // the index in Pulses of the byte's start pulse
+  // The index in Pulses of the byte's start pulse; Pulses.size() when the
+  // block's pulses end before it.
+  std::int32_t BytePulse = 0;
   // The stretch of the recording under the pulses, in samples from its
   // start, and the samples of the channel read, in -1..1 as they lie in the
   // recording; empty where the reader no longer had them (a stream).

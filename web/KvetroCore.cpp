@@ -176,7 +176,6 @@ val SpotObject(const TBadSpot& Spot, std::int32_t Rate) {
     val Object = val::object();
     Object.set("start", Pulse.StartSeconds);
     Object.set("high", Pulse.HighUs);
-    Object.set("low", Pulse.LowUs);
     Object.set("long", Pulse.Long);
     Object.set("damage", Pulse.Damage);
     Pulses.call<void>("push", Object);
@@ -194,20 +193,6 @@ val SpotObject(const TBadSpot& Spot, std::int32_t Rate) {
   return Object;
 }
 
-const char* SourceName(TBlockSource Source) {
-  switch (Source) {
-    case TBlockSource::First:
-      return "first";
-    case TBlockSource::Copy:
-      return "copy";
-    case TBlockSource::Merged:
-      return "merged";
-    case TBlockSource::Neither:
-      break;
-  }
-  return "neither";
-}
-
 // A block for its pictures: the histogram of its pulses' HIGH times with
 // its read window, and where it went wrong.
 val BlockObject(const TNamedBlock& Named) {
@@ -220,7 +205,7 @@ val BlockObject(const TNamedBlock& Named) {
   const TBlockReport& Block = *Named.Block;
   Object.set("start", Block.StartSeconds);
   Object.set("length", Block.Length);
-  Object.set("source", std::string(SourceName(Block.Source)));
+  Object.set("copyFound", Block.CopyFound);
   Object.set("binUs", THighTimeHistogram::BinUs);
   Object.set("short", TypedArray("Uint32Array", Block.Histogram.Short));
   Object.set("long", TypedArray("Uint32Array", Block.Histogram.Long));
@@ -239,9 +224,9 @@ val BlockObject(const TNamedBlock& Named) {
 
 // A file read: its text in the report, its blocks, and its bytes as
 // kvetro-cli read writes them: NAME.mzf when read whole, NAME.bad.mzf (as
-// --keep-bad writes it) when not.
-// Number counts the files of the report from 1; Inverted tells the
-// polarity that read it, in which the pictures show it.
+// --keep-bad writes it) when not. Number counts the files of the report
+// from 1; Inverted tells the polarity that read it, in which the pictures
+// show it.
 val FileObject(const TFileReport& File, const std::string& Stem, int Number, bool Inverted) {
   val Object = val::object();
   Object.set("name", Stem + (File.Whole ? ".mzf" : ".bad.mzf"));

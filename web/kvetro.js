@@ -382,7 +382,8 @@
     if (to <= from) {
       return `no read window (short pulses up to ${us(from)}, long from ${us(to)})`;
     }
-    return `read window ${us(from)} to ${us(to)} (${us(to - from)} wide, ${block.room})`;
+    const narrow = block.room === 'narrow' ? ': narrow' : '';
+    return `read window ${us(from)} to ${us(to)}, ${us(to - from)} wide${narrow}`;
   }
 
   // A file's pictures, under the first line of its report.
@@ -416,7 +417,8 @@
         figure.append(spotPicture(spot, file.inverted));
         const where = document.createElement('figcaption');
         const byte = spot.byte >= block.length ? 'the checksum' : `byte ${spot.byte}`;
-        where.textContent = `${spot.copy ? 'The copy' : 'The first block'} went wrong at ${byte} ` +
+        const reading = spot.copy ? 'The copy' : block.copyFound ? 'The first block' : 'It';
+        where.textContent = `${reading} went wrong at ${byte} ` +
           '(dashed): each pulse\'s HIGH time as read, violet long, blue short, red damage; ' +
           'ticks at the read point.';
         figure.append(where);

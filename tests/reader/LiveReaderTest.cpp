@@ -39,10 +39,10 @@ std::vector<float> SamplesOf(const TBytes& Wav) {
 }
 
 auto SpotKey(const std::optional<TBadSpot>& Spot) {
-  std::vector<std::tuple<double, float, float, bool, bool>> Pulses;
+  std::vector<std::tuple<double, float, bool, bool>> Pulses;
   TBadSpot Found = Spot.value_or(TBadSpot{});
   for (const TSpotPulse& P : Found.Pulses) {
-    Pulses.emplace_back(P.StartSeconds, P.HighUs, P.LowUs, P.Long, P.Damage);
+    Pulses.emplace_back(P.StartSeconds, P.HighUs, P.Long, P.Damage);
   }
   return std::make_tuple(Spot.has_value(), Found.Byte, Found.Copy, Found.ReadPointUs,
                          Found.BytePulse, Pulses, Found.FirstSample, Found.SampleCount,
