@@ -102,16 +102,16 @@ void TReadingStages::TellFiles(std::function<void(const TToldFile&)> Told) {
   FTold = std::move(Told);
   for (const auto& Chain : FChains) {
     Chain->Files.OnFile([this, Inverted = Chain->Inverted](const TFileReport& Offered) {
-      const auto Same = [&Offered](const TFileReport& Told) { return SameFile(Offered, Told); };
+      const auto Same = [&Offered](const TFileReport& Other) { return SameFile(Offered, Other); };
       if (!Offered.Whole || std::any_of(FToldFiles.begin(), FToldFiles.end(), Same)) {
         return;
       }
-      TToldFile Told{Offered, Inverted};
-      if (!Told.File.Header) {
-        MakeUpHeader(Told.File, FRecordingName);
+      TToldFile Whole{Offered, Inverted};
+      if (!Whole.File.Header) {
+        MakeUpHeader(Whole.File, FRecordingName);
       }
-      FTold(Told);
-      FToldFiles.push_back(std::move(Told.File));
+      FTold(Whole);
+      FToldFiles.push_back(std::move(Whole.File));
     });
   }
 }

@@ -522,6 +522,9 @@
   // Each block of samples goes to the core as it comes; the files it
   // completes appear at once.
   function takeSamples(session, message) {
+    if (session.finished) {
+      return;
+    }
     const samples = message.samples;
     for (const sample of samples) {
       session.peak = Math.max(session.peak, Math.abs(sample));
@@ -552,6 +555,7 @@
   // Stop ends the reading as the end of a file does: the files not read
   // whole are reported, and offered as NAME.bad.mzf.
   function finishRecording(session) {
+    session.finished = true;
     closeInput(session);
     const end = session.live.finish();
     session.live.delete();
@@ -599,7 +603,6 @@
       session.live = new core.LiveRecording(session.rate, 'recording');
       const refusal = session.live.refusal();
       if (refusal !== null) {
-        session.live.delete();
         throw new Error(refusal);
       }
       session.text = session.live.head();
@@ -609,6 +612,9 @@
     } catch (error) {
       if (session.stream) {
         closeInput(session);
+      }
+      if (session.live) {
+        session.live.delete();
       }
       setRecording(false);
       showReadMessage(`Cannot record: ${error.message || error}`, 'refusal');
