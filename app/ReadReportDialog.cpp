@@ -20,12 +20,12 @@ namespace kvetro {
 namespace {
 
 // The blocks of a file, each with its name in the window's language.
-struct TNamedBlock {
+struct TCzechBlock {
   const char* Name;
   const std::optional<TBlockReport>& Block;
 };
 
-std::vector<TNamedBlock> BlocksOf(const TFileReport& File) {
+std::vector<TCzechBlock> BlocksOf(const TFileReport& File) {
   if (File.FastLoader) {
     return {
         {"hlavička zavaděče", File.Header}, {"tělo zavaděče", File.Body}, {"tělo", File.FastBody}};
@@ -34,7 +34,7 @@ std::vector<TNamedBlock> BlocksOf(const TFileReport& File) {
 }
 
 // "Soubor 1 „GAME“, tělo v 0:06.8: okno čtení 22.7 až 45.4 µs (22.7 µs)".
-QString Caption(int Number, const TFileReport& File, const TNamedBlock& Named) {
+QString Caption(int Number, const TFileReport& File, const TCzechBlock& Named) {
   const TBlockReport& Block = *Named.Block;
   QString Text = QString::fromUtf8("Soubor %1 „%2“, %3 v %4: ")
                      .arg(Number)
@@ -107,7 +107,7 @@ QWidget* TReadReportDialog::MakePictures() const {
   int Number = 0;
   for (const TFileReport& File : FReport.Files) {
     ++Number;
-    for (const TNamedBlock& Named : BlocksOf(File)) {
+    for (const TCzechBlock& Named : BlocksOf(File)) {
       if (!Named.Block) {
         continue;
       }

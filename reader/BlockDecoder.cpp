@@ -223,6 +223,62 @@ std::int32_t CountFromPulses(const TBlockPulses& Block, const TReading& Reading)
   return -1;
 }
 
+// The pulses kept around the byte where a reading went wrong: a byte's
+// worth before its start pulse and three from it on; the samples shown
+// before the first and after the last of them, and at most in all.
+constexpr std::size_t SpotPulsesBefore = PulsesPerByte;
+constexpr std::size_t SpotPulsesFrom = 3 * PulsesPerByte;
+constexpr std::int64_t SpotMarginSamples = 8;
+constexpr std::int64_t MostSpotSamples = 16384;
+
+// The pulses around the first byte not read, or when all were read, the
+// first of those whose pulses lay nearest the read point; none when the
+// block has no pulses.
+std::optional<TBadSpot> SpotOf(const TBlockPulses& Block, const TReading& Reading,
+                               const std::vector<std::int64_t>& Start, const TBlockRead& Read) {
+  const auto NotRead = std::find(Read.Sure.begin(), Read.Sure.end(), TBlockRead::TSure::NotRead);
+  const auto Byte = static_cast<std::size_t>(
+      NotRead != Read.Sure.end()
+          ? NotRead - Read.Sure.begin()
+          : std::min_element(Read.Margin.begin(), Read.Margin.end()) - Read.Margin.begin());
+  // A byte not read starts where the one before it ends.
+  std::size_t Anchor = NotRead == Read.Sure.end() ? static_cast<std::size_t>(Start[Byte])
+                       : Byte == 0                ? 0
+                                   : static_cast<std::size_t>(Start[Byte - 1]) + PulsesPerByte;
+  Anchor = std::min(Anchor, Block.Pulses.size());
+  const std::size_t From = Anchor - std::min(Anchor, SpotPulsesBefore);
+  const std::size_t To = std::min(Block.Pulses.size(), Anchor + SpotPulsesFrom);
+  if (From >= To) {
+    return std::nullopt;
+  }
+  TBadSpot Spot;
+  Spot.Byte = static_cast<std::int32_t>(Byte);
+  Spot.Copy = Block.Copy;
+  Spot.ReadPointUs = Reading.PointUs();
+  Spot.BytePulse = static_cast<std::int32_t>(Anchor - From);
+  const TPulseRecord& First = Block.Pulses[From];
+  const double Lead = First.LowUs() > 0 ? First.LowUs() : First.HighUs;
+  Spot.FirstSample = std::max<std::int64_t>(
+      0, static_cast<std::int64_t>(std::floor((Block.SecondsOf(From) - Lead * 1e-6) * Block.Rate)) -
+             SpotMarginSamples);
+  std::int64_t End = Spot.FirstSample;
+  for (std::size_t I = From; I < To; ++I) {
+    const TPulseRecord& Pulse = Block.Pulses[I];
+    const double Seconds = Block.SecondsOf(I);
+    const auto PulseEnd =
+        static_cast<std::int64_t>(std::ceil((Seconds + Pulse.HighUs * 1e-6) * Block.Rate)) +
+        SpotMarginSamples;
+    if (PulseEnd - Spot.FirstSample > MostSpotSamples && !Spot.Pulses.empty()) {
+      break;
+    }
+    End = PulseEnd;
+    Spot.Pulses.push_back({Seconds, Pulse.HighUs, Reading.Long(I), IsSuspect(Pulse)});
+  }
+  Spot.SampleCount = static_cast<std::int32_t>(std::min(End - Spot.FirstSample, MostSpotSamples));
+  Spot.BytePulse = std::min(Spot.BytePulse, static_cast<std::int32_t>(Spot.Pulses.size()));
+  return Spot;
+}
+
 TBlockRead Read(const TBlockPulses& Block, const TReading& Reading) {
   TBlockRead Read;
   Read.Kind = Block.Kind;
@@ -294,6 +350,9 @@ TBlockRead Read(const TBlockPulses& Block, const TReading& Reading) {
       Read.ByteSeconds[J] = To;
       Before = static_cast<std::int64_t>(J);
     }
+  }
+  if (!Read.Good() || Read.NearPulses > 0) {
+    Read.Spot = SpotOf(Block, Reading, Start, Read);
   }
   return Read;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "reader/BlockPulses.h"
@@ -46,6 +47,9 @@ struct TBlockRead {
   // NearMargin: each might have been read either way.
   std::int32_t NearPulses = 0;
   static constexpr std::uint8_t NearMargin = 4;
+  // Where a reading that is not right, or has near pulses, went wrong
+  // first; its samples are left to whoever holds the recording.
+  std::optional<TBadSpot> Spot;
 
   bool AllRead() const;
   bool Good() const { return AllRead() && ChecksumRight(Bytes); }

@@ -79,10 +79,7 @@ TMergedBlock Alone(const TBlockRead& Read, TBlockSource Good) {
   return Merged;
 }
 
-}  // namespace
-
-TMergedBlock MergeBlock(const std::optional<TBlockRead>& First,
-                        const std::optional<TBlockRead>& Copy) {
+TMergedBlock Merge(const std::optional<TBlockRead>& First, const std::optional<TBlockRead>& Copy) {
   if (!First && !Copy) {
     return {};
   }
@@ -180,6 +177,22 @@ TMergedBlock MergeBlock(const std::optional<TBlockRead>& First,
   Merged.Report.BadBytes =
       Ranges(Count, *First, [&Winners](std::size_t I) { return Winners[I] == TWinner::Nobody; });
   Merged.Report.Conflicts = Ranges(Count, *First, Differ);
+  return Merged;
+}
+
+}  // namespace
+
+TMergedBlock MergeBlock(const std::optional<TBlockRead>& First,
+                        const std::optional<TBlockRead>& Copy) {
+  TMergedBlock Merged = Merge(First, Copy);
+  if (Merged.Report.Source != TBlockSource::First) {
+    for (const std::optional<TBlockRead>* Read : {&First, &Copy}) {
+      if (*Read && (*Read)->Spot) {
+        Merged.Report.BadSpot = (*Read)->Spot;
+        break;
+      }
+    }
+  }
   return Merged;
 }
 

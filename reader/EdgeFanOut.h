@@ -33,6 +33,9 @@ class TEdgeFanOut {
   TEdgeFanOut(const TEdgeFanOut&) = delete;
   TEdgeFanOut& operator=(const TEdgeFanOut&) = delete;
 
+  // Each reader has a thread of its own.
+  bool Threaded() const { return FThreaded; }
+
   void Send(std::vector<TEdge> Batch);
   // Waits until every reader has read every batch; raises what a reader
   // raised.

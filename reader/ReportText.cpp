@@ -182,27 +182,34 @@ std::string ProblemText(const TReadProblem& Problem) {
 
 }  // namespace
 
+std::vector<TNamedBlock> NamedBlocks(const TFileReport& File) {
+  if (!File.Header) {
+    return {{"body", File.Body}};
+  }
+  if (File.FastLoader) {
+    return {{"loader header", File.Header}, {"loader body", File.Body}, {"body", File.FastBody}};
+  }
+  return {{"header", File.Header}, {"body", File.Body}};
+}
+
 std::string FileReportText(int Number, const TFileReport& File, bool Inverted) {
   const char* State = File.Whole ? "read whole" : "NOT read whole";
+  std::string Text;
   if (!File.Header) {
-    return Printed(
-               "File %d at %s: a body of %u bytes without its header (the recording starts "
-               "after it): %s\n",
-               Number, RecordingTime(File.StartSeconds).c_str(), File.Size, State) +
-           BlockText("body", File.Body, Inverted);
+    Text = Printed(
+        "File %d at %s: a body of %u bytes without its header (the recording starts "
+        "after it): %s\n",
+        Number, RecordingTime(File.StartSeconds).c_str(), File.Size, State);
+  } else {
+    Text = Printed("File %d at %s: \"%s\", type 0x%02X, %u bytes, load 0x%04X, exec 0x%04X: %s\n",
+                   Number, RecordingTime(File.StartSeconds).c_str(), NameText(File.Name).c_str(),
+                   File.Type, File.Size, File.LoadAddress, File.ExecAddress, State);
   }
-  std::string Text =
-      Printed("File %d at %s: \"%s\", type 0x%02X, %u bytes, load 0x%04X, exec 0x%04X: %s\n",
-              Number, RecordingTime(File.StartSeconds).c_str(), NameText(File.Name).c_str(),
-              File.Type, File.Size, File.LoadAddress, File.ExecAddress, State);
   if (File.FastLoader) {
     Text += Printed("  Kvetro's fast loader, monitor constant 0x%02X\n", File.MonitorConstant);
-    Text += BlockText("loader header", File.Header, Inverted);
-    Text += BlockText("loader body", File.Body, Inverted);
-    Text += BlockText("body", File.FastBody, Inverted);
-  } else {
-    Text += BlockText("header", File.Header, Inverted);
-    Text += BlockText("body", File.Body, Inverted);
+  }
+  for (const TNamedBlock& Named : NamedBlocks(File)) {
+    Text += BlockText(Named.Label, Named.Block, Inverted);
   }
   return Text;
 }

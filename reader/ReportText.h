@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "reader/TapeReport.h"
 
@@ -10,6 +12,15 @@ namespace kvetro {
 // shows, one line or a few per file and block, ending with a newline.
 // Positions in the recording are given as m:ss.s, pulse times in µs.
 std::string ReportText(const TTapeReport& Report);
+
+// The blocks of a file as the report names them: "header" and "body", for
+// Kvetro's fast loader "loader header", "loader body" and "body", for a body
+// without its header "body" alone.
+struct TNamedBlock {
+  const char* Label;
+  const std::optional<TBlockReport>& Block;
+};
+std::vector<TNamedBlock> NamedBlocks(const TFileReport& File);
 
 // Its parts, for a recording reported while it is read: one file, numbered
 // from 1, read with the polarity Inverted tells; and what follows the files

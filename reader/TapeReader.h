@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "reader/ReadOptions.h"
 #include "reader/TapeObserver.h"
 #include "reader/TapeReport.h"
 #include "wave/Stream.h"
@@ -14,26 +15,17 @@ namespace kvetro {
 // says for every block how much room the machine has to read it right.
 //
 // The stages, each in a file pair of its own: the samples of one channel
-// (SampleSource), edges from a Schmitt trigger that follows the peaks
-// (EdgeDetector), pulses timed as the machine times them (PulseMaker), bits
-// by a threshold learned from each tape mark (BitClassifier), blocks
-// (BlockReader) and files (FileAssembler). Nothing is printed: all that was
-// found is in the report, which ReportText turns into text.
+// (SampleSource), then those of reader/ReadingStages.h: edges from a Schmitt
+// trigger that follows the peaks (EdgeDetector), pulses timed as the machine
+// times them (PulseMaker), blocks read with a read point learned from each
+// tape mark (BlockReader) and files (FileAssembler). Nothing is printed: all
+// that was found is in the report, which ReportText turns into text.
+// reader/LiveReader.h reads samples pushed in as they are recorded.
 //
 // The recording is read as a stream, a block of samples at a time, twice
 // at most (once to find the strongest channel of several), so the memory it
-// takes does not grow with its length.
-
-struct TReadOptions {
-  enum class TPolarity {
-    Either,    // both are tried; the one that reads more wins, normal on a tie
-    Normal,    // rising edges start the pulses
-    Inverted,  // falling edges do
-  };
-  // 0: the channel with the strongest signal; otherwise counted from 1.
-  std::int32_t Channel = 0;
-  TPolarity Polarity = TPolarity::Either;
-};
+// takes does not grow with its length; the reading goes back only for the
+// few samples under a block's damage, which the report holds.
 
 // Stream holds the WAV from its current position on; it is not owned. Name
 // names it in messages. Raises EWaveFormatError ("Cannot read NAME: why")

@@ -52,6 +52,37 @@ struct THighTimeHistogram {
   std::vector<std::uint32_t> Long;
 };
 
+// A pulse around the place where a block went wrong, as its reading took
+// it.
+struct TSpotPulse {
+  double StartSeconds = 0;  // its rising edge
+  float HighUs = 0;
+  bool Long = false;    // read as a long pulse: a one bit, or a byte's start
+  bool Damage = false;  // timed or sized as no pulse of the block is
+};
+
+// Where a block that failed, or was read from its copy or repaired, went
+// wrong first, for a picture of it: the pulses around the first byte its
+// reading lost (or, when every byte was read and only the checksum is
+// wrong, or a pulse lay near the read point, the byte whose pulses lay
+// nearest it), and the recording's samples under them.
+struct TBadSpot {
+  // The byte, from 0; the checksum's bytes are Length and Length + 1.
+  std::int32_t Byte = 0;
+  bool Copy = false;       // of the block's copy, not of the first block
+  double ReadPointUs = 0;  // the read point the reading began with
+  std::vector<TSpotPulse> Pulses;
+  // The index in Pulses of the byte's start pulse; Pulses.size() when the
+  // block's pulses end before it.
+  std::int32_t BytePulse = 0;
+  // The stretch of the recording under the pulses, in samples from its
+  // start, and the samples of the channel read, in -1..1 as they lie in the
+  // recording; empty where the reader no longer had them (a stream).
+  std::int64_t FirstSample = 0;
+  std::int32_t SampleCount = 0;
+  std::vector<float> Samples;
+};
+
 enum class TBlockSource {
   First,    // the first block read right
   Copy,     // the first failed or is not in the recording, its copy read right
@@ -107,6 +138,10 @@ struct TBlockReport {
   // The window if the recording were turned upside down: the machine would
   // then time the LOW halves.
   TReadWindow OtherPolarityWindow;
+  // Where the first reading went wrong (or the copy, when the first is not
+  // in the recording), for a block whose first reading was not taken as it
+  // is: read from its copy, repaired, or failed.
+  std::optional<TBadSpot> BadSpot;
 };
 
 struct TFileReport {

@@ -4,12 +4,14 @@
 #include <emscripten/val.h>
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "io/Exception.h"
+#include "reader/LiveReader.h"
 #include "reader/ReadFileNames.h"
 #include "reader/ReportText.h"
 #include "reader/TapeReader.h"
@@ -113,10 +115,16 @@ std::vector<std::uint8_t> BytesFrom(const val& Array) {
   return emscripten::convertJSArrayToNumberVector<std::uint8_t>(Array);
 }
 
+// A copy that belongs to JavaScript, as a typed array of Kind: the module's
+// memory may move.
+template <typename T>
+val TypedArray(const char* Kind, const std::vector<T>& Values) {
+  const auto View = emscripten::typed_memory_view(Values.size(), Values.data());
+  return val::global(Kind).new_(View);
+}
+
 val ByteArray(const std::vector<std::uint8_t>& Bytes) {
-  // A copy that belongs to JavaScript: the module's memory may move.
-  const auto View = emscripten::typed_memory_view(Bytes.size(), Bytes.data());
-  return val::global("Uint8Array").new_(View);
+  return TypedArray("Uint8Array", Bytes);
 }
 
 val TextOrNull(const std::optional<std::string>& Text) {
@@ -149,10 +157,94 @@ val Convert(const val& Bytes, const val& Settings, const std::string& FileName) 
   return Object;
 }
 
-// The report as kvetro-cli read prints it, and each file read whole as the
-// bytes of NAME.mzf (NAME-2.mzf, NAME-3.mzf for a name met again). A file
-// that failed is in the report only. A recording the reader refuses gives
-// the refusal instead.
+// How much room the machine has to read a block, as the page colours its
+// read window: none when the block failed or no read point reads all its
+// pulses right, narrow when the window is less than a quarter of the way
+// between the short and the long pulses' mean HIGH times.
+const char* RoomOf(const TBlockReport& Block) {
+  constexpr double WideShare = 0.25;
+  if (!Block.Window || !Block.Window->IsOpen()) {
+    return "none";
+  }
+  const double Distance = Block.Long.High.MeanUs - Block.Short.High.MeanUs;
+  return Block.Window->WidthUs() >= WideShare * Distance ? "wide" : "narrow";
+}
+
+val SpotObject(const TBadSpot& Spot, std::int32_t Rate) {
+  val Pulses = val::array();
+  for (const TSpotPulse& Pulse : Spot.Pulses) {
+    val Object = val::object();
+    Object.set("start", Pulse.StartSeconds);
+    Object.set("high", Pulse.HighUs);
+    Object.set("long", Pulse.Long);
+    Object.set("damage", Pulse.Damage);
+    Pulses.call<void>("push", Object);
+  }
+  val Object = val::object();
+  Object.set("byte", Spot.Byte);
+  Object.set("copy", Spot.Copy);
+  Object.set("readPointUs", Spot.ReadPointUs);
+  Object.set("bytePulse", Spot.BytePulse);
+  Object.set("firstSample", static_cast<double>(Spot.FirstSample));
+  Object.set("sampleCount", Spot.SampleCount);
+  Object.set("rate", Rate);
+  Object.set("samples", TypedArray("Float32Array", Spot.Samples));
+  Object.set("pulses", Pulses);
+  return Object;
+}
+
+// A block for its pictures: the histogram of its pulses' HIGH times with
+// its read window, and where it went wrong.
+val BlockObject(const TNamedBlock& Named) {
+  val Object = val::object();
+  Object.set("label", std::string(Named.Label));
+  Object.set("found", Named.Block.has_value());
+  if (!Named.Block) {
+    return Object;
+  }
+  const TBlockReport& Block = *Named.Block;
+  Object.set("start", Block.StartSeconds);
+  Object.set("length", Block.Length);
+  Object.set("copyFound", Block.CopyFound);
+  Object.set("binUs", THighTimeHistogram::BinUs);
+  Object.set("short", TypedArray("Uint32Array", Block.Histogram.Short));
+  Object.set("long", TypedArray("Uint32Array", Block.Histogram.Long));
+  if (Block.Window) {
+    val Window = val::object();
+    Window.set("from", Block.Window->FromUs);
+    Window.set("to", Block.Window->ToUs);
+    Object.set("window", Window);
+  } else {
+    Object.set("window", val::null());
+  }
+  Object.set("room", std::string(RoomOf(Block)));
+  Object.set("spot", Block.BadSpot ? SpotObject(*Block.BadSpot, Block.Rate) : val::null());
+  return Object;
+}
+
+// A file read: its text in the report, its blocks, and its bytes as
+// kvetro-cli read writes them: NAME.mzf when read whole, NAME.bad.mzf (as
+// --keep-bad writes it) when not. Number counts the files of the report
+// from 1; Inverted tells the polarity that read it, in which the pictures
+// show it.
+val FileObject(const TFileReport& File, const std::string& Stem, int Number, bool Inverted) {
+  val Object = val::object();
+  Object.set("name", Stem + (File.Whole ? ".mzf" : ".bad.mzf"));
+  Object.set("whole", File.Whole);
+  Object.set("inverted", Inverted);
+  Object.set("mzf", ByteArray(File.Mzf));
+  Object.set("text", FileReportText(Number, File, Inverted));
+  val Blocks = val::array();
+  for (const TNamedBlock& Named : NamedBlocks(File)) {
+    Blocks.call<void>("push", BlockObject(Named));
+  }
+  Object.set("blocks", Blocks);
+  return Object;
+}
+
+// The report as kvetro-cli read prints it, and each file as above, named
+// as kvetro-cli read names its files (NAME-2.mzf for a name met again). A
+// recording the reader refuses gives the refusal instead.
 val Read(const val& Bytes, const std::string& FileName) {
   val Object = val::object();
   val Files = val::array();
@@ -165,23 +257,77 @@ val Read(const val& Bytes, const std::string& FileName) {
     Object.set("files", Files);
     return Object;
   }
-  // Named as kvetro-cli read names its files.
   const std::vector<std::string> Names = ReadFileNames(Report.Files);
   for (std::size_t Index = 0; Index < Report.Files.size(); ++Index) {
     const TFileReport& File = Report.Files[Index];
-    if (!File.Whole) {
-      continue;
-    }
-    val Entry = val::object();
-    Entry.set("name", Names[Index] + ".mzf");
-    Entry.set("mzf", ByteArray(File.Mzf));
-    Files.call<void>("push", Entry);
+    Files.call<void>("push",
+                     FileObject(File, Names[Index], static_cast<int>(Index) + 1, Report.Inverted));
   }
   Object.set("text", ReportText(Report));
   Object.set("refusal", val::null());
   Object.set("files", Files);
   return Object;
 }
+
+// A recording read while it is made, from the device's audio input: the
+// page feeds it the samples as they come and shows each file as it is read
+// whole; the report's text is kvetro-cli read's for a stream.
+class TLiveRecording {
+ public:
+  TLiveRecording(std::int32_t Rate, const std::string& Name) {
+    try {
+      FReader = std::make_unique<TLiveReader>(Rate, TReadOptions{}, Name);
+    } catch (const Exception& Error) {
+      FRefusal = Error.Message();
+    }
+  }
+
+  // Why the recording cannot be read (a rate no WAV may have), or null.
+  val Refusal() const { return TextOrNull(FRefusal); }
+  // The report's first line.
+  std::string Head() const { return FReader ? StreamStartText(FReader->Head()) : std::string(); }
+
+  // Samples, a Float32Array in -1..1: the files they completed.
+  val Feed(const val& Samples) {
+    val Files = val::array();
+    if (!FReader) {
+      return Files;
+    }
+    const std::vector<float> Values = emscripten::convertJSArrayToNumberVector<float>(Samples);
+    for (const TToldFile& Told : FReader->Feed(Values)) {
+      Files.call<void>("push",
+                       FileObject(Told.File, FNames.Next(Told.File), ++FTold, Told.Inverted));
+    }
+    return Files;
+  }
+
+  // The end: the report's last lines and the files not handed out yet.
+  val Finish() {
+    val Object = val::object();
+    val Files = val::array();
+    Object.set("files", Files);
+    if (!FReader) {
+      Object.set("text", std::string());
+      return Object;
+    }
+    const TTapeReport Report = FReader->Finish();
+    FReader.reset();
+    for (std::size_t Index = static_cast<std::size_t>(FTold); Index < Report.Files.size();
+         ++Index) {
+      const TFileReport& File = Report.Files[Index];
+      Files.call<void>("push", FileObject(File, FNames.Next(File), static_cast<int>(Index) + 1,
+                                          Report.Inverted));
+    }
+    Object.set("text", StreamEndText(Report, FTold));
+    return Object;
+  }
+
+ private:
+  std::unique_ptr<TLiveReader> FReader;
+  std::optional<std::string> FRefusal;
+  TReadFileNamer FNames;
+  int FTold = 0;
+};
 
 }  // namespace
 
@@ -195,4 +341,10 @@ EMSCRIPTEN_BINDINGS(kvetro_core) {
   emscripten::function("describe", &kvetro::Describe);
   emscripten::function("convert", &kvetro::Convert);
   emscripten::function("read", &kvetro::Read);
+  emscripten::class_<kvetro::TLiveRecording>("LiveRecording")
+      .constructor<std::int32_t, std::string>()
+      .function("refusal", &kvetro::TLiveRecording::Refusal)
+      .function("head", &kvetro::TLiveRecording::Head)
+      .function("feed", &kvetro::TLiveRecording::Feed)
+      .function("finish", &kvetro::TLiveRecording::Finish);
 }

@@ -3,7 +3,8 @@
 // kvetro-cli compiled to WebAssembly): it reads the chosen file and the
 // settings, shows what the core answers, offers the WAV for download and
 // plays it through Web Audio; and reads a recording back into MZF files
-// with the same reader as kvetro-cli read.
+// with the same reader as kvetro-cli read, from a WAV or live from the
+// device's audio input, with a picture of each block.
 (function () {
   const byId = (id) => document.getElementById(id);
 
@@ -42,6 +43,14 @@
   const report = byId('report');
   const readMessage = byId('read-message');
   const readFiles = byId('read-files');
+  const pictures = byId('pictures');
+  const recordButton = byId('record');
+  const recordStopButton = byId('record-stop');
+  const liveView = byId('live');
+  const level = byId('level');
+  const levelText = byId('level-text');
+  const levelHint = byId('level-hint');
+  const elapsed = byId('elapsed');
 
   let core = null;
   let defaults = null; // the core's starting settings
@@ -54,6 +63,7 @@
   let player = null; // { source, start, total, timer } while playing
   let reading = 0; // counts recordings chosen, so that only the latest is shown
   let readUrls = []; // the downloads of the files read
+  let recorder = null; // the recording from the audio input, while it runs
 
   // As the window's boxes read: text that is no number counts as the least
   // value; a value outside the range is written back as its nearer end.
@@ -181,20 +191,246 @@
     }
     readUrls = [];
     readFiles.replaceChildren();
+    pictures.replaceChildren();
+    report.textContent = '';
   }
 
-  // One button for each file read whole; a file that failed is only in the
-  // report.
-  function offerReadFiles(files) {
-    for (const file of files) {
-      const link = document.createElement('a');
-      link.className = 'button';
-      link.href = URL.createObjectURL(new Blob([file.mzf], { type: 'application/octet-stream' }));
-      link.download = file.name;
-      link.textContent = `Download ${file.name}`;
-      readUrls.push(link.href);
-      readFiles.append(link);
+  // One button for each file: NAME.mzf for one read whole, NAME.bad.mzf
+  // (what kvetro-cli read --keep-bad writes) for one that was not.
+  function offerReadFile(file) {
+    const link = document.createElement('a');
+    link.className = file.whole ? 'button' : 'button bad';
+    link.href = URL.createObjectURL(new Blob([file.mzf], { type: 'application/octet-stream' }));
+    link.download = file.name;
+    link.textContent = `Download ${file.name}${file.whole ? '' : ' (not read whole)'}`;
+    readUrls.push(link.href);
+    readFiles.append(link);
+  }
+
+  // The pictures are drawn as SVG, in CSS pixels of a 640 wide view that
+  // scales with the panel.
+  const svgNs = 'http://www.w3.org/2000/svg';
+  const pictureWidth = 640;
+
+  function svgElement(name, attributes, parent) {
+    const element = document.createElementNS(svgNs, name);
+    for (const [key, value] of Object.entries(attributes)) {
+      element.setAttribute(key, value);
     }
+    if (parent) {
+      parent.append(element);
+    }
+    return element;
+  }
+
+  function svgText(text, attributes, parent) {
+    svgElement('text', attributes, parent).textContent = text;
+  }
+
+  const us = (value) => `${value.toFixed(1)}\u00a0\u00b5s`;
+
+  // The first and last bins that count any pulse, or null.
+  function usedBins(counts) {
+    let first = -1;
+    let last = -1;
+    for (let i = 0; i < counts.length; i++) {
+      if (counts[i] > 0) {
+        first = first < 0 ? i : first;
+        last = i;
+      }
+    }
+    return first < 0 ? null : { first, last };
+  }
+
+  // How many of a block's pulses had each HIGH time, the short ones and the
+  // long ones in their colours, over the read window in the colour of its
+  // room. A block that failed has no window: the stretch between its
+  // longest short pulse and its shortest long one is shown instead, red.
+  function histogramPicture(block) {
+    const height = 160;
+    const top = 6;
+    const bottom = 126;
+    const svg = svgElement('svg', {
+      viewBox: `0 0 ${pictureWidth} ${height}`, class: 'histogram', role: 'img',
+      'aria-label': `HIGH times of the ${block.label}'s pulses`,
+    });
+    const shortBins = usedBins(block.short);
+    const longBins = usedBins(block.long);
+    if (!shortBins && !longBins) {
+      svgText('no pulses',
+              { x: pictureWidth / 2, y: height / 2, class: 'axis', 'text-anchor': 'middle' }, svg);
+      return svg;
+    }
+    const bin = block.binUs;
+    const bounds = block.window || {
+      from: shortBins ? (shortBins.last + 1) * bin : 0,
+      to: longBins ? longBins.first * bin : 0,
+    };
+    const edges = [bounds.from, bounds.to];
+    for (const used of [shortBins, longBins]) {
+      if (used) {
+        edges.push(used.first * bin, (used.last + 1) * bin);
+      }
+    }
+    const margin = (Math.max(...edges) - Math.min(...edges)) * 0.04 + bin;
+    const fromUs = Math.max(0, Math.min(...edges) - margin);
+    const toUs = Math.max(...edges) + margin;
+    const x = (value) => ((value - fromUs) / (toUs - fromUs)) * pictureWidth;
+
+    const low = Math.min(bounds.from, bounds.to);
+    const high = Math.max(bounds.from, bounds.to);
+    svgElement('rect', {
+      class: 'window', x: x(low), y: top, width: Math.max(x(high) - x(low), 2),
+      height: bottom - top,
+    }, svg);
+
+    // Bars at least 3 pixels wide; heights on a logarithmic scale, so that
+    // a few stray pulses show beside thousands.
+    const group = Math.max(1, Math.ceil((3 * (toUs - fromUs)) / bin / pictureWidth));
+    const bars = [];
+    let most = 1;
+    for (const [kind, counts] of [['short', block.short], ['long', block.long]]) {
+      for (let i = 0; i < counts.length; i += group) {
+        let count = 0;
+        for (let j = i; j < i + group && j < counts.length; j++) {
+          count += counts[j];
+        }
+        if (count > 0) {
+          bars.push({ kind, from: i * bin, to: (i + group) * bin, count });
+          most = Math.max(most, count);
+        }
+      }
+    }
+    for (const bar of bars) {
+      const barHeight = Math.max(1, ((bottom - top) * Math.log1p(bar.count)) / Math.log1p(most));
+      svgElement('rect', {
+        class: bar.kind, x: x(bar.from), y: bottom - barHeight,
+        width: Math.max(x(bar.to) - x(bar.from), 1), height: barHeight,
+      }, svg);
+    }
+    svgElement('line', { class: 'baseline', x1: 0, x2: pictureWidth, y1: bottom, y2: bottom }, svg);
+    // Ticks at round times, four to ten of them.
+    const steps = [10, 20, 50, 100, 200, 500, 1000, 2000];
+    const step = steps.find((size) => (toUs - fromUs) / size <= 8) || 5000;
+    const axis = (text, at, anchor) =>
+      svgText(text, { x: at, y: height - 4, class: 'axis', 'text-anchor': anchor }, svg);
+    for (let tick = Math.ceil(fromUs / step) * step; tick <= toUs; tick += step) {
+      svgElement('line',
+                 { class: 'baseline', x1: x(tick), x2: x(tick), y1: bottom, y2: bottom + 6 }, svg);
+      axis(`${tick}`, x(tick), 'middle');
+    }
+    axis('\u00b5s', pictureWidth - 2, 'end');
+    return svg;
+  }
+
+  // The recording around the first byte a block lost: the samples, as the
+  // machine sees them (turned over when the falling edges started the
+  // pulses), and above them each pulse's HIGH time as it was read: long,
+  // short, or damage; a tick where the read point lay, and a dashed line at
+  // the lost byte's start.
+  function spotPicture(spot, inverted) {
+    const height = 170;
+    const barTop = 6;
+    const barHeight = 16;
+    const waveTop = 32;
+    const waveBottom = height - 4;
+    const svg = svgElement('svg', {
+      viewBox: `0 0 ${pictureWidth} ${height}`, class: 'waveform', role: 'img',
+      'aria-label': 'The recording where the block went wrong',
+    });
+    const count = Math.max(spot.sampleCount, 1);
+    const x = (sample) => ((sample - spot.firstSample) / count) * pictureWidth;
+    const middle = (waveTop + waveBottom) / 2;
+    if (spot.samples.length > 0) {
+      let peak = 1e-6;
+      for (const sample of spot.samples) {
+        peak = Math.max(peak, Math.abs(sample));
+      }
+      const scale = ((waveBottom - waveTop) / 2 / peak) * (inverted ? 1 : -1);
+      const points = Array.from(spot.samples, (sample, i) =>
+        `${x(spot.firstSample + i).toFixed(1)},${(middle + sample * scale).toFixed(1)}`);
+      svgElement('polyline', { class: 'wave', points: points.join(' ') }, svg);
+    } else {
+      svgText('(the recording here was no longer held)',
+              { x: pictureWidth / 2, y: middle, class: 'axis', 'text-anchor': 'middle' }, svg);
+    }
+    spot.pulses.forEach((pulse, i) => {
+      const start = x(pulse.start * spot.rate);
+      const end = x((pulse.start + pulse.high * 1e-6) * spot.rate);
+      const kind = pulse.damage ? 'pulse-damage' : pulse.long ? 'pulse-long' : 'pulse-short';
+      const bar = svgElement('rect', {
+        class: kind, x: start, y: barTop, width: Math.max(end - start, 1), height: barHeight,
+      }, svg);
+      svgElement('title', {}, bar).textContent =
+        `HIGH ${us(pulse.high)}: ${pulse.damage ? 'damage' : pulse.long ? 'long' : 'short'}`;
+      const point = x((pulse.start + spot.readPointUs * 1e-6) * spot.rate);
+      svgElement('line', {
+        class: 'read-point', x1: point, x2: point, y1: barTop - 3, y2: barTop + barHeight + 3,
+      }, svg);
+      if (i === spot.bytePulse) {
+        svgElement('line', { class: 'bad-byte', x1: start, x2: start, y1: 0, y2: height }, svg);
+      }
+    });
+    return svg;
+  }
+
+  function windowText(block) {
+    if (!block.window) {
+      return 'failed: no read window';
+    }
+    const { from, to } = block.window;
+    if (to <= from) {
+      return `no read window (short pulses up to ${us(from)}, long from ${us(to)})`;
+    }
+    const narrow = block.room === 'narrow' ? ': narrow' : '';
+    return `read window ${us(from)} to ${us(to)}, ${us(to - from)} wide${narrow}`;
+  }
+
+  // A file's pictures, under the first line of its report.
+  function showPictures(file) {
+    const section = document.createElement('section');
+    section.className = 'file-pictures';
+    const title = document.createElement('h3');
+    title.textContent = file.text.split('\n')[0];
+    section.append(title);
+    for (const block of file.blocks) {
+      const figure = document.createElement('figure');
+      figure.className = `block-picture room-${block.found ? block.room : 'none'}`;
+      figure.dataset.room = block.found ? block.room : 'none';
+      figure.dataset.label = block.label;
+      const caption = document.createElement('figcaption');
+      if (!block.found) {
+        caption.textContent = `${block.label}: not found`;
+        figure.append(caption);
+        section.append(figure);
+        continue;
+      }
+      figure.append(histogramPicture(block));
+      const room = document.createElement('span');
+      room.className = 'room';
+      room.textContent = windowText(block);
+      caption.append(`${block.label} at ${recordingTime(block.start)}, ${block.length} bytes: `,
+                     room);
+      figure.append(caption);
+      if (block.spot) {
+        const spot = block.spot;
+        figure.append(spotPicture(spot, file.inverted));
+        const where = document.createElement('figcaption');
+        const byte = spot.byte >= block.length ? 'the checksum' : `byte ${spot.byte}`;
+        const reading = spot.copy ? 'The copy' : block.copyFound ? 'The first block' : 'It';
+        where.textContent = `${reading} went wrong at ${byte} ` +
+          '(dashed): each pulse\'s HIGH time as read, violet long, blue short, red damage; ' +
+          'ticks at the read point.';
+        figure.append(where);
+      }
+      section.append(figure);
+    }
+    pictures.append(section);
+  }
+
+  function showReadFile(file) {
+    offerReadFile(file);
+    showPictures(file);
   }
 
   // The whole recording goes to the core at once: the reader itself streams,
@@ -202,7 +438,6 @@
   async function readRecording(file) {
     const choice = ++reading;
     withdrawReadFiles();
-    report.textContent = '';
     showReadMessage(`Reading ${file.name}\u2026`, 'warning');
     let result;
     try {
@@ -223,7 +458,180 @@
       return;
     }
     showReadMessage('', '');
-    offerReadFiles(result.files);
+    result.files.forEach(showReadFile);
+  }
+
+  // The audio input's samples, one channel (the first), posted to the page
+  // a few thousand at a time; "flush" posts what is left and ends.
+  const captureProcessor = `
+    class KvetroCapture extends AudioWorkletProcessor {
+      constructor() {
+        super();
+        this.block = new Float32Array(2048);
+        this.filled = 0;
+        this.port.onmessage = () => {
+          this.port.postMessage({ samples: this.block.slice(0, this.filled), last: true });
+          this.filled = 0;
+        };
+      }
+      process(inputs) {
+        const channel = inputs[0] && inputs[0][0];
+        for (let at = 0; channel && at < channel.length;) {
+          const count = Math.min(channel.length - at, this.block.length - this.filled);
+          this.block.set(channel.subarray(at, at + count), this.filled);
+          this.filled += count;
+          at += count;
+          if (this.filled === this.block.length) {
+            this.port.postMessage({ samples: this.block, last: false }, [this.block.buffer]);
+            this.block = new Float32Array(2048);
+            this.filled = 0;
+          }
+        }
+        return true;
+      }
+    }
+    registerProcessor('kvetro-capture', KvetroCapture);`;
+
+  // The level shown: the loudest sample of the last quarter second, in dB of
+  // full scale. A tape's pulses read best well above the hiss and below
+  // full scale.
+  const levelSeconds = 0.25;
+  const quietDb = -30;
+  const clippingDb = -0.2;
+
+  function showLevel(session) {
+    const db = session.peak > 0 ? Math.max(-60, 20 * Math.log10(session.peak)) : -60;
+    level.value = db;
+    levelText.textContent = `${db.toFixed(0)} dB`;
+    const [hint, kind] = db < quietDb ? ['too quiet: turn the volume up', 'quiet']
+      : db >= clippingDb ? ['clipping: turn the volume down', 'clipping']
+        : ['good level', ''];
+    levelHint.textContent = hint;
+    levelHint.className = kind;
+    elapsed.textContent = clock(session.samples / session.rate);
+    session.peak = 0;
+    session.shownAt = session.samples;
+  }
+
+  function setRecording(running) {
+    recordButton.disabled = running || !navigator.mediaDevices;
+    recordStopButton.disabled = !running;
+    wavInput.disabled = running;
+  }
+
+  // Each block of samples goes to the core as it comes; the files it
+  // completes appear at once.
+  function takeSamples(session, message) {
+    if (session.finished) {
+      return;
+    }
+    const samples = message.samples;
+    for (const sample of samples) {
+      session.peak = Math.max(session.peak, Math.abs(sample));
+    }
+    session.samples += samples.length;
+    for (const file of session.live.feed(samples)) {
+      session.text += file.text;
+      report.textContent = session.text;
+      showReadFile(file);
+    }
+    if (session.samples - session.shownAt >= levelSeconds * session.rate) {
+      showLevel(session);
+    }
+    if (message.last) {
+      finishRecording(session);
+    }
+  }
+
+  function closeInput(session) {
+    for (const track of session.stream.getTracks()) {
+      track.stop();
+    }
+    if (session.context) {
+      session.context.close();
+    }
+  }
+
+  // Stop ends the reading as the end of a file does: the files not read
+  // whole are reported, and offered as NAME.bad.mzf.
+  function finishRecording(session) {
+    session.finished = true;
+    closeInput(session);
+    const end = session.live.finish();
+    session.live.delete();
+    session.text += end.text;
+    report.textContent = session.text;
+    end.files.forEach(showReadFile);
+    showLevel(session);
+    recorder = null;
+    setRecording(false);
+  }
+
+  function stopRecording() {
+    if (recorder) {
+      recordStopButton.disabled = true;
+      recorder.node.port.postMessage('flush');
+    }
+  }
+
+  // The device's audio input without the browser's echo cancellation, noise
+  // suppression and automatic gain, each of which bends the pulses, read at
+  // the device's own rate.
+  async function record() {
+    ++reading;
+    withdrawReadFiles();
+    setRecording(true);
+    recordStopButton.disabled = true;
+    showReadMessage('Opening the audio input\u2026', 'warning');
+    const session = { samples: 0, peak: 0, shownAt: 0, text: '' };
+    try {
+      session.stream = await navigator.mediaDevices.getUserMedia({
+        audio: { echoCancellation: false, noiseSuppression: false, autoGainControl: false },
+      });
+      const rate = session.stream.getAudioTracks()[0].getSettings().sampleRate;
+      try {
+        session.context = new AudioContext(rate ? { sampleRate: rate } : {});
+      } catch (error) {
+        session.context = new AudioContext();
+      }
+      // As a data: URL, which a page opened from disk may load as well.
+      await session.context.audioWorklet.addModule(
+        `data:text/javascript,${encodeURIComponent(captureProcessor)}`);
+      session.rate = session.context.sampleRate;
+      session.node = new AudioWorkletNode(session.context, 'kvetro-capture',
+                                          { numberOfInputs: 1, numberOfOutputs: 0 });
+      session.live = new core.LiveRecording(session.rate, 'recording');
+      const refusal = session.live.refusal();
+      if (refusal !== null) {
+        throw new Error(refusal);
+      }
+      session.text = session.live.head();
+      session.node.port.onmessage = (event) => takeSamples(session, event.data);
+      session.context.createMediaStreamSource(session.stream).connect(session.node);
+      await session.context.resume();
+    } catch (error) {
+      if (session.stream) {
+        closeInput(session);
+      }
+      if (session.live) {
+        session.live.delete();
+      }
+      setRecording(false);
+      showReadMessage(`Cannot record: ${error.message || error}`, 'refusal');
+      return;
+    }
+    recorder = session;
+    report.textContent = session.text;
+    showReadMessage('', '');
+    liveView.hidden = false;
+    showLevel(session);
+    recordStopButton.disabled = false;
+  }
+
+  // As the report gives places in the recording: m:ss.s.
+  function recordingTime(seconds) {
+    const tenths = Math.round(Math.max(seconds, 0) * 10);
+    return `${Math.floor(tenths / 600)}:${((tenths % 600) / 10).toFixed(1).padStart(4, '0')}`;
   }
 
   function clock(seconds) {
@@ -339,6 +747,26 @@
     }
   }
 
+  // The rate starts at the one the device's sound output runs at, where
+  // the browser tells it, so that a phone gets the WAV it plays as it is.
+  function startAtDeviceRate(range) {
+    let rate = 0;
+    try {
+      const probe = new AudioContext();
+      rate = probe.sampleRate;
+      probe.close();
+    } catch (error) {
+      return;
+    }
+    if (!(rate >= range.min && rate <= range.max)) {
+      return;
+    }
+    if (![...rateInput.options].some((option) => Number(option.value) === rate)) {
+      rateInput.add(new Option(`${rate} Hz`, String(rate)));
+    }
+    rateInput.value = String(rate);
+  }
+
   function start(loaded) {
     core = loaded;
     defaults = core.defaults();
@@ -364,6 +792,7 @@
     shownLayout = defaults.layout;
     layoutInput.addEventListener('change', chooseLayout);
     rateInput.value = defaults.rate;
+    startAtDeviceRate(ranges.rate);
     rateInput.addEventListener('change', describe);
     fileInput.addEventListener('change', () => {
       if (fileInput.files.length > 0) {
@@ -376,6 +805,9 @@
       }
     });
     wavInput.disabled = false;
+    setRecording(false);
+    recordButton.addEventListener('click', record);
+    recordStopButton.addEventListener('click', stopRecording);
     convertButton.addEventListener('click', convert);
     playButton.addEventListener('click', play);
     stopButton.addEventListener('click', stop);
@@ -402,7 +834,9 @@
         return;
       }
       if (areaOf(event) === readDropArea) {
-        readRecording(files[0]);
+        if (!recorder) {
+          readRecording(files[0]);
+        }
       } else if (!player) {
         chooseFile(files[0]);
       }

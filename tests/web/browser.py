@@ -33,11 +33,12 @@ def missing():
 
 
 class Browser:
-    def __init__(self, downloads: pathlib.Path, width: int = 1100, height: int = 900):
+    def __init__(self, downloads: pathlib.Path, width: int = 1100, height: int = 900,
+                 flags: tuple = ()):
         self.profile = tempfile.mkdtemp(prefix="kvetro-chromium-")
         options = webdriver.ChromeOptions()
         options.binary_location = CHROMIUM
-        for flag in FLAGS:
+        for flag in (*FLAGS, *flags):
             options.add_argument(flag)
         options.add_argument(f"--user-data-dir={self.profile}")
         options.add_argument(f"--window-size={width},{height}")

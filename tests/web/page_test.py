@@ -10,9 +10,14 @@ Convert and Play disabled. The time shown is the chosen file's. The machine's
 own layout disables the fast loader's settings and starts at its own timing.
 Then "Play" must run the progress and lock the settings, at the WAV's rate, and
 "Stop" must end both. The read panel must give back, byte for byte, the file
-that the page converted (in each layout), under its name made safe; offer no
-download for a file that failed; and refuse a file that is no WAV with the
-core's text. No page may log an error or ask for anything outside itself.
+that the page converted (in each layout), under its name made safe, with a
+picture of each block's read window in the colour of its room; offer a file
+that failed as kvetro-cli read --keep-bad writes it, with the waveform where
+it failed; and refuse a file that is no WAV with the core's text. "Record"
+reads Chromium's fake audio input playing one of our WAVs: the file appears
+while it plays and downloads byte for byte. At phone width, Convert, Download
+and Play lie within two screens and nothing is cut off; the rate starts at
+the device's. No page may log an error or ask for anything outside itself.
 
     page_test.py PAGE KVETRO_CLI
 Exit status 77 (skipped, with the reason) when the page or the browser is
@@ -86,6 +91,12 @@ def cli_options(inputs: dict) -> list:
     return options
 
 
+# The read window's colour for each room, as the page draws it.
+ROOM_COLOURS = {"wide": "rgb(46, 139, 58)", "narrow": "rgb(208, 138, 0)",
+                "none": "rgb(198, 40, 40)"}
+README = pathlib.Path(__file__).resolve().parents[2] / "README.md"
+
+
 def run_cli(*arguments, cwd=None):
     return subprocess.run([CLI, *arguments], capture_output=True, check=False, cwd=cwd)
 
@@ -124,7 +135,8 @@ class PageTest(unittest.TestCase):
     def open_with(self, mzf: pathlib.Path, inputs: dict, convertible=True):
         browser = self.browser
         browser.open(PAGE)
-        browser.set_settings(inputs)
+        # The page starts at the device's rate; kvetro-cli at 44100 Hz.
+        browser.set_settings({"rate": 44100, **inputs})
         browser.choose(mzf)
         if convertible:
             browser.wait(lambda d: browser.element("convert").is_enabled())
@@ -220,6 +232,15 @@ class PageTest(unittest.TestCase):
         links = browser.driver.find_elements(By.CSS_SELECTOR, "#read-files a")
         return text("report"), [link.get_attribute("download") for link in links], links
 
+    def pictures(self):
+        """Each block's picture: its name, its room, the colour of its read
+        window, and whether it shows the waveform where it went wrong."""
+        return self.browser.driver.execute_script("""
+            return [...document.querySelectorAll('#pictures figure')].map((figure) => [
+              figure.dataset.label, figure.dataset.room,
+              getComputedStyle(figure.querySelector('.window')).fill,
+              figure.querySelector('svg.waveform polyline') !== null]);""")
+
     def test_read_panel_gives_back_what_the_page_converted(self):
         browser = self.browser
         original = sample_mzf(500, 0x1200, 0x1234, ".ROUND/TRIP", 11)
@@ -242,20 +263,45 @@ class PageTest(unittest.TestCase):
                     self.assertIn(report, expected)
                 # Leading dots and '/' made '_'.
                 self.assertEqual(names, ["_ROUND_TRIP.mzf"])
+                blocks = {"fast": ["loader header", "loader body", "body"],
+                          "standard": ["header", "body"]}[layout]
+                self.assertEqual(self.pictures(),
+                                 [[block, "wide", ROOM_COLOURS["wide"], False] for block in blocks])
                 links[0].click()
                 self.assertEqual(self.downloaded("_ROUND_TRIP.mzf"), original)
                 (self.downloads / "_ROUND_TRIP.mzf").unlink()
                 self.assert_page_clean()
 
-        # The fast body's middle silenced: reported, nothing offered.
+        # The fast body's middle silenced: reported, and offered as
+        # kvetro-cli read --keep-bad writes it, with the waveform where it
+        # failed.
         spoiled = bytearray((self.work / "round-fast.wav").read_bytes())
         spoiled[-12000:-11000] = bytes([0x80]) * 1000
         wave = self.work / "spoiled.wav"
         wave.write_bytes(spoiled)
-        report, names, _ = self.read_recording(wave)
+        report, names, links = self.read_recording(wave)
         self.assertIn("NOT read whole", report)
         self.assertTrue(report.endswith("1 file found, 0 read whole\n"), report)
-        self.assertEqual(names, [])
+        self.assertEqual(names, ["_ROUND_TRIP.bad.mzf"])
+        self.assertEqual(self.pictures(), [
+            ["loader header", "wide", ROOM_COLOURS["wide"], False],
+            ["loader body", "wide", ROOM_COLOURS["wide"], False],
+            ["body", "none", ROOM_COLOURS["none"], True]])
+        links[0].click()
+        kept = self.work / "kept"
+        self.assertEqual(run_cli("read", "--keep-bad", "--out", str(kept), str(wave)).returncode, 1)
+        self.assertEqual(self.downloaded("_ROUND_TRIP.bad.mzf"),
+                         (kept / "_ROUND_TRIP.bad.mzf").read_bytes())
+
+        # Quiet and dithered by sox, the fast body's window narrows.
+        if shutil.which("sox"):
+            quiet = self.work / "quiet.wav"
+            subprocess.run(["sox", "-R", str(self.work / "round-fast.wav"), str(quiet), "vol",
+                            "-30dB"], check=True)
+            report, names, _ = self.read_recording(quiet)
+            self.assertEqual([picture[1:3] for picture in self.pictures()],
+                             [["wide", ROOM_COLOURS["wide"]], ["wide", ROOM_COLOURS["wide"]],
+                              ["narrow", ROOM_COLOURS["narrow"]]], report)
 
         # An MZF in place of the WAV: the core's refusal, no report, nothing offered.
         report, names, _ = self.read_recording(mzf)
@@ -309,6 +355,135 @@ class PageTest(unittest.TestCase):
         self.assertEqual(browser.driver.execute_script("return window.contextRates"),
                          [48000, 22050])
         self.assert_page_clean()
+
+
+class RecordTest(unittest.TestCase):
+    """Chromium's fake audio input plays one of our WAVs, once."""
+
+    def test_record_shows_each_file_as_it_is_read_whole(self):
+        from browser import Browser
+        from selenium.webdriver.common.by import By
+        work = pathlib.Path(tempfile.mkdtemp(prefix="kvetro-record-"))
+        self.addCleanup(shutil.rmtree, work, True)
+        original = sample_mzf(300, 0x1200, 0x1234, "LIVE", 12)
+        (work / "live.mzf").write_bytes(original)
+        # The fast loader with short gaps, its body at the standard timing:
+        # four seconds.
+        self.assertEqual(run_cli("--loader-gap", "300", "--body-gap", "300", "--zero", "9,11",
+                                 "--one", "18,19", str(work / "live.mzf"),
+                                 str(work / "live.wav")).returncode, 0)
+        downloads = work / "downloads"
+        downloads.mkdir()
+        browser = Browser(downloads, flags=(
+            "--use-fake-ui-for-media-stream", "--use-fake-device-for-media-stream",
+            f"--use-file-for-fake-audio-capture={work / 'live.wav'}%noloop"))
+        self.addCleanup(browser.close)
+        browser.open(PAGE)
+        text = lambda element_id: browser.element(element_id).get_attribute("textContent")
+        browser.element("record").click()
+        link = browser.wait(lambda d: d.find_elements(By.CSS_SELECTOR, "#read-files a"), 60)[0]
+        # While the input is still open.
+        self.assertTrue(browser.element("record-stop").is_enabled())
+        self.assertEqual((text("level-text"), text("level-hint")), ("-4 dB", "good level"))
+        self.assertEqual(link.get_attribute("download"), "LIVE.mzf")
+        link.click()
+        target = downloads / "LIVE.mzf"
+        browser.wait(lambda d: target.exists() and not list(downloads.glob("*.crdownload")))
+        self.assertEqual(target.read_bytes(), original)
+        self.assertEqual([figure.get_attribute("data-room") for figure in
+                          browser.driver.find_elements(By.CSS_SELECTOR, "#pictures figure")],
+                         ["wide"] * 3)
+
+        browser.element("record-stop").click()
+        browser.wait(lambda d: browser.element("record").is_enabled())
+        report = text("report")
+        self.assertRegex(report, r"^recording: \d+ Hz, 32-bit float, 1 channel, a stream; "
+                                 r"channel 1\nFile 1 at [\d:.]+: \"LIVE\", .*: read whole\n")
+        self.assertTrue(report.endswith("1 file found, 1 read whole\n"), report)
+        self.assertEqual(browser.console_errors(), [])
+
+
+class PhoneTest(unittest.TestCase):
+    """The page at 390 CSS pixels, as a phone shows it."""
+
+    WIDTH, HEIGHT = 390, 844
+
+    @classmethod
+    def setUpClass(cls):
+        from browser import Browser
+        cls.work = pathlib.Path(tempfile.mkdtemp(prefix="kvetro-phone-"))
+        cls.browser = Browser(cls.work)
+        cls.browser.driver.execute_cdp_cmd("Emulation.setDeviceMetricsOverride", {
+            "width": cls.WIDTH, "height": cls.HEIGHT, "deviceScaleFactor": 1, "mobile": True})
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.browser.close()
+        shutil.rmtree(cls.work, ignore_errors=True)
+
+    def test_the_buttons_lie_within_two_screens_and_nothing_is_cut_off(self):
+        browser = self.browser
+        mzf = self.work / "phone.mzf"
+        mzf.write_bytes(sample_mzf(300, 0x1200, 0x1200, "PHONE", 13))
+        browser.open(PAGE)
+        browser.choose(mzf)
+        browser.wait(lambda d: browser.element("convert").is_enabled())
+        browser.element("convert").click()
+        for button in ("convert", "download", "play"):
+            bottom = browser.driver.execute_script(
+                "return arguments[0].getBoundingClientRect().bottom + scrollY",
+                browser.element(button))
+            self.assertLessEqual(bottom, 2 * self.HEIGHT, button)
+        # No option wider than its choice, beside its arrow.
+        cut = browser.driver.execute_script("""
+            const measure = document.createElement('canvas').getContext('2d');
+            return [...document.querySelectorAll('select')].flatMap((select) => {
+              const style = getComputedStyle(select);
+              measure.font = `${style.fontWeight} ${style.fontSize} ${style.fontFamily}`;
+              const room = select.clientWidth - parseFloat(style.paddingLeft) - 24;
+              return [...select.options].map((option) => option.text)
+                .filter((text) => measure.measureText(text).width > room);
+            });""")
+        self.assertEqual(cut, [])
+        # A report's lines stay whole; the page does not grow wider than the screen.
+        wave = self.work / "phone.wav"
+        self.assertEqual(run_cli(str(mzf), str(wave)).returncode, 0)
+        browser.element("wav-file").send_keys(str(wave))
+        browser.wait(lambda d: browser.element("report").get_attribute("textContent"), 30)
+        self.assertEqual(browser.driver.execute_script(
+            "return getComputedStyle(document.getElementById('report')).whiteSpace"), "pre")
+        self.assertEqual(browser.driver.execute_script(
+            "return document.documentElement.scrollWidth"), self.WIDTH)
+        self.assertEqual(browser.console_errors(), [])
+
+    def test_the_rate_starts_at_the_devices_own(self):
+        browser = self.browser
+        # device's rate, the rate chosen, its option's text
+        for device, chosen, option in ((48000, "48000", "48000 Hz"),
+                                       (96000, "96000", "96000 Hz")):
+            with self.subTest(device):
+                script = browser.driver.execute_cdp_cmd("Page.addScriptToEvaluateOnNewDocument", {
+                    "source": f"""
+                        const Device = window.AudioContext;
+                        window.AudioContext = class extends Device {{
+                          constructor(options) {{ super(options || {{ sampleRate: {device} }}); }}
+                        }};"""})
+                try:
+                    browser.open(PAGE)
+                    rate = browser.element("rate")
+                    self.assertEqual(rate.get_attribute("value"), chosen)
+                    self.assertEqual(browser.driver.execute_script(
+                        "return arguments[0].selectedOptions[0].text", rate), option)
+                finally:
+                    browser.driver.execute_cdp_cmd("Page.removeScriptToEvaluateOnNewDocument",
+                                                   script)
+
+    def test_the_readme_gives_the_pages_size(self):
+        import re
+        written = re.search(r"self-contained page of about (\d+) KB", README.read_text())
+        self.assertIsNotNone(written)
+        size = PAGE.stat().st_size / 1000
+        self.assertLessEqual(abs(size - int(written.group(1))), size * 0.05)
 
 
 def why_skipped():
