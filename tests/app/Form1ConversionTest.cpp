@@ -101,6 +101,17 @@ class TWindowUnderTest {
     return ClickAndWatch();
   }
 
+  // Drags the files over the window and drops them: whether each was taken.
+  std::pair<bool, bool> Drop(const QList<QUrl>& Urls) {
+    QMimeData Data;
+    Data.setUrls(Urls);
+    QDragEnterEvent Enter(QPoint(150, 150), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&Form, &Enter);
+    QDropEvent Dropped(QPointF(150, 150), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&Form, &Dropped);
+    return std::pair(Enter.isAccepted(), Dropped.isAccepted());
+  }
+
   // Drops the answers of dialogs that were not asked.
   void ForgetAnswers() {
     while (Form.OpenDialog().QueuedAnswers() > 0) {
@@ -393,6 +404,61 @@ class Form1ConversionTest : public QObject {
     QCOMPARE(Footer->text(), Idle);
   }
 
+  // An interpreter and then its program, chosen together in the open dialog
+  // or dropped together, make one tape in the order given, as kvetro-cli
+  // writes and describes it; the save dialog suggests the first one's WAV.
+  // The fast loader, whose dialog takes one file, refuses them as it does.
+  void SeveralFilesMakeOneTapeInTheMachinesLayouts() {
+    using enum TTapeLayoutChoice;
+    const struct {
+      TTapeLayoutChoice Layout;
+      bool Dropped;
+      TNames Options;  // kvetro-cli's; empty: refused
+    } Cases[] = {{Standard, false, {"--standard"}},
+                 {StandardNoCopies, true, {"--standard", "--no-copies"}},
+                 {FastLoader, false, {}},
+                 {FastLoader, true, {}}};
+    test::TScratchFolder Folder("window");
+    const TNames Inputs{Folder.Write("sp5025.mzf", test::RandomMzf(900, 900, 7)),
+                        Folder.Write("game.mzf", test::RandomMzf(300, 300, 8))};
+    const QStringList Chosen{QString::fromStdString(Inputs[0]), QString::fromStdString(Inputs[1])};
+    const std::string Output = Folder.PathOf("sp5025.wav"), Cli = Folder.PathOf("cli.wav");
+    const QString Refusal = "plain Kvetro: " + CliLines(test::RunCli({Inputs[0], Inputs[1], Cli}));
+    TWindowUnderTest Window;
+    for (const auto& Case : Cases) {
+      const bool Refused = Case.Options.empty();
+      Window.Form.Menu().LayoutAction(Case.Layout).trigger();
+      QCOMPARE(Window.Form.OpenDialog().fileMode(),
+               Refused ? QFileDialog::AnyFile : QFileDialog::ExistingFiles);
+      if (Case.Dropped) {
+        QVERIFY(
+            Window.Drop({QUrl::fromLocalFile(Chosen[0]), QUrl::fromLocalFile(Chosen[1])}).second);
+      } else {
+        Window.Form.OpenDialog().QueueAnswer(Chosen);
+      }
+      const qsizetype Before = Window.Shown().size();
+      Window.Convert(std::nullopt, Output, Refused ? 1 : 0);  // the open dialog's cancel unused
+      Window.ForgetAnswers();
+      QCOMPARE(Window.Shown().mid(Before), Refused ? QStringList{Refusal} : QStringList());
+      QCOMPARE(Exists(Output), !Refused);
+      if (Refused) {
+        continue;
+      }
+      if (Case.Dropped) {
+        QCOMPARE(Window.Form.SaveDialog().selectedFiles(), QStringList{Output.c_str()});
+      }
+      TNames Arguments = Case.Options;
+      Arguments.insert(Arguments.end(), {Inputs[0], Inputs[1], Cli});
+      QCOMPARE(test::RunCli(Arguments).ExitCode, 0);
+      QVERIFY(test::ReadFile(Output) == test::ReadFile(Cli));
+      Arguments.pop_back();
+      Arguments.insert(Arguments.begin(), "--info");
+      QCOMPARE(Window.Form.findChild<QLabel*>("Label10")->toolTip(),
+               CliLines(test::RunCli(Arguments)));
+      QVERIFY(QFile::remove(Output.c_str()));
+    }
+  }
+
   void AFileFromOutsideIsTakenByTheNextPressAndItsWavIsSuggested() {
     test::TScratchFolder Folder("window");
     const test::TBytes File = test::MakeMzf(300, 300);
@@ -418,27 +484,18 @@ class Form1ConversionTest : public QObject {
     QVERIFY(Exists(Folder.PathOf("other.wav")));
   }
 
-  void OnlyOneDroppedMzfFileIsTakenByTheNextPress() {
+  void OnlyDroppedTapeImagesAreTakenByTheNextPress() {
     test::TScratchFolder Folder("window");
     const QString Input = QString::fromStdString(Folder.Write("A.MZF", test::MakeMzf(40, 40)));
     TWindowUnderTest Window;
-    const auto Drop = [&Window](const QList<QUrl>& Urls) {
-      QMimeData Data;
-      Data.setUrls(Urls);
-      QDragEnterEvent Enter(QPoint(150, 150), Qt::CopyAction, &Data, Qt::LeftButton,
-                            Qt::NoModifier);
-      QCoreApplication::sendEvent(&Window.Form, &Enter);
-      QDropEvent Dropped(QPointF(150, 150), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
-      QCoreApplication::sendEvent(&Window.Form, &Dropped);
-      return std::pair(Enter.isAccepted(), Dropped.isAccepted());
-    };
+    const auto Drop = [&Window](const QList<QUrl>& Urls) { return Window.Drop(Urls); };
     const auto Taken = std::pair(true, true);
     const auto Refused = std::pair(false, false);
     QCOMPARE(Drop({QUrl::fromLocalFile(Input)}), Taken);
-    // None of these replaces it: no .mzf, two files, not a local file.
-    QCOMPARE(Drop({QUrl::fromLocalFile(QString::fromStdString(Folder.PathOf("notes.txt")))}),
-             Refused);
-    QCOMPARE(Drop({QUrl::fromLocalFile(Input), QUrl::fromLocalFile(Input)}), Refused);
+    // None of these replaces it: no .mzf, a WAV beside an MZF, not a local file.
+    const QUrl Notes = QUrl::fromLocalFile(QString::fromStdString(Folder.PathOf("notes.txt")));
+    QCOMPARE(Drop({Notes}), Refused);
+    QCOMPARE(Drop({QUrl::fromLocalFile(Input), QUrl::fromLocalFile(Input + ".wav")}), Refused);
     QCOMPARE(Drop({QUrl(QStringLiteral("https://example.invalid/b.mzf"))}), Refused);
 
     // A cancel, should the open dialog be asked.
