@@ -202,7 +202,9 @@ class Form1ConversionTest : public QObject {
 
   // The menu's layouts and rates, and the levels turned over, write what
   // kvetro-cli writes with the same settings, and the footer's tip tells
-  // what kvetro-cli --info tells of the file.
+  // what kvetro-cli --info tells of the tape. In the machine's own layouts
+  // the open dialog takes several files, which (or several dropped) make
+  // one tape in the order given; the fast loader refuses several.
   void EachLayoutAndRateWritesWhatKvetroCliWrites() {
     using enum TTapeLayoutChoice;
     const struct {
@@ -210,32 +212,52 @@ class Form1ConversionTest : public QObject {
       int Rate;
       bool Invert;
       TNames Options;
+      int Files = 1;  // 2: a second chosen with it; -2: the two dropped
     } Cases[] = {
         {FastLoader, 44100, false, {}},
         {FastLoader, 48000, true, {"--rate", "48000", "--invert"}},
         {Standard, 44100, true, {"--standard", "--invert"}},
         {Standard, 22050, false, {"--standard", "--rate", "22050"}},
         {StandardNoCopies, 48000, false, {"--standard", "--no-copies", "--rate", "48000"}},
+        {Standard, 44100, false, {"--standard"}, 2},
+        {StandardNoCopies, 48000, false, {"--standard", "--no-copies", "--rate", "48000"}, -2},
     };
     test::TScratchFolder Folder("window");
     const std::string Input = Folder.Write("game.mzf", test::RandomMzf(700, 700, 5));
+    const std::string Data = Folder.Write("data.mzf", test::RandomMzf(300, 300, 6));
+    const QList<QUrl> Both{QUrl::fromLocalFile(Input.c_str()), QUrl::fromLocalFile(Data.c_str())};
     const std::string Output = Folder.PathOf("game.wav");
     TWindowUnderTest Window;
     for (const auto& Case : Cases) {
       Choose(Window.Form.Menu(), Case.Layout, Case.Rate, Case.Invert);
-      Window.Convert(Input, Output);
+      QCOMPARE(Window.Form.OpenDialog().fileMode() == QFileDialog::ExistingFiles,
+               Case.Layout != FastLoader);
+      const TNames Inputs = Case.Files == 1 ? TNames{Input} : TNames{Input, Data};
+      if (Case.Files < 0) {
+        QVERIFY(Window.Drop(Both).second);
+      }
+      Window.Form.OpenDialog().QueueAnswer(
+          QStringList{Input.c_str(), Data.c_str()}.mid(0, Case.Files == 1 ? 1 : 2));
+      Window.Convert(std::nullopt, Output);  // the open dialog's cancel is not reached
+      Window.ForgetAnswers();
       TNames Arguments = Case.Options;
-      Arguments.insert(Arguments.end(), {Input, Folder.PathOf("cli.wav")});
+      Arguments.insert(Arguments.end(), Inputs.begin(), Inputs.end());
+      Arguments.push_back(Folder.PathOf("cli.wav"));
       QCOMPARE(test::RunCli(Arguments).ExitCode, 0);
       QVERIFY2(test::ReadFile(Output) == test::ReadFile(Folder.PathOf("cli.wav")),
                qPrintable(QString::number(Case.Rate)));
-      Arguments = Case.Options;
-      Arguments.insert(Arguments.begin(), "--info");
-      Arguments.push_back(Input);
+      Arguments.back() = "--info";
       QCOMPARE(Window.Form.findChild<QLabel*>("Label10")->toolTip(),
                CliLines(test::RunCli(Arguments)));
     }
     QCOMPARE(Window.Shown(), QStringList());
+    Choose(Window.Form.Menu(), FastLoader, 44100, false);
+    QVERIFY(Window.Drop(Both).second);
+    const std::string Fast = Folder.PathOf("fast.wav");
+    Window.Convert(std::nullopt, Fast, 1);
+    QCOMPARE(Window.Shown(),
+             QStringList{"plain Kvetro: " + CliLines(test::RunCli({Input, Data, Fast}))});
+    QVERIFY(!Exists(Fast));
   }
 
   // The machine's own layouts have no use for the monitor constant and the
@@ -404,61 +426,6 @@ class Form1ConversionTest : public QObject {
     QCOMPARE(Footer->text(), Idle);
   }
 
-  // An interpreter and then its program, chosen together in the open dialog
-  // or dropped together, make one tape in the order given, as kvetro-cli
-  // writes and describes it; the save dialog suggests the first one's WAV.
-  // The fast loader, whose dialog takes one file, refuses them as it does.
-  void SeveralFilesMakeOneTapeInTheMachinesLayouts() {
-    using enum TTapeLayoutChoice;
-    const struct {
-      TTapeLayoutChoice Layout;
-      bool Dropped;
-      TNames Options;  // kvetro-cli's; empty: refused
-    } Cases[] = {{Standard, false, {"--standard"}},
-                 {StandardNoCopies, true, {"--standard", "--no-copies"}},
-                 {FastLoader, false, {}},
-                 {FastLoader, true, {}}};
-    test::TScratchFolder Folder("window");
-    const TNames Inputs{Folder.Write("sp5025.mzf", test::RandomMzf(900, 900, 7)),
-                        Folder.Write("game.mzf", test::RandomMzf(300, 300, 8))};
-    const QStringList Chosen{QString::fromStdString(Inputs[0]), QString::fromStdString(Inputs[1])};
-    const std::string Output = Folder.PathOf("sp5025.wav"), Cli = Folder.PathOf("cli.wav");
-    const QString Refusal = "plain Kvetro: " + CliLines(test::RunCli({Inputs[0], Inputs[1], Cli}));
-    TWindowUnderTest Window;
-    for (const auto& Case : Cases) {
-      const bool Refused = Case.Options.empty();
-      Window.Form.Menu().LayoutAction(Case.Layout).trigger();
-      QCOMPARE(Window.Form.OpenDialog().fileMode(),
-               Refused ? QFileDialog::AnyFile : QFileDialog::ExistingFiles);
-      if (Case.Dropped) {
-        QVERIFY(
-            Window.Drop({QUrl::fromLocalFile(Chosen[0]), QUrl::fromLocalFile(Chosen[1])}).second);
-      } else {
-        Window.Form.OpenDialog().QueueAnswer(Chosen);
-      }
-      const qsizetype Before = Window.Shown().size();
-      Window.Convert(std::nullopt, Output, Refused ? 1 : 0);  // the open dialog's cancel unused
-      Window.ForgetAnswers();
-      QCOMPARE(Window.Shown().mid(Before), Refused ? QStringList{Refusal} : QStringList());
-      QCOMPARE(Exists(Output), !Refused);
-      if (Refused) {
-        continue;
-      }
-      if (Case.Dropped) {
-        QCOMPARE(Window.Form.SaveDialog().selectedFiles(), QStringList{Output.c_str()});
-      }
-      TNames Arguments = Case.Options;
-      Arguments.insert(Arguments.end(), {Inputs[0], Inputs[1], Cli});
-      QCOMPARE(test::RunCli(Arguments).ExitCode, 0);
-      QVERIFY(test::ReadFile(Output) == test::ReadFile(Cli));
-      Arguments.pop_back();
-      Arguments.insert(Arguments.begin(), "--info");
-      QCOMPARE(Window.Form.findChild<QLabel*>("Label10")->toolTip(),
-               CliLines(test::RunCli(Arguments)));
-      QVERIFY(QFile::remove(Output.c_str()));
-    }
-  }
-
   void AFileFromOutsideIsTakenByTheNextPressAndItsWavIsSuggested() {
     test::TScratchFolder Folder("window");
     const test::TBytes File = test::MakeMzf(300, 300);
@@ -493,8 +460,8 @@ class Form1ConversionTest : public QObject {
     const auto Refused = std::pair(false, false);
     QCOMPARE(Drop({QUrl::fromLocalFile(Input)}), Taken);
     // None of these replaces it: no .mzf, a WAV beside an MZF, not a local file.
-    const QUrl Notes = QUrl::fromLocalFile(QString::fromStdString(Folder.PathOf("notes.txt")));
-    QCOMPARE(Drop({Notes}), Refused);
+    QCOMPARE(Drop({QUrl::fromLocalFile(QString::fromStdString(Folder.PathOf("notes.txt")))}),
+             Refused);
     QCOMPARE(Drop({QUrl::fromLocalFile(Input), QUrl::fromLocalFile(Input + ".wav")}), Refused);
     QCOMPARE(Drop({QUrl(QStringLiteral("https://example.invalid/b.mzf"))}), Refused);
 
