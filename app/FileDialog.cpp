@@ -1,20 +1,26 @@
 #include "app/FileDialog.h"
 
-#include <QStringList>
-
 namespace kvetro {
 
 TFileDialog::TFileDialog(QWidget* Parent) : QFileDialog(Parent) {}
 
 std::optional<QString> TFileDialog::Choose() {
+  const std::optional<QStringList> Files = ChooseFiles();
+  if (!Files) {
+    return std::nullopt;
+  }
+  return Files->front();
+}
+
+std::optional<QStringList> TFileDialog::ChooseFiles() {
   if (!FAnswers.empty()) {
     // Built from the front element in place: g++ 12 at -O3 wrongly warns
-    // that a moved-from optional<QString> may be used uninitialised.
-    if (!FAnswers.front().has_value()) {
+    // that a moved-from optional may be used uninitialised.
+    if (!FAnswers.front().has_value() || FAnswers.front()->isEmpty()) {
       FAnswers.pop_front();
       return std::nullopt;
     }
-    QString Answer = *FAnswers.front();
+    QStringList Answer = *FAnswers.front();
     FAnswers.pop_front();
     return Answer;
   }
@@ -25,7 +31,7 @@ std::optional<QString> TFileDialog::Choose() {
   if (Files.isEmpty()) {
     return std::nullopt;
   }
-  return Files.front();
+  return Files;
 }
 
 }  // namespace kvetro

@@ -211,26 +211,26 @@ void TForm1::showEvent(QShowEvent* Event) {
 }
 
 void TForm1::dragEnterEvent(QDragEnterEvent* Event) {
-  if (TPendingInput::DroppedFile(*Event->mimeData())) {
+  if (TPendingInput::DroppedFiles(*Event->mimeData())) {
     Event->acceptProposedAction();
   }
 }
 
 void TForm1::dropEvent(QDropEvent* Event) {
-  if (const std::optional<QString> Path = TPendingInput::DroppedFile(*Event->mimeData())) {
+  if (const std::optional<QStringList> Paths = TPendingInput::DroppedFiles(*Event->mimeData())) {
     Event->acceptProposedAction();
-    if (TRecordingRead::IsRecording(*Path)) {
+    if (Paths->size() == 1 && TRecordingRead::IsRecording(Paths->front())) {
       // Once the drop has ended, so that the source is not kept waiting.
-      QTimer::singleShot(0, this, [this, Path = *Path] { ReadRecording(Path); });
+      QTimer::singleShot(0, this, [this, Path = Paths->front()] { ReadRecording(Path); });
     } else {
-      FPendingInput.Set(*Path);
+      FPendingInput.Set(*Paths);
     }
   }
 }
 
 void TForm1::CreateComponents() {
-  OpenDialog1 =
-      MakeFileDialog(this, "OpenDialog1", "MZF files (*.mzf)", "mzf", QFileDialog::AcceptOpen);
+  OpenDialog1 = MakeFileDialog(this, "OpenDialog1", "MZF files (*.mzf *.m12 *.mzt)", "mzf",
+                               QFileDialog::AcceptOpen);
   SaveDialog1 =
       MakeFileDialog(this, "SaveDialog1", "Wave files (*.wav)", "wav", QFileDialog::AcceptSave);
   // Replacing an existing WAV is confirmed by the user (Qt's default).
@@ -339,8 +339,8 @@ void TForm1::Convert() {
   if (!Run.CheckSettings()) {
     return;
   }
-  const std::optional<std::string> InputName = ChooseInputFile();
-  if (!InputName || !Run.LoadFile(*InputName)) {
+  const std::optional<std::vector<std::string>> InputNames = ChooseInputFiles();
+  if (!InputNames || !Run.LoadFiles(*InputNames)) {
     return;
   }
   const std::optional<std::string> OutputName = ChooseOutputFile();
@@ -385,12 +385,19 @@ void TForm1::ShowTiming(const PulseTiming& Timing) {
   }
 }
 
-std::optional<std::string> TForm1::ChooseInputFile() {
-  std::optional<QString> Name = FPendingInput.TakeInput();
-  if (!Name) {
-    Name = OpenDialog1->Choose();
+std::optional<std::vector<std::string>> TForm1::ChooseInputFiles() {
+  std::optional<QStringList> Names = FPendingInput.TakeInput();
+  if (!Names) {
+    Names = OpenDialog1->ChooseFiles();
   }
-  return Name ? std::optional<std::string>(Name->toStdString()) : std::nullopt;
+  if (!Names) {
+    return std::nullopt;
+  }
+  std::vector<std::string> Files;
+  for (const QString& Name : *Names) {
+    Files.push_back(Name.toStdString());
+  }
+  return Files;
 }
 
 std::optional<std::string> TForm1::ChooseOutputFile() {
@@ -516,6 +523,9 @@ void TForm1::LayoutChosen(TTapeLayoutChoice Previous) {
        std::initializer_list<QWidget*>{SpinEdit5, SpinEdit6, SpinEdit7, Label7, Label8, Label9}) {
     Control->setEnabled(Fast);
   }
+  // The fast loader takes one program; the machine's own layout a tape of
+  // several files, which must exist to be picked together.
+  OpenDialog1->setFileMode(Fast ? QFileDialog::AnyFile : QFileDialog::ExistingFiles);
   CheckChoice();
 }
 

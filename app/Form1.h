@@ -4,6 +4,8 @@
 #include <QWidget>
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "app/DefaultHandler.h"
 #include "app/MessageBoxes.h"
@@ -45,8 +47,8 @@ class TForm1 : public QWidget, public TConversionObserver {
   void Button1Click();
 
   // The MZF file for the next press of the start button, which then takes
-  // it without the open dialog (the command line's file, or a dropped one).
-  void OpenWith(const QString& MzfPath) { FPendingInput.Set(MzfPath); }
+  // it without the open dialog (the command line's file).
+  void OpenWith(const QString& MzfPath) { FPendingInput.Set({MzfPath}); }
 
   // Reads the WAV back as a recording, with a progress dialog that can stop
   // it; the report dialog follows. Ignored while a reading or a run is under
@@ -84,8 +86,8 @@ class TForm1 : public QWidget, public TConversionObserver {
   // Places the window, frame included, at the centre of the screen when it
   // is first shown.
   void showEvent(QShowEvent* Event) override;
-  // An .mzf file dropped onto the window is taken by the next press; a WAV
-  // is read as a recording at once.
+  // Tape images dropped onto the window are taken by the next press, as one
+  // tape in the order given; a WAV is read as a recording at once.
   void dragEnterEvent(QDragEnterEvent* Event) override;
   void dropEvent(QDropEvent* Event) override;
   // Closed while a run lets messages through: the run is abandoned at once
@@ -106,7 +108,10 @@ class TForm1 : public QWidget, public TConversionObserver {
   void Convert();
   // The settings as the boxes read now.
   TConversionSettings ReadSettings() const;
-  std::optional<std::string> ChooseInputFile();
+  // The tape's files: those from outside, or the open dialog's, which takes
+  // several in the machine's own layout. Several for the fast loader are the
+  // run's to refuse.
+  std::optional<std::vector<std::string>> ChooseInputFiles();
   std::optional<std::string> ChooseOutputFile();
   void ShowTiming(const PulseTiming& Timing);
   // Lets the window repaint and take pending input; ends the run when the

@@ -5,39 +5,64 @@
 #include <QList>
 #include <QMimeData>
 #include <QUrl>
+#include <algorithm>
+#include <initializer_list>
 #include <utility>
 
 namespace kvetro {
 
-void TPendingInput::Set(const QString& MzfPath) {
-  FWaiting = MzfPath;
+namespace {
+
+bool EndsWithAny(const QString& Path, std::initializer_list<const char*> Extensions) {
+  for (const char* Extension : Extensions) {
+    if (Path.endsWith(QLatin1String(Extension), Qt::CaseInsensitive)) {
+      return true;
+    }
+  }
+  return false;
 }
 
-std::optional<QString> TPendingInput::TakeInput() {
+}  // namespace
+
+void TPendingInput::Set(const QStringList& Paths) {
+  FWaiting = Paths;
+}
+
+std::optional<QStringList> TPendingInput::TakeInput() {
   FTaken = std::exchange(FWaiting, std::nullopt);
   return FTaken;
 }
 
 std::optional<QString> TPendingInput::TakeOutputSuggestion() {
-  const std::optional<QString> Input = std::exchange(FTaken, std::nullopt);
-  if (!Input) {
+  const std::optional<QStringList> Input = std::exchange(FTaken, std::nullopt);
+  if (!Input || Input->isEmpty()) {
     return std::nullopt;
   }
-  const QFileInfo File(*Input);
+  const QFileInfo File(Input->front());
   return File.dir().filePath(File.completeBaseName() + QStringLiteral(".wav"));
 }
 
-std::optional<QString> TPendingInput::DroppedFile(const QMimeData& Data) {
+std::optional<QStringList> TPendingInput::DroppedFiles(const QMimeData& Data) {
   const QList<QUrl> Urls = Data.urls();
-  if (Urls.size() != 1 || !Urls.front().isLocalFile()) {
+  QStringList Paths;
+  for (const QUrl& Url : Urls) {
+    if (!Url.isLocalFile()) {
+      return std::nullopt;
+    }
+    Paths << Url.toLocalFile();
+  }
+  if (Paths.isEmpty()) {
     return std::nullopt;
   }
-  const QString Path = Urls.front().toLocalFile();
-  if (!Path.endsWith(QStringLiteral(".mzf"), Qt::CaseInsensitive) &&
-      !Path.endsWith(QStringLiteral(".wav"), Qt::CaseInsensitive)) {
+  if (Paths.size() == 1 && EndsWithAny(Paths.front(), {".wav"})) {
+    return Paths;
+  }
+  if (!std::all_of(Paths.begin(), Paths.end(), [](const QString& Path) {
+        return EndsWithAny(Path, {".mzf", ".m12", ".mzt"});
+      })) {
     return std::nullopt;
   }
-  return Path;
+  return Paths;
 }
 
 }  // namespace kvetro

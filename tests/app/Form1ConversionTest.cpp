@@ -101,6 +101,17 @@ class TWindowUnderTest {
     return ClickAndWatch();
   }
 
+  // Drags the files over the window and drops them: whether each was taken.
+  std::pair<bool, bool> Drop(const QList<QUrl>& Urls) {
+    QMimeData Data;
+    Data.setUrls(Urls);
+    QDragEnterEvent Enter(QPoint(150, 150), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&Form, &Enter);
+    QDropEvent Dropped(QPointF(150, 150), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&Form, &Dropped);
+    return std::pair(Enter.isAccepted(), Dropped.isAccepted());
+  }
+
   // Drops the answers of dialogs that were not asked.
   void ForgetAnswers() {
     while (Form.OpenDialog().QueuedAnswers() > 0) {
@@ -191,7 +202,9 @@ class Form1ConversionTest : public QObject {
 
   // The menu's layouts and rates, and the levels turned over, write what
   // kvetro-cli writes with the same settings, and the footer's tip tells
-  // what kvetro-cli --info tells of the file.
+  // what kvetro-cli --info tells of the tape. In the machine's own layouts
+  // the open dialog takes several files, which (or several dropped) make
+  // one tape in the order given; the fast loader refuses several.
   void EachLayoutAndRateWritesWhatKvetroCliWrites() {
     using enum TTapeLayoutChoice;
     const struct {
@@ -199,32 +212,52 @@ class Form1ConversionTest : public QObject {
       int Rate;
       bool Invert;
       TNames Options;
+      int Files = 1;  // 2: a second chosen with it; -2: the two dropped
     } Cases[] = {
         {FastLoader, 44100, false, {}},
         {FastLoader, 48000, true, {"--rate", "48000", "--invert"}},
         {Standard, 44100, true, {"--standard", "--invert"}},
         {Standard, 22050, false, {"--standard", "--rate", "22050"}},
         {StandardNoCopies, 48000, false, {"--standard", "--no-copies", "--rate", "48000"}},
+        {Standard, 44100, false, {"--standard"}, 2},
+        {StandardNoCopies, 48000, false, {"--standard", "--no-copies", "--rate", "48000"}, -2},
     };
     test::TScratchFolder Folder("window");
     const std::string Input = Folder.Write("game.mzf", test::RandomMzf(700, 700, 5));
+    const std::string Data = Folder.Write("data.mzf", test::RandomMzf(300, 300, 6));
+    const QList<QUrl> Both{QUrl::fromLocalFile(Input.c_str()), QUrl::fromLocalFile(Data.c_str())};
     const std::string Output = Folder.PathOf("game.wav");
     TWindowUnderTest Window;
     for (const auto& Case : Cases) {
       Choose(Window.Form.Menu(), Case.Layout, Case.Rate, Case.Invert);
-      Window.Convert(Input, Output);
+      QCOMPARE(Window.Form.OpenDialog().fileMode() == QFileDialog::ExistingFiles,
+               Case.Layout != FastLoader);
+      const TNames Inputs = Case.Files == 1 ? TNames{Input} : TNames{Input, Data};
+      if (Case.Files < 0) {
+        QVERIFY(Window.Drop(Both).second);
+      }
+      Window.Form.OpenDialog().QueueAnswer(
+          QStringList{Input.c_str(), Data.c_str()}.mid(0, Case.Files == 1 ? 1 : 2));
+      Window.Convert(std::nullopt, Output);  // the open dialog's cancel is not reached
+      Window.ForgetAnswers();
       TNames Arguments = Case.Options;
-      Arguments.insert(Arguments.end(), {Input, Folder.PathOf("cli.wav")});
+      Arguments.insert(Arguments.end(), Inputs.begin(), Inputs.end());
+      Arguments.push_back(Folder.PathOf("cli.wav"));
       QCOMPARE(test::RunCli(Arguments).ExitCode, 0);
       QVERIFY2(test::ReadFile(Output) == test::ReadFile(Folder.PathOf("cli.wav")),
                qPrintable(QString::number(Case.Rate)));
-      Arguments = Case.Options;
-      Arguments.insert(Arguments.begin(), "--info");
-      Arguments.push_back(Input);
+      Arguments.back() = "--info";
       QCOMPARE(Window.Form.findChild<QLabel*>("Label10")->toolTip(),
                CliLines(test::RunCli(Arguments)));
     }
     QCOMPARE(Window.Shown(), QStringList());
+    Choose(Window.Form.Menu(), FastLoader, 44100, false);
+    QVERIFY(Window.Drop(Both).second);
+    const std::string Fast = Folder.PathOf("fast.wav");
+    Window.Convert(std::nullopt, Fast, 1);
+    QCOMPARE(Window.Shown(),
+             QStringList{"plain Kvetro: " + CliLines(test::RunCli({Input, Data, Fast}))});
+    QVERIFY(!Exists(Fast));
   }
 
   // The machine's own layouts have no use for the monitor constant and the
@@ -418,27 +451,18 @@ class Form1ConversionTest : public QObject {
     QVERIFY(Exists(Folder.PathOf("other.wav")));
   }
 
-  void OnlyOneDroppedMzfFileIsTakenByTheNextPress() {
+  void OnlyDroppedTapeImagesAreTakenByTheNextPress() {
     test::TScratchFolder Folder("window");
     const QString Input = QString::fromStdString(Folder.Write("A.MZF", test::MakeMzf(40, 40)));
     TWindowUnderTest Window;
-    const auto Drop = [&Window](const QList<QUrl>& Urls) {
-      QMimeData Data;
-      Data.setUrls(Urls);
-      QDragEnterEvent Enter(QPoint(150, 150), Qt::CopyAction, &Data, Qt::LeftButton,
-                            Qt::NoModifier);
-      QCoreApplication::sendEvent(&Window.Form, &Enter);
-      QDropEvent Dropped(QPointF(150, 150), Qt::CopyAction, &Data, Qt::LeftButton, Qt::NoModifier);
-      QCoreApplication::sendEvent(&Window.Form, &Dropped);
-      return std::pair(Enter.isAccepted(), Dropped.isAccepted());
-    };
+    const auto Drop = [&Window](const QList<QUrl>& Urls) { return Window.Drop(Urls); };
     const auto Taken = std::pair(true, true);
     const auto Refused = std::pair(false, false);
     QCOMPARE(Drop({QUrl::fromLocalFile(Input)}), Taken);
-    // None of these replaces it: no .mzf, two files, not a local file.
+    // None of these replaces it: no .mzf, a WAV beside an MZF, not a local file.
     QCOMPARE(Drop({QUrl::fromLocalFile(QString::fromStdString(Folder.PathOf("notes.txt")))}),
              Refused);
-    QCOMPARE(Drop({QUrl::fromLocalFile(Input), QUrl::fromLocalFile(Input)}), Refused);
+    QCOMPARE(Drop({QUrl::fromLocalFile(Input), QUrl::fromLocalFile(Input + ".wav")}), Refused);
     QCOMPARE(Drop({QUrl(QStringLiteral("https://example.invalid/b.mzf"))}), Refused);
 
     // A cancel, should the open dialog be asked.

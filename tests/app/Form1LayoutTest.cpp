@@ -309,7 +309,7 @@ class Form1LayoutTest : public QObject {
     TFileDialog& Open = Form.OpenDialog();
     TFileDialog& Save = Form.SaveDialog();
     QCOMPARE(Open.objectName(), QStringLiteral("OpenDialog1"));
-    QCOMPARE(Open.nameFilters(), QStringList{"MZF files (*.mzf)"});
+    QCOMPARE(Open.nameFilters(), QStringList{"MZF files (*.mzf *.m12 *.mzt)"});
     QCOMPARE(Open.defaultSuffix(), QStringLiteral("mzf"));
     QCOMPARE(Open.acceptMode(), QFileDialog::AcceptOpen);
 
