@@ -13,11 +13,12 @@
 #include "io/Exception.h"
 #include "reader/LiveReader.h"
 #include "reader/ReadFileNames.h"
+#include "reader/ReadMzt.h"
 #include "reader/ReportText.h"
 #include "reader/TapeReader.h"
 #include "tape/ConversionPlan.h"
 #include "tape/ConversionSettings.h"
-#include "tape/MzfImage.h"
+#include "tape/MzfTape.h"
 #include "web/WebConversion.h"
 
 namespace kvetro {
@@ -131,20 +132,43 @@ val TextOrNull(const std::optional<std::string>& Text) {
   return Text ? val(*Text) : val::null();
 }
 
-val Describe(const val& Bytes, const val& Settings, const std::string& FileName) {
+// The page's chosen files, an array of { name, bytes } in the order of the
+// tape.
+std::vector<TTapeInput> InputsFrom(const val& Files) {
+  std::vector<TTapeInput> Inputs;
+  const auto Count = Files["length"].as<std::size_t>();
+  for (std::size_t Index = 0; Index < Count; ++Index) {
+    const val File = Files[Index];
+    Inputs.push_back({File["name"].as<std::string>(), BytesFrom(File["bytes"])});
+  }
+  return Inputs;
+}
+
+val Describe(const val& Files, const val& Settings) {
   const TConversionSettings Chosen = SettingsFrom(Settings);
-  const TWebDescription Description = DescribeBytes(BytesFrom(Bytes), Chosen, FileName);
+  const TWebDescription Description = DescribeInputs(InputsFrom(Files), Chosen);
+  const auto Seconds = [&Chosen](std::uint64_t Samples) {
+    return static_cast<double>(Samples) / Chosen.SampleRate;
+  };
   val Object = val::object();
   Object.set("text", Description.Text);
   Object.set("refusal", TextOrNull(Description.Refusal));
   Object.set("warning", TextOrNull(Description.Warning));
-  Object.set("seconds", static_cast<double>(Description.Samples) / Chosen.SampleRate);
+  Object.set("seconds", Seconds(Description.Samples));
+  val TapeFiles = val::array();
+  for (const TWebTapeFile& File : Description.Files) {
+    val Listed = val::object();
+    Listed.set("label", File.Label);
+    Listed.set("seconds", Seconds(File.Samples));
+    TapeFiles.call<void>("push", Listed);
+  }
+  Object.set("files", TapeFiles);
   return Object;
 }
 
-val Convert(const val& Bytes, const val& Settings, const std::string& FileName) {
+val Convert(const val& Files, const val& Settings) {
   const TConversionSettings Chosen = SettingsFrom(Settings);
-  const TWebConversion Conversion = ConvertBytes(BytesFrom(Bytes), Chosen, FileName);
+  const TWebConversion Conversion = ConvertInputs(InputsFrom(Files), Chosen);
   val Object = val::object();
   Object.set("messages", Conversion.Messages);
   if (Conversion.Written) {
@@ -154,6 +178,20 @@ val Convert(const val& Bytes, const val& Settings, const std::string& FileName) 
   } else {
     Object.set("wave", val::null());
   }
+  return Object;
+}
+
+// The files read whole, back to back in the order of the recording, as
+// kvetro-cli read --mzt writes them; null when none was read whole.
+// "leftOut" counts the files not read whole, which it leaves out.
+val MztObject(const std::vector<TFileReport>& Files) {
+  const TReadMzt Mzt = MztOfRead(Files);
+  if (Mzt.Files == 0) {
+    return val::null();
+  }
+  val Object = val::object();
+  Object.set("bytes", ByteArray(Mzt.Bytes));
+  Object.set("leftOut", static_cast<double>(Mzt.LeftOut.size()));
   return Object;
 }
 
@@ -255,6 +293,7 @@ val Read(const val& Bytes, const std::string& FileName) {
     Object.set("text", std::string());
     Object.set("refusal", Error.Message());
     Object.set("files", Files);
+    Object.set("mzt", val::null());
     return Object;
   }
   const std::vector<std::string> Names = ReadFileNames(Report.Files);
@@ -266,6 +305,7 @@ val Read(const val& Bytes, const std::string& FileName) {
   Object.set("text", ReportText(Report));
   Object.set("refusal", val::null());
   Object.set("files", Files);
+  Object.set("mzt", MztObject(Report.Files));
   return Object;
 }
 
@@ -306,6 +346,7 @@ class TLiveRecording {
     val Object = val::object();
     val Files = val::array();
     Object.set("files", Files);
+    Object.set("mzt", val::null());
     if (!FReader) {
       Object.set("text", std::string());
       return Object;
@@ -319,6 +360,7 @@ class TLiveRecording {
                                           Report.Inverted));
     }
     Object.set("text", StreamEndText(Report, FTold));
+    Object.set("mzt", MztObject(Report.Files));
     return Object;
   }
 
@@ -336,8 +378,8 @@ class TLiveRecording {
 EMSCRIPTEN_BINDINGS(kvetro_core) {
   emscripten::function("defaults", &kvetro::Defaults);
   emscripten::function("ranges", &kvetro::Ranges);
-  // The longest file that is converted; a longer one is refused.
-  emscripten::constant("largestInput", kvetro::TMzfImage::MaxFileSize);
+  // The longest file that is read; a longer one is refused.
+  emscripten::constant("largestInput", kvetro::TMzfTape::MaxInputSize);
   emscripten::function("describe", &kvetro::Describe);
   emscripten::function("convert", &kvetro::Convert);
   emscripten::function("read", &kvetro::Read);

@@ -4,10 +4,10 @@
 #include <memory>
 #include <new>
 #include <sstream>
+#include <utility>
 
 #include "tape/ConversionRun.h"
 #include "tape/MemoryOutput.h"
-#include "tape/MzfImage.h"
 #include "tape/MzfInfo.h"
 #include "tape/MzfInfoText.h"
 #include "tape/RunMessages.h"
@@ -28,38 +28,55 @@ std::string InputName(const std::string& FileName) {
   return Plain ? FileName : "input.mzf";
 }
 
-}  // namespace
-
-TWebDescription DescribeBytes(const std::vector<std::uint8_t>& Bytes,
-                              const TConversionSettings& Settings, const std::string& FileName) {
-  // 64 KiB: kept off the stack.
-  const auto Image = std::make_unique<TMzfImage>();
-  switch (Image->Assign(Bytes.data(), Bytes.size())) {
-    case TMzfImage::LoadResult::Loaded:
-      break;
-    case TMzfImage::LoadResult::TooLarge:
-      return {"", FileTooLargeText, std::nullopt, 0};
-    case TMzfImage::LoadResult::WaveFile:
-      return {"", WaveInputRefusal(InputName(FileName)), std::nullopt, 0};
+// The inputs with their names as messages say them.
+std::vector<TTapeInput> Named(const std::vector<TTapeInput>& Inputs) {
+  std::vector<TTapeInput> Result = Inputs;
+  for (TTapeInput& Input : Result) {
+    Input.Name = InputName(Input.Name);
   }
-  const TMzfInfo Info = DescribeMzf(*Image, Settings);
-  std::optional<std::string> Warning;
-  if (Info.Warning) {
-    Warning = WarningPrefix + *Info.Warning;
-  }
-  return {MzfInfoText(Info), Info.Refusal, Warning, Info.Samples};
+  return Result;
 }
 
-TWebConversion ConvertBytes(const std::vector<std::uint8_t>& Bytes,
-                            const TConversionSettings& Settings, const std::string& FileName) {
+}  // namespace
+
+TWebDescription DescribeInputs(const std::vector<TTapeInput>& Inputs,
+                               const TConversionSettings& Settings) {
+  TMzfTape Tape;
+  for (TTapeInput& Input : Named(Inputs)) {
+    const std::string Name = Input.Name;
+    switch (Tape.Add(std::move(Input))) {
+      case TMzfTape::TAddResult::Added:
+        break;
+      case TMzfTape::TAddResult::TooLarge:
+        return {"", InputTooLargeText(Name), std::nullopt, 0, {}};
+      case TMzfTape::TAddResult::WaveFile:
+        return {"", WaveInputRefusal(Name), std::nullopt, 0, {}};
+    }
+  }
+  const TTapeInfo Info = DescribeTape(Tape, Settings);
+  TWebDescription Description{TapeInfoText(Info), Info.Refusal, std::nullopt, Info.Samples, {}};
+  std::string Warnings;
+  for (const std::string& Warning : Info.Warnings) {
+    Warnings += (Warnings.empty() ? "" : "\n") + std::string(WarningPrefix) + Warning;
+  }
+  if (!Warnings.empty()) {
+    Description.Warning = Warnings;
+  }
+  for (const TTapeFileInfo& File : Info.Files) {
+    Description.Files.push_back({File.Label, File.Samples});
+  }
+  return Description;
+}
+
+TWebConversion ConvertInputs(const std::vector<TTapeInput>& Inputs,
+                             const TConversionSettings& Settings) {
   TWebConversion Result;
   std::ostringstream Errors;
   try {
     TTextObserver Observer(Errors);
     TConversionRun Run(Settings, Observer);
     TMemoryOutputs Outputs;
-    Result.Written =
-        Run.Execute(Bytes, InputName(FileName), OutputName, Outputs) == TRunOutcome::Written;
+    Result.Written = Run.Execute(Named(Inputs), OutputName, Outputs) == TRunOutcome::Written;
     if (Result.Written) {
       Result.Wave = Outputs.Latest().Bytes;
     }

@@ -6,33 +6,42 @@
 #include <vector>
 
 #include "tape/ConversionSettings.h"
+#include "tape/MzfTape.h"
 
 namespace kvetro {
 
-// What the page shows about a chosen file before it is converted: the same
-// lines and refusal as kvetro-cli --info.
+// A file of the tape as the page lists it: "File 2 of 3 (tape.mzt)" and
+// how many samples it plays (0 when the conversion is refused).
+struct TWebTapeFile {
+  std::string Label;
+  std::uint64_t Samples = 0;
+};
+
+// What the page shows about the chosen files before they are converted: the
+// same lines and refusal as kvetro-cli --info.
 struct TWebDescription {
   std::string Text;
   std::optional<std::string> Refusal;
-  std::optional<std::string> Warning;  // the header's doubts, as kvetro-cli warns
+  std::optional<std::string> Warning;  // the headers' doubts, one line each, as kvetro-cli warns
   std::uint64_t Samples = 0;           // of the sound; 0 when refused
+  std::vector<TWebTapeFile> Files;     // every file of the tape, in order
 };
 
-// FileName is the chosen file's name, as messages name it.
-TWebDescription DescribeBytes(const std::vector<std::uint8_t>& Bytes,
-                              const TConversionSettings& Settings, const std::string& FileName);
+// Each input's name is the chosen file's name, as messages name it.
+TWebDescription DescribeInputs(const std::vector<TTapeInput>& Inputs,
+                               const TConversionSettings& Settings);
 
-// One conversion in the page: the file's bytes go through the same run as
+// One conversion in the page: the files' bytes go through the same run as
 // kvetro-cli, and the WAV into memory.
 struct TWebConversion {
   bool Written = false;
-  // What kvetro-cli writes to standard error for the same file and settings:
-  // the refusal or failure, or the warnings of a written WAV.
+  // What kvetro-cli writes to standard error for the same files and
+  // settings: the refusal or failure, or the warnings of a written WAV.
   std::string Messages;
   std::vector<std::uint8_t> Wave;  // the whole WAV file; empty unless written
 };
 
-TWebConversion ConvertBytes(const std::vector<std::uint8_t>& Bytes,
-                            const TConversionSettings& Settings, const std::string& FileName);
+TWebConversion ConvertInputs(const std::vector<TTapeInput>& Inputs,
+                             const TConversionSettings& Settings);
 
 }  // namespace kvetro

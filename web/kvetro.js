@@ -1,6 +1,6 @@
 'use strict';
 // The page around the conversion core (kvetro-core.js, the same code as
-// kvetro-cli compiled to WebAssembly): it reads the chosen file and the
+// kvetro-cli compiled to WebAssembly): it reads the chosen files and the
 // settings, shows what the core answers, offers the WAV for download and
 // plays it through Web Audio; and reads a recording back into MZF files
 // with the same reader as kvetro-cli read, from a WAV or live from the
@@ -28,6 +28,7 @@
   // and its gaps are the machine's own.
   const fastLoaderInputs = ['constant', 'loader-gap', 'body-gap'];
   const timingNames = ['zeroLo', 'zeroHi', 'oneLo', 'oneHi'];
+  const tapeFiles = byId('tape-files');
   const info = byId('info');
   const message = byId('message');
   const convertButton = byId('convert');
@@ -43,6 +44,7 @@
   const report = byId('report');
   const readMessage = byId('read-message');
   const readFiles = byId('read-files');
+  const downloadMzt = byId('download-mzt');
   const pictures = byId('pictures');
   const recordButton = byId('record');
   const recordStopButton = byId('record-stop');
@@ -55,14 +57,14 @@
   let core = null;
   let defaults = null; // the core's starting settings
   let shownLayout = null; // the layout the inputs were last set up for
-  let chosen = null; // { name, bytes } of the chosen file
+  let chosen = null; // [{ name, bytes }] of the chosen files, in the order of the tape
   let refused = true; // no file, or the core refuses it with these settings
   let choosing = 0; // counts file choices, so that only the latest is shown
   let downloadUrl = null;
   let audio = null; // one AudioContext at a time, at the rate of the last WAV played
   let player = null; // { source, start, total, timer } while playing
   let reading = 0; // counts recordings chosen, so that only the latest is shown
-  let readUrls = []; // the downloads of the files read
+  let readUrls = []; // the downloads of the files read, and of their MZT
   let recorder = null; // the recording from the audio input, while it runs
 
   // As the window's boxes read: text that is no number counts as the least
@@ -112,16 +114,33 @@
     playButton.disabled = refused;
   }
 
-  // What the chosen file holds and how long it plays, or why it is refused.
+  // A tape of several files lists each with its playing time (none when
+  // the conversion is refused); one file is listed by the header view alone.
+  function listTapeFiles(files) {
+    tapeFiles.replaceChildren();
+    tapeFiles.hidden = files.length < 2;
+    if (tapeFiles.hidden) {
+      return;
+    }
+    for (const file of files) {
+      const item = document.createElement('li');
+      item.textContent = file.seconds > 0 ? `${file.label}: ${clock(file.seconds)}` : file.label;
+      tapeFiles.append(item);
+    }
+  }
+
+  // What the chosen files hold and how long they play, or why they are refused.
   function describe() {
     withdrawDownload();
     if (!chosen) {
+      listTapeFiles([]);
       info.textContent = '';
       showMessage('', '');
       refused = true;
       showPosition(0, 0);
     } else {
-      const description = core.describe(chosen.bytes, settings(), chosen.name);
+      const description = core.describe(chosen, settings());
+      listTapeFiles(description.files);
       info.textContent = description.text;
       refused = description.refusal !== null;
       if (refused) {
@@ -139,7 +158,7 @@
     withdrawDownload();
     let result;
     try {
-      result = core.convert(chosen.bytes, settings(), chosen.name);
+      result = core.convert(chosen, settings());
     } catch (error) {
       // The browser itself gave out, most likely its memory for a long sound.
       showMessage(`The browser could not make the WAV: ${error}`, 'refusal');
@@ -148,7 +167,7 @@
     if (result.wave) {
       downloadUrl = URL.createObjectURL(new Blob([result.wave], { type: 'audio/wav' }));
       download.href = downloadUrl;
-      download.download = waveName(chosen.name);
+      download.download = waveName(chosen[0].name);
       download.hidden = false;
       showPosition(0, (result.wave.length - result.samplesOffset) / result.sampleRate);
       showMessage(result.messages, 'warning');
@@ -158,25 +177,30 @@
     return result;
   }
 
-  async function chooseFile(file) {
+  // The files go on the tape in the order given: the browser's order of a
+  // choice or a drop.
+  async function chooseFiles(files) {
     const choice = ++choosing;
-    // One byte more than the core converts is enough for it to refuse a
-    // longer file, without reading all of it.
-    let bytes;
-    try {
-      bytes = new Uint8Array(await file.slice(0, core.largestInput + 1).arrayBuffer());
-    } catch (error) {
-      if (choice === choosing) {
-        chosen = null;
-        describe();
-        showMessage(`Cannot read ${file.name}: ${error.message}`, 'refusal');
+    // One byte more than the core reads of a file is enough for it to refuse
+    // a longer one, without reading all of it.
+    const read = [];
+    for (const file of files) {
+      try {
+        const bytes = new Uint8Array(await file.slice(0, core.largestInput + 1).arrayBuffer());
+        read.push({ name: file.name, bytes });
+      } catch (error) {
+        if (choice === choosing) {
+          chosen = null;
+          describe();
+          showMessage(`Cannot read ${file.name}: ${error.message}`, 'refusal');
+        }
+        return;
       }
-      return;
     }
     if (choice !== choosing) {
       return;
     }
-    chosen = { name: file.name, bytes };
+    chosen = read;
     describe();
   }
 
@@ -191,6 +215,8 @@
     }
     readUrls = [];
     readFiles.replaceChildren();
+    downloadMzt.hidden = true;
+    downloadMzt.removeAttribute('href');
     pictures.replaceChildren();
     report.textContent = '';
   }
@@ -205,6 +231,24 @@
     link.textContent = `Download ${file.name}${file.whole ? '' : ' (not read whole)'}`;
     readUrls.push(link.href);
     readFiles.append(link);
+  }
+
+  // The files read whole, back to back as one MZT, named after the
+  // recording: what kvetro-cli read --mzt writes. The files not read whole
+  // are left out, and the button says how many.
+  function offerMzt(mzt, recordingName) {
+    if (!mzt) {
+      return;
+    }
+    downloadMzt.href = URL.createObjectURL(new Blob([mzt.bytes],
+                                                    { type: 'application/octet-stream' }));
+    readUrls.push(downloadMzt.href);
+    downloadMzt.download = recordingName.replace(/\.[^.]*$/, '') + '.mzt';
+    downloadMzt.textContent = 'Download all as MZT' +
+      (mzt.leftOut > 0
+        ? ` (${mzt.leftOut} ${mzt.leftOut === 1 ? 'file' : 'files'} not read whole left out)`
+        : '');
+    downloadMzt.hidden = false;
   }
 
   // The pictures are drawn as SVG, in CSS pixels of a 640 wide view that
@@ -459,6 +503,7 @@
     }
     showReadMessage('', '');
     result.files.forEach(showReadFile);
+    offerMzt(result.mzt, file.name);
   }
 
   // The audio input's samples, one channel (the first), posted to the page
@@ -562,6 +607,7 @@
     session.text += end.text;
     report.textContent = session.text;
     end.files.forEach(showReadFile);
+    offerMzt(end.mzt, 'recording');
     showLevel(session);
     recorder = null;
     setRecording(false);
@@ -796,7 +842,7 @@
     rateInput.addEventListener('change', describe);
     fileInput.addEventListener('change', () => {
       if (fileInput.files.length > 0) {
-        chooseFile(fileInput.files[0]);
+        chooseFiles([...fileInput.files]);
       }
     });
     wavInput.addEventListener('change', () => {
@@ -812,8 +858,8 @@
     playButton.addEventListener('click', play);
     stopButton.addEventListener('click', stop);
 
-    // A file dropped on the read panel is a recording to read; one dropped
-    // anywhere else is taken as the chosen MZF, unless the settings are
+    // A file dropped on the read panel is a recording to read; files dropped
+    // anywhere else are taken as the chosen tape, unless the settings are
     // locked.
     const areaOf = (event) => (readArea.contains(event.target) ? readDropArea : dropArea);
     const leaveAll = () => {
@@ -838,7 +884,7 @@
           readRecording(files[0]);
         }
       } else if (!player) {
-        chooseFile(files[0]);
+        chooseFiles([...files]);
       }
     });
     setLocked(false);

@@ -83,8 +83,9 @@ class Browser:
                 field.send_keys(str(value))
                 self.driver.execute_script("arguments[0].blur()", field)
 
-    def choose(self, mzf: pathlib.Path):
-        self.element("mzf-file").send_keys(str(mzf.resolve()))
+    def choose(self, *mzfs: pathlib.Path):
+        """Chooses the files at once, in this order."""
+        self.element("mzf-file").send_keys("\n".join(str(mzf.resolve()) for mzf in mzfs))
 
     def console_errors(self):
         return [entry["message"] for entry in self.driver.get_log("browser")

@@ -13,7 +13,10 @@ Then "Play" must run the progress and lock the settings, at the WAV's rate, and
 that the page converted (in each layout), under its name made safe, with a
 picture of each block's read window in the colour of its room; offer a file
 that failed as kvetro-cli read --keep-bad writes it, with the waveform where
-it failed; and refuse a file that is no WAV with the core's text. "Record"
+it failed; and refuse a file that is no WAV with the core's text. Several files chosen at
+once (or one MZT) are listed with their times and make kvetro-cli's WAV of
+them all, or its refusal with the fast loader; read back, "Download all as
+MZT" gives them back in one file. "Record"
 reads Chromium's fake audio input playing one of our WAVs: the file appears
 while it plays and downloads byte for byte. At phone width, Convert, Download
 and Play lie within two screens and nothing is cut off; the rate starts at
@@ -308,6 +311,60 @@ class PageTest(unittest.TestCase):
         self.assertEqual(browser.element("read-message").get_attribute("textContent"),
                          "Cannot read round.mzf: not a WAV file (no RIFF/WAVE header)")
         self.assertEqual((report, names), ("", []))
+        self.assert_page_clean()
+
+    def test_several_files_make_one_tape_and_read_back_as_one_mzt(self):
+        import re
+        from selenium.webdriver.common.by import By
+        browser = self.browser
+        parts = [sample_mzf(300, 0x1200, 0x1200, "BASIC", 14),
+                 sample_mzf(200, 0x5000, 0x5000, "PROGRAM", 15)]
+        for name, data in (("a.mzf", parts[0]), ("b.mzf", parts[1]), ("ab.mzt", b"".join(parts))):
+            (self.work / name).write_bytes(data)
+        # files chosen, layout, written
+        tapes = [(("a.mzf", "b.mzf"), "standard", True),
+                 (("a.mzf", "b.mzf"), "standard-no-copies", True),
+                 (("ab.mzt",), "standard", True),
+                 (("a.mzf", "b.mzf"), "fast", False)]
+        text = lambda element_id: browser.element(element_id).get_attribute("textContent")
+        for names, layout, written in tapes:
+            with self.subTest(names=names, layout=layout):
+                options = cli_options({"layout": layout})
+                info = run_cli("--info", *options, *names, cwd=self.work)
+                stem = names[0].rsplit(".", 1)[0]
+                wave = self.work / f"{stem}-{layout}.wav"
+                conversion = run_cli(*options, *names, str(wave), cwd=self.work)
+                self.assertEqual(conversion.returncode, 0 if written else 1)
+                browser.open(PAGE)
+                browser.set_settings({"rate": 44100, "layout": layout})
+                browser.choose(*(self.work / name for name in names))
+                browser.wait(lambda d: text("info") == info.stdout.decode() and
+                             text("message") == info.stderr.decode().rstrip("\n"))
+                samples = [int(count) for count in
+                           re.findall(r"Tape file: .*\((\d+) samples\)", info.stdout.decode())]
+                times = [f": {seconds // 60}:{seconds % 60:02d}"
+                         for seconds in (count // 44100 for count in samples)] or ["", ""]
+                listed = [item.text for item in
+                          browser.driver.find_elements(By.CSS_SELECTOR, "#tape-files li")]
+                sources = names if len(names) == 2 else names * 2
+                self.assertEqual(listed, [f"File {number} of 2 ({source}){time}"
+                                          for number, source, time in zip((1, 2), sources, times)])
+                self.assertEqual(browser.element("convert").is_enabled(), written)
+                if written:
+                    browser.element("convert").click()
+                    browser.element("download").click()
+                    download = f"{stem}.wav"
+                    self.assertEqual(self.downloaded(download), wave.read_bytes())
+                    (self.downloads / download).unlink()
+                self.assert_page_clean()
+
+        # The tape read back: one MZT of both files, in order.
+        self.read_recording(self.work / "a-standard.wav")
+        mzt = browser.element("download-mzt")
+        self.assertEqual((mzt.text, mzt.get_attribute("download")),
+                         ("Download all as MZT", "a-standard.mzt"))
+        mzt.click()
+        self.assertEqual(self.downloaded("a-standard.mzt"), b"".join(parts))
         self.assert_page_clean()
 
     def timing_shown(self):
