@@ -241,15 +241,18 @@ TEST(ReaderRoundTrip, WindowsOfKvetroWavesAreExact) {
 // recording's name, and the file is not whole.
 TEST(ReaderRoundTrip, ABodyWithoutItsHeaderIsReportedWithItsSize) {
   const TBytes Body = CountingBody(50, 1);
-  const TTapeReport Report = ReadTape(
-      Wave8(expected::Samples(expected::BodyTapeFile(Body, 100), {3, 1, 3, 2})), "dir/body.x.wav");
-  ASSERT_EQ(Report.Files.size(), 1u);
-  const TFileReport& File = Report.Files[0];
-  EXPECT_FALSE(File.Header);
-  EXPECT_FALSE(File.Whole);
-  EXPECT_EQ(File.Body->Source, TBlockSource::First);
-  EXPECT_EQ(File.Mzf, MzfFile(0x01, "BODY.X", 50, 0, 0, Body));
-  EXPECT_TRUE(Report.Problems.empty());
+  const TBytes Wave = Wave8(expected::Samples(expected::BodyTapeFile(Body, 100), {3, 1, 3, 2}));
+  for (const auto& [Recording, Name] :
+       {std::pair{"dir/body.x.wav", "BODY.X"}, std::pair{"body.wav", "BODY"}}) {
+    const TTapeReport Report = ReadTape(Wave, Recording);
+    ASSERT_EQ(Report.Files.size(), 1u);
+    const TFileReport& File = Report.Files[0];
+    EXPECT_FALSE(File.Header);
+    EXPECT_FALSE(File.Whole);
+    EXPECT_EQ(File.Body->Source, TBlockSource::First);
+    EXPECT_EQ(File.Mzf, MzfFile(0x01, Name, 50, 0, 0, Body));
+    EXPECT_TRUE(Report.Problems.empty());
+  }
 }
 
 }  // namespace

@@ -108,6 +108,7 @@ TEST(RecordingFormat, EveryReadableFormatGivesTheFileBack) {
     ASSERT_EQ(Report.Files.size(), 1u);
     EXPECT_TRUE(Report.Files[0].Whole);
     EXPECT_EQ(Report.Files[0].Mzf, TapeFile());
+    EXPECT_TRUE(Report.Problems.empty());  // no sample at full scale
   }
 }
 
