@@ -16,7 +16,7 @@ TEdgeFanOut::TEdgeFanOut(std::vector<TReader> Readers, bool Threads) {
   }
   try {
     for (const auto& Lane : FLanes) {
-      Lane->Thread = std::thread(&TEdgeFanOut::Run, std::ref(*Lane));
+      Lane->Thread = std::thread(&TEdgeFanOut::Run, this, std::ref(*Lane));
     }
     FThreaded = true;
   } catch (const std::system_error&) {
@@ -31,47 +31,59 @@ TEdgeFanOut::~TEdgeFanOut() {
 
 void TEdgeFanOut::Run(TLane& Lane) {
   for (;;) {
-    TBatch Batch;
+    std::size_t Slot = 0;
     {
-      std::unique_lock Guard(Lane.Lock);
-      Lane.Changed.wait(Guard, [&Lane] { return Lane.Closed || !Lane.Waiting.empty(); });
+      std::unique_lock Guard(FLock);
+      FChanged.wait(Guard, [this, &Lane] { return FClosed || !Lane.Waiting.empty(); });
       if (Lane.Waiting.empty()) {
         return;
       }
-      Batch = Lane.Waiting.front();
+      Slot = Lane.Waiting.front();
     }
     // A reader that failed reads no more; the failure is raised by Finish.
     if (!Lane.Failure) {
       try {
-        Lane.Reader(*Batch);
+        Lane.Reader(FSlots[Slot].Edges);
       } catch (...) {
         Lane.Failure = std::current_exception();
       }
     }
     {
-      const std::lock_guard Guard(Lane.Lock);
+      const std::lock_guard Guard(FLock);
       Lane.Waiting.pop_front();
+      --FSlots[Slot].Unread;
     }
-    Lane.Changed.notify_all();
+    FChanged.notify_all();
   }
 }
 
-void TEdgeFanOut::Send(std::vector<TEdge> Batch) {
+std::vector<TEdge>& TEdgeFanOut::NextBatch() {
+  TSlot& Slot = FSlots[FFilling];
+  if (FThreaded) {
+    std::unique_lock Guard(FLock);
+    FChanged.wait(Guard, [&Slot] { return Slot.Unread == 0; });
+  }
+  Slot.Edges.clear();
+  return Slot.Edges;
+}
+
+void TEdgeFanOut::Send() {
+  TSlot& Slot = FSlots[FFilling];
   if (!FThreaded) {
     for (const auto& Lane : FLanes) {
-      Lane->Reader(Batch);
+      Lane->Reader(Slot.Edges);
     }
     return;
   }
-  const auto Shared = std::make_shared<const std::vector<TEdge>>(std::move(Batch));
-  for (const auto& Lane : FLanes) {
-    {
-      std::unique_lock Guard(Lane->Lock);
-      Lane->Changed.wait(Guard, [&Lane] { return Lane->Waiting.size() < MostWaiting; });
-      Lane->Waiting.push_back(Shared);
+  {
+    const std::lock_guard Guard(FLock);
+    Slot.Unread = FLanes.size();
+    for (const auto& Lane : FLanes) {
+      Lane->Waiting.push_back(FFilling);
     }
-    Lane->Changed.notify_all();
   }
+  FChanged.notify_all();
+  FFilling = (FFilling + 1) % Slots;
 }
 
 void TEdgeFanOut::Finish() {
@@ -84,12 +96,12 @@ void TEdgeFanOut::Finish() {
 }
 
 void TEdgeFanOut::Close() {
+  {
+    const std::lock_guard Guard(FLock);
+    FClosed = true;
+  }
+  FChanged.notify_all();
   for (const auto& Lane : FLanes) {
-    {
-      const std::lock_guard Guard(Lane->Lock);
-      Lane->Closed = true;
-    }
-    Lane->Changed.notify_all();
     if (Lane->Thread.joinable()) {
       Lane->Thread.join();
     }

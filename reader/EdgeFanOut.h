@@ -1,6 +1,8 @@
 #pragma once
 
+#include <array>
 #include <condition_variable>
+#include <cstddef>
 #include <deque>
 #include <exception>
 #include <functional>
@@ -21,6 +23,10 @@ namespace kvetro {
 // be started (a browser page without shared memory), each reader takes its
 // batch in turn on the caller's thread. The readers see the same batches in
 // the same order either way, so what they find does not depend on it.
+//
+// The batches live in a few slots whose room is kept: a batch is filled
+// where it was read before, and nothing is allocated on one thread and freed
+// on another, which the C library's allocators answer with memory they keep.
 class TEdgeFanOut {
  public:
   using TReader = std::function<void(std::span<const TEdge>)>;
@@ -36,30 +42,36 @@ class TEdgeFanOut {
   // Each reader has a thread of its own.
   bool Threaded() const { return FThreaded; }
 
-  void Send(std::vector<TEdge> Batch);
+  // The batch to fill next, empty; waits while every slot is being read.
+  std::vector<TEdge>& NextBatch();
+  // Hands the batch filled to every reader.
+  void Send();
   // Waits until every reader has read every batch; raises what a reader
   // raised.
   void Finish();
 
  private:
-  using TBatch = std::shared_ptr<const std::vector<TEdge>>;
-  // Batches waiting for one reader; a few, so that memory stays flat when
-  // the readers are slower than the edges.
+  static constexpr std::size_t Slots = 4;
+  struct TSlot {
+    std::vector<TEdge> Edges;
+    std::size_t Unread = 0;  // readers that have yet to read it
+  };
   struct TLane {
     TReader Reader;
-    std::mutex Lock;
-    std::condition_variable Changed;
-    std::deque<TBatch> Waiting;
-    bool Closed = false;
+    std::deque<std::size_t> Waiting;  // slots to read, in order
     std::exception_ptr Failure;
     std::thread Thread;
   };
-  static constexpr std::size_t MostWaiting = 4;
 
-  static void Run(TLane& Lane);
+  void Run(TLane& Lane);
   void Close();
 
+  std::array<TSlot, Slots> FSlots;
+  std::size_t FFilling = 0;  // the slot NextBatch gave
   std::vector<std::unique_ptr<TLane>> FLanes;
+  std::mutex FLock;
+  std::condition_variable FChanged;
+  bool FClosed = false;
   bool FThreaded = false;
 };
 

@@ -142,9 +142,8 @@ void TReadingStages::Feed(std::span<const float> Samples) {
   if (!FFanOut) {
     Start();
   }
-  std::vector<TEdge> Found;
-  FEdges.Feed(Samples, Found);
-  FFanOut->Send(std::move(Found));
+  FEdges.Feed(Samples, FFanOut->NextBatch());
+  FFanOut->Send();
 }
 
 void TReadingStages::FetchSamples(TTapeReport& Report) {
