@@ -113,8 +113,14 @@ if python3 "$here/decode_tape_wave.py" "$work/sample.mzf" "$work/damaged.wav" 2>
   fail "a damaged WAV decoded as good"
 fi
 
-# A refused input leaves no file and exits 1; a usage error exits 2.
-head -c 65536 /dev/zero >"$work/huge.mzf"
+# A refused input leaves no file and exits 1; a usage error exits 2. One
+# image of 65536 bytes: its header's size field holds all the rest.
+python3 - "$work/huge.mzf" <<'PY'
+import sys
+body = 65536 - 128
+header = bytes([0x01]) + b"HUGE\r" + bytes(12) + body.to_bytes(2, "little") + bytes(128 - 20)
+open(sys.argv[1], "wb").write(header + bytes(body))
+PY
 "$cli" "$work/huge.mzf" "$work/huge.wav" 2>"$work/huge.err"
 status=$?
 [ "$status" -eq 1 ] || fail "a 65536-byte input exited $status, not 1"
