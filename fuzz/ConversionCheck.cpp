@@ -189,8 +189,13 @@ std::string CheckConversion(const TConversionCase& Case) {
 
   TConversionPlan Plan = PlanConversion(Tape, Settings);
   if (Plan.DataSize() > kSampleBudget) {
+    // Halves of one or two samples, the long pulse's HI lengthened until
+    // the two pulses stay apart at the case's rate.
     for (const TimingBox Box : kBoxes) {
       Settings.UserTiming.Set(Box, 1 + (Settings.UserTiming.Get(Box) - 1) % 2);
+    }
+    while (SettingsRefusal(Settings) && Settings.UserTiming.Log1Hi < PulseHalfRange.Max) {
+      ++Settings.UserTiming.Log1Hi;
     }
     Plan = PlanConversion(Tape, Settings);
   }

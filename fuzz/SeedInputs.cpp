@@ -248,6 +248,8 @@ std::vector<TSeed> ConversionSeeds() {
   Seeds.push_back(Case("body-size-zero", Mzf(0, 0)));
   Seeds.push_back(Case("size-past-end", Mzf(300, 12, 0xF0)));
   Seeds.push_back(Case("size-past-image", Mzf(0xFFFF, 200, 0x80)));
+  // Too long for the fuzzer's budget, and shortened into halves of 2 samples.
+  Seeds.push_back(Case("shortened-to-alike", Mzf(0xFFFF, 200, 0x80), PulseTiming{4, 4, 4, 8}));
   Seeds.push_back(Case("short-header", TBytes{0x01, 'S', 'H', 'O', 'R', 'T'}));
   Seeds.push_back(Case("empty-file", {}));
   Seeds.push_back(Case("slow-wide-gaps", Mzf(40, 40, 0xFF), PulseTiming{128, 128, 128, 128},
