@@ -149,6 +149,8 @@ TEST(LiveReader, FedInBlocksOfAnySizeReportsAsTheFileAndHandsOutEachWholeFileAtO
       EXPECT_EQ(Spot.Samples.size(), static_cast<std::size_t>(Spot.SampleCount));
     }
   }
+  EXPECT_EQ(StreamStartText(TLiveReader(48000, {}, "microphone").Head()),
+            "microphone: 48000 Hz, 32-bit float, 1 channel, a stream; channel 1\n");
   ExpectError<EWaveFormatError>([] { TLiveReader Live(4000, {}, "input"); },
                                 "Cannot read input: sample rate 4000 Hz is outside 8000 to "
                                 "192000 Hz");
