@@ -1,6 +1,8 @@
 // The tape marks the block reader finds in a stream of pulses.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "reader/BlockReader.h"
 
 namespace kvetro::test {
@@ -8,9 +10,42 @@ namespace kvetro::test {
 namespace {
 
 struct TCountingConsumer : TBlockConsumer {
-  std::int32_t BlockLength(TBlockKind) override { return 16; }
-  void Block(TBlockRead) override { ++Blocks; }
+  std::int32_t BlockLength(TBlockKind) override { return Length; }
+  void Block(TBlockRead Read) override {
+    ++Blocks;
+    Reads.push_back(std::move(Read));
+  }
+  std::int32_t Length = 16;
   int Blocks = 0;
+  std::vector<TBlockRead> Reads;
+};
+
+// Pulses of a clean recording at 44100 Hz: HIGH 250 or 500 µs.
+class TPulseFeed {
+ public:
+  explicit TPulseFeed(TBlockReader& Reader) : FReader(Reader) {}
+  void Run(int Count, bool Long) {
+    for (int I = 0; I < Count; ++I) {
+      FReader.Pulse({FSeconds, Long ? 500.0 : 250.0, 250, 0.5F});
+      FSeconds += (Long ? 750 : 500) * 1e-6;
+    }
+  }
+  void Mark(int N) {
+    Run(N, true);
+    Run(N, false);
+    Run(1, true);
+  }
+  // A start pulse, then bits 7 to 0.
+  void Byte(std::uint8_t Value) {
+    Run(1, true);
+    for (int Bit = 7; Bit >= 0; --Bit) {
+      Run(1, ((Value >> Bit) & 1) != 0);
+    }
+  }
+
+ private:
+  TBlockReader& FReader;
+  double FSeconds = 0;
 };
 
 }  // namespace
@@ -43,6 +78,28 @@ TEST(BlockReader, AMarkIsHalfASampleApartOrMore) {
     Reader.Finish();
     EXPECT_EQ(Consumer.Blocks, Case.Blocks);
   }
+}
+
+// A header broken off by the next one's tape mark: its bytes up to the mark
+// are read, none of the mark's pulses is taken for bytes.
+TEST(BlockReader, ABlockBrokenOffByAMarkEndsWhereTheMarkBegins) {
+  TCountingConsumer Consumer;
+  Consumer.Length = 128;
+  TBlockReader Reader(Consumer, 44100);
+  TPulseFeed Feed(Reader);
+  Feed.Run(1000, false);
+  Feed.Mark(TBlockReader::HeaderMark);
+  for (int Byte = 0; Byte < 50; ++Byte) {
+    Feed.Byte(static_cast<std::uint8_t>(Byte));
+  }
+  Feed.Mark(TBlockReader::HeaderMark);
+  Reader.Finish();
+  ASSERT_GE(Consumer.Reads.size(), 1u);
+  const TBlockRead& Broken = Consumer.Reads[0];
+  ASSERT_EQ(Broken.Sure.size(), 128u + 2);
+  const auto Read = std::count_if(Broken.Sure.begin(), Broken.Sure.end(),
+                                  [](auto Sure) { return Sure != TBlockRead::TSure::NotRead; });
+  EXPECT_EQ(Read, 50);
 }
 
 }  // namespace kvetro::test
