@@ -9,10 +9,12 @@
 #include <csignal>
 #include <cstdio>
 #include <functional>
+#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "cli/StreamedRead.h"
 #include "tests/support/CliRunner.h"
 #include "tests/support/MzfBuilder.h"
 #include "tests/support/ReferenceSignal.h"
@@ -368,6 +370,34 @@ TEST_F(CliReadStream, BadStreamsAreRefusedWithTheirReason) {
     EXPECT_EQ(Result.Errors, "Cannot read -: " + Case.Why + "\n");
     EXPECT_EQ(Result.OutText(), "");
   }
+}
+
+// On a terminal, standard error shows one updating line while a stream is
+// read; it is taken away before each file's report and at the end, once.
+TEST(CliReadProgress, TheUpdatingLineIsTakenAwayBeforeEachReport) {
+  TScratchFolder Scratch{"cli-progress"};
+  TReadSettings Settings;
+  Settings.RecordingName =
+      Scratch.Write("rec.wav", Recording(TapeFile(NamedMzf("A", 1)) + TapeFile(NamedMzf("B", 2))));
+  Settings.DryRun = true;
+  std::ostringstream Out;
+  std::ostringstream Errors;
+  EXPECT_EQ(RunStreamedRead(Settings, Out, Errors, true), 0);
+  const std::string Shown = Errors.str();
+  const std::string Clear = "\r\033[K";
+  const auto Count = [&Shown](const std::string& Part) {
+    std::size_t N = 0;
+    for (auto At = Shown.find(Part); At != std::string::npos; At = Shown.find(Part, At + 1)) {
+      ++N;
+    }
+    return N;
+  };
+  // Each line shown, then taken away before the next.
+  EXPECT_EQ(Shown.rfind("\r0:0", 0), 0u) << Shown;
+  EXPECT_EQ(Count("\033[K\r\033[K"), Count(" read whole"));
+  EXPECT_EQ(Count("\r"), 2 * Count(" read whole"));
+  EXPECT_EQ(Shown.substr(Shown.size() - Clear.size()), Clear);
+  EXPECT_NE(Shown.find("1 file read whole"), std::string::npos);
 }
 
 }  // namespace
