@@ -139,6 +139,15 @@ void TReadingStages::Start() {
 }
 
 void TReadingStages::Feed(std::span<const float> Samples) {
+  FeedSamples(Samples);
+}
+
+void TReadingStages::Feed(std::span<const std::uint8_t> Codes) {
+  FeedSamples(Codes);
+}
+
+template <typename TSample>
+void TReadingStages::FeedSamples(std::span<const TSample> Samples) {
   if (!FFanOut) {
     Start();
   }
