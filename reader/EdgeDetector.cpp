@@ -16,7 +16,7 @@ double ValueOf(std::uint8_t Code) {
   return Unsigned8Sample(Code);
 }
 
-// The sample whose value the detector holds as Previous, as it came.
+// The sample whose value the detector holds as FPrevious, as it came.
 float SampleOf(double Previous, float /*Kind*/) {
   return static_cast<float>(Previous);
 }
@@ -100,18 +100,21 @@ void TEdgeDetector::FeedSamples(std::span<const TSample> Samples, std::vector<TE
     FPositive.Level = FNegative.Level = FMiddle = FPrevious = ValueOf(*At++);
     FIndex = 1;
   }
+  // The last sample taken, as it came; those passed over since are alike.
+  TSample Previous = SampleOf(FPrevious, TSample{});
   while (At != End) {
     // A square wave's samples mostly repeat: while neither peak is old
     // enough to fall back, a repeated sample changes nothing.
     const std::int64_t Quiet = std::min(FPositive.MetAt, FNegative.MetAt) + FHoldSamples - FIndex;
     const TSample* const Start = At;
     const TSample* const Limit = Quiet <= 0 ? At : At + std::min<std::int64_t>(Quiet, End - At);
-    At = SkipRepeats(At, Limit, SampleOf(FPrevious, TSample{}));
+    At = SkipRepeats(At, Limit, Previous);
     FIndex += At - Start;
     if (At == End) {
       break;
     }
-    Take(ValueOf(*At++), Edges);
+    Previous = *At++;
+    Take(ValueOf(Previous), Edges);
   }
 }
 
