@@ -1,7 +1,9 @@
 #include "reader/EdgeDetector.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 
 #include "reader/Unsigned8Sample.h"
 
@@ -24,11 +26,28 @@ std::uint8_t SampleOf(double Previous, std::uint8_t /*Kind*/) {
   return static_cast<std::uint8_t>((Previous + 1) * 128);
 }
 
-// The first sample from At on that is not Previous, or Limit. (Eight 8-bit
-// samples compared at once take fewer instructions but more time: a half of
-// a pulse is 9 to 19 samples long at the standard timing.)
+// The first sample from At on that is not Previous, or Limit.
 template <typename TSample>
 const TSample* SkipRepeats(const TSample* At, const TSample* Limit, TSample Previous) {
+  while (At != Limit && *At == Previous) {
+    ++At;
+  }
+  return At;
+}
+// 8-bit samples eight at a time: a half of a pulse is 9 to 19 samples long
+// at the standard timing.
+const std::uint8_t* SkipRepeats(const std::uint8_t* At, const std::uint8_t* Limit,
+                                std::uint8_t Previous) {
+  if constexpr (std::endian::native == std::endian::little) {
+    const std::uint64_t Repeated = 0x0101010101010101U * Previous;
+    for (; Limit - At >= 8; At += 8) {
+      std::uint64_t Eight = 0;
+      std::memcpy(&Eight, At, sizeof Eight);
+      if (Eight != Repeated) {
+        return At + std::countr_zero(Eight ^ Repeated) / 8;
+      }
+    }
+  }
   while (At != Limit && *At == Previous) {
     ++At;
   }
