@@ -46,12 +46,20 @@ class TEdgeDetector {
 
   // Appends the edges found in the next samples to Edges.
   void Feed(std::span<const float> Samples, std::vector<TEdge>& Edges);
+  // The same for 8-bit samples as a WAV holds them (reader/Unsigned8Sample.h):
+  // the edges their values give, found without converting the samples that
+  // repeat, which most of a square wave's do.
+  void Feed(std::span<const std::uint8_t> Codes, std::vector<TEdge>& Edges);
 
  private:
   struct TPeak {
     double Level = 0;
     std::int64_t MetAt = 0;  // the sample that last met it
   };
+  template <typename TSample>
+  void FeedSamples(std::span<const TSample> Samples, std::vector<TEdge>& Edges);
+  // A sample that may move the peaks or the level.
+  void Take(double Sample, std::vector<TEdge>& Edges);
   void Follow(TPeak& Peak, double Sample, bool Positive);
 
   std::int64_t FHoldSamples;

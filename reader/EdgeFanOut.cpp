@@ -59,11 +59,14 @@ void TEdgeFanOut::Run(TLane& Lane) {
 
 std::vector<TEdge>& TEdgeFanOut::NextBatch() {
   TSlot& Slot = FSlots[FFilling];
-  if (FThreaded) {
-    std::unique_lock Guard(FLock);
-    FChanged.wait(Guard, [&Slot] { return Slot.Unread == 0; });
+  if (!FFillingHeld) {
+    if (FThreaded) {
+      std::unique_lock Guard(FLock);
+      FChanged.wait(Guard, [&Slot] { return Slot.Unread == 0; });
+    }
+    Slot.Edges.clear();
+    FFillingHeld = true;
   }
-  Slot.Edges.clear();
   return Slot.Edges;
 }
 
@@ -73,20 +76,29 @@ void TEdgeFanOut::Send() {
     for (const auto& Lane : FLanes) {
       Lane->Reader(Slot.Edges);
     }
-    return;
+    FFillingHeld = false;
+  } else if (Slot.Edges.size() >= BatchEdges) {
+    Hand();
   }
+}
+
+void TEdgeFanOut::Hand() {
   {
     const std::lock_guard Guard(FLock);
-    Slot.Unread = FLanes.size();
+    FSlots[FFilling].Unread = FLanes.size();
     for (const auto& Lane : FLanes) {
       Lane->Waiting.push_back(FFilling);
     }
   }
   FChanged.notify_all();
   FFilling = (FFilling + 1) % Slots;
+  FFillingHeld = false;
 }
 
 void TEdgeFanOut::Finish() {
+  if (FThreaded && FFillingHeld) {
+    Hand();
+  }
   Close();
   for (const auto& Lane : FLanes) {
     if (Lane->Failure) {

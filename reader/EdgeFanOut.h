@@ -42,16 +42,21 @@ class TEdgeFanOut {
   // Each reader has a thread of its own.
   bool Threaded() const { return FThreaded; }
 
-  // The batch to fill next, empty; waits while every slot is being read.
+  // The batch to add the next edges to; waits while every slot is being
+  // read.
   std::vector<TEdge>& NextBatch();
-  // Hands the batch filled to every reader.
+  // Hands the batch to every reader: on their threads once it holds
+  // BatchEdges, at once on the caller's.
   void Send();
-  // Waits until every reader has read every batch; raises what a reader
-  // raised.
+  // Hands on what is left, waits until every reader has read every batch;
+  // raises what a reader raised.
   void Finish();
 
  private:
   static constexpr std::size_t Slots = 4;
+  // Each batch handed to a thread wakes it, which costs as much as reading
+  // a few hundred edges: a batch is some seconds of a recording.
+  static constexpr std::size_t BatchEdges = 16384;
   struct TSlot {
     std::vector<TEdge> Edges;
     std::size_t Unread = 0;  // readers that have yet to read it
@@ -64,10 +69,13 @@ class TEdgeFanOut {
   };
 
   void Run(TLane& Lane);
+  // Hands the slot filled to the threads.
+  void Hand();
   void Close();
 
   std::array<TSlot, Slots> FSlots;
-  std::size_t FFilling = 0;  // the slot NextBatch gave
+  std::size_t FFilling = 0;   // the slot NextBatch gave
+  bool FFillingHeld = false;  // its readers have read it, and it is being filled
   std::vector<std::unique_ptr<TLane>> FLanes;
   std::mutex FLock;
   std::condition_variable FChanged;

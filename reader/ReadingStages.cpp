@@ -27,10 +27,13 @@ struct TReadingStages::TChain : TBlockConsumer {
     Files.Block(std::move(Read));
   }
 
-  void Edge(const TEdge& Edge) {
+  void Edges(std::span<const TEdge> Edges) {
+    // Filled whole by each pulse made.
     TPulse Pulse;
-    if (Pulses.Edge(Edge, Pulse)) {
-      Blocks.Pulse(Pulse);
+    for (const TEdge& Edge : Edges) {
+      if (Pulses.Edge(Edge, Pulse)) {
+        Blocks.Pulse(Pulse);
+      }
     }
   }
   void Finish() {
@@ -124,11 +127,7 @@ void TReadingStages::KeepSamples(TSampleKeeper& Keeper) {
 void TReadingStages::Start() {
   std::vector<TEdgeFanOut::TReader> Readers;
   for (const auto& Chain : FChains) {
-    Readers.emplace_back([&Chain = *Chain](std::span<const TEdge> Edges) {
-      for (const TEdge& Edge : Edges) {
-        Chain.Edge(Edge);
-      }
-    });
+    Readers.emplace_back([&Chain = *Chain](std::span<const TEdge> Edges) { Chain.Edges(Edges); });
   }
   FFanOut = std::make_unique<TEdgeFanOut>(std::move(Readers), FThreads && !FTold);
   // The keeper reads on the caller's thread only.
@@ -139,6 +138,15 @@ void TReadingStages::Start() {
 }
 
 void TReadingStages::Feed(std::span<const float> Samples) {
+  FeedSamples(Samples);
+}
+
+void TReadingStages::Feed(std::span<const std::uint8_t> Codes) {
+  FeedSamples(Codes);
+}
+
+template <typename TSample>
+void TReadingStages::FeedSamples(std::span<const TSample> Samples) {
   if (!FFanOut) {
     Start();
   }

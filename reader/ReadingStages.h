@@ -60,6 +60,8 @@ class TReadingStages {
 
   // The next samples of the channel read, in -1..1.
   void Feed(std::span<const float> Samples);
+  // The same as 8-bit samples as a WAV holds them (reader/Unsigned8Sample.h).
+  void Feed(std::span<const std::uint8_t> Codes);
 
   // The recording has ended. Puts into Report what the polarity that read
   // most found: Inverted, OtherPolarity, the problems (ClippedSamples among
@@ -71,6 +73,8 @@ class TReadingStages {
   struct TChain;
   // Sets the polarities going, at the first samples.
   void Start();
+  template <typename TSample>
+  void FeedSamples(std::span<const TSample> Samples);
   // The samples under each bad spot of the report's blocks.
   void FetchSamples(TTapeReport& Report);
 

@@ -28,6 +28,13 @@ class TSampleSource {
   // far, but at least a frame); empty at the end of the data.
   // Valid until the next call.
   std::span<const float> NextBlock();
+  // A recording of one channel of 8-bit samples, which NextCodes gives.
+  bool Unsigned8Mono() const;
+  // The next samples of such a recording as they are stored (unsigned,
+  // 0x80 the middle; reader/Unsigned8Sample.h), as NextBlock would give
+  // them but not converted: a reader that looks at few of them converts
+  // those alone. Valid until the next call.
+  std::span<const std::uint8_t> NextCodes();
   // The data ends after Bytes, though the stream goes on (a stream's
   // further chunks); by default it ends with the stream.
   void LimitTo(std::int64_t Bytes) { FBytesLeft = Bytes; }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 #include "reader/BlockDecoder.h"
@@ -17,6 +18,7 @@ class TStreamedBlock {
   // length, times and mark must be set.
   void Start(const TBlockPulses& Block);
   // The latest pulse of the block, its LOW time (negative when not known).
+  // Inline: it runs for almost every pulse of a recording.
   void Add(const TPulseRecord& Pulse, double LowUs, double Seconds);
   // The block read, once all its bytes have come.
   TBlockRead Result(const TBlockPulses& Block);
@@ -27,5 +29,24 @@ class TStreamedBlock {
   unsigned FValue = 0;
   std::uint8_t FLeast = 0;
 };
+
+inline void TStreamedBlock::Add(const TPulseRecord& Pulse, double LowUs, double Seconds) {
+  const bool Long = (Pulse.Flags & TPulseRecord::Long) != 0;
+  if (FPulse == 0) {
+    FRead.ByteSeconds.push_back(Seconds);
+    FValue = 0;
+    FLeast = Pulse.Margin;
+  } else {
+    FValue = FValue << 1 | (Long ? 1U : 0U);
+    FLeast = std::min(FLeast, Pulse.Margin);
+  }
+  FRead.Pulses.Add(Pulse.HighUs, LowUs, Long);
+  FRead.NearPulses += Pulse.Margin < TBlockRead::NearMargin ? 1 : 0;
+  if (++FPulse == PulsesPerByte) {
+    FRead.Bytes.push_back(static_cast<std::uint8_t>(FValue));
+    FRead.Margin.push_back(FLeast);
+    FPulse = 0;
+  }
+}
 
 }  // namespace kvetro

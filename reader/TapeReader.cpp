@@ -127,7 +127,14 @@ TTapeReport ReadTape(TStream& Stream, const std::string& Name, const TReadOption
   Report.PolarityFixed = Options.Polarity != TReadOptions::TPolarity::Either;
 
   TSampleSource Samples(Wave, Format, Channel);
-  ReadSamples(Samples, Stages, [](std::span<const float>) { return false; });
+  if (Samples.Unsigned8Mono()) {
+    // Most of a square wave's samples are passed over unconverted.
+    for (auto Codes = Samples.NextCodes(); !Codes.empty(); Codes = Samples.NextCodes()) {
+      Stages.Feed(Codes);
+    }
+  } else {
+    ReadSamples(Samples, Stages, [](std::span<const float>) { return false; });
+  }
   Stages.Conclude(Report, Samples.ClippedSamples());
   return Report;
 }
