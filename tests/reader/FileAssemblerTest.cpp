@@ -1,6 +1,7 @@
 // When the files put together from the blocks are told to an observer.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <numeric>
 
 #include "reader/FileAssembler.h"
@@ -19,7 +20,7 @@ TBlockRead ReadBlock(TBlockKind Kind, bool Copy, const TBytes& Data, bool Lost =
   Read.Length = static_cast<std::int32_t>(Data.size());
   Read.Bytes = Data;
   const auto Ones = std::accumulate(Data.begin(), Data.end(), 0, [](int Sum, std::uint8_t Byte) {
-    return Sum + __builtin_popcount(Byte);
+    return Sum + std::popcount(Byte);
   });
   Read.Bytes.push_back(static_cast<std::uint8_t>(Ones >> 8));
   Read.Bytes.push_back(static_cast<std::uint8_t>(Ones & 0xFF));
